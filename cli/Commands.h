@@ -1,0 +1,20 @@
+// Sub-commands of lectorio-cli. Each takes the arguments after its own name
+// and returns the process exit status (0 done, 2 bad input or usage).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lectorio::cli {
+
+using Args = std::vector<std::string>;
+
+int RunSegment(const Args& args);
+int RunPitch(const Args& args);
+int RunStretch(const Args& args);
+int RunText(const Args& args);
+
+// The whole --help text.
+const char* UsageText();
+
+} // namespace lectorio::cli

@@ -1,0 +1,60 @@
+#include "Commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace lectorio::cli {
+
+const char* UsageText() {
+    return "Usage: lectorio-cli COMMAND ARGUMENTS\n"
+           "\n"
+           "Batch tools of Lectorio, the transcription program.\n"
+           "\n"
+           "  lectorio-cli segment INPUT.wav OUTPUT_FOLDER PROJECT_NAME [options]\n"
+           "      Cuts a recording into numbered silence (odd) and speech (even) segment\n"
+           "      files, exactly as a run of the program does: segment files, label file\n"
+           "      beside the input, project file PROJECT_NAME.vprj and empty transcripts.\n"
+           "        --max-length SECONDS    maximum segment length, 1 to 1000 (default 3)\n"
+           "        --start-threshold F     speech start threshold, 0.00001 to 1 (default 0.6)\n"
+           "        --end-threshold F       speech end threshold, 0.00001 to 1 (default 0.2)\n"
+           "        --history FRAMES        total energy history, 0 to 32767 (default 14)\n"
+           "        --sample-threshold F    sample value threshold, 0 to 32767 (default 10000)\n"
+           "        --no-label              do not write the label file\n"
+           "\n"
+           "  lectorio-cli pitch SEGMENT.wav TRACK.ptc\n"
+           "      Writes the pitch track of a segment.\n"
+           "\n"
+           "  lectorio-cli stretch SEGMENT.wav OUTPUT.wav (--position P | --factor F)\n"
+           "                       [--track TRACK.ptc] [--use-track TRACK.ptc]\n"
+           "      Writes a time-stretched copy with the pitch unchanged. --position takes\n"
+           "      the speed slider's positions 5 to 20 (factor P x 0.1); --factor takes a\n"
+           "      duration factor from 0.25 to 4.0.\n"
+           "\n"
+           "  lectorio-cli text PROJECT.vprj\n"
+           "      Joins the transcripts of a project into its final text file and prints\n"
+           "      the file's path.\n"
+           "\n"
+           "Exit status: 0 done, 2 bad arguments or unreadable input.\n";
+}
+
+} // namespace lectorio::cli
+
+int main(int argc, char** argv) {
+    using namespace lectorio::cli;
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(UsageText(), argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = argv[1];
+    const Args args(argv + 2, argv + argc);
+    if (command == "segment")
+        return RunSegment(args);
+    if (command == "pitch")
+        return RunPitch(args);
+    if (command == "stretch")
+        return RunStretch(args);
+    if (command == "text")
+        return RunText(args);
+    std::fprintf(stderr, "lectorio-cli: unknown command '%s'\n\n%s", command.c_str(), UsageText());
+    return 2;
+}

@@ -1,0 +1,198 @@
+#include "ProjectState.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace lectorio {
+
+std::string SegmentNumberText(int32_t n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.5d", n);
+    return buffer;
+}
+
+std::string ProjectState::SegmentStem(int32_t n) const { return SegmentNumberText(n) + "_" + projectName; }
+
+std::string ProjectState::SegmentWavePath(int32_t n) const { return outputFolder + "/" + SegmentStem(n) + ".wav"; }
+
+std::string ProjectState::SegmentTextPath(int32_t n) const { return outputFolder + "/" + SegmentStem(n) + ".txt"; }
+
+std::string ProjectState::SlowWavePath(int32_t n) const { return outputFolder + "/" + SegmentStem(n) + "_y.wav"; }
+
+std::string ProjectState::ProjectFilePath() const { return outputFolder + "/" + projectName + ".vprj"; }
+
+std::string ProjectState::FinalTextPath() const { return outputFolder + "/" + projectName + ".txt"; }
+
+std::string ProjectState::PitchTrackPath() const { return outputFolder + "/dosya.ptc"; }
+
+bool ProjectState::CreateEmptyTextFiles() {
+    bool ok = true;
+    for (int32_t n = 1; n <= segmentCount; ++n) {
+        std::FILE* f = std::fopen(SegmentTextPath(n).c_str(), "w");
+        if (!f) {
+            ok = false;
+            continue;
+        }
+        if (std::fclose(f) != 0)
+            ok = false;
+    }
+    currentTextPath = outputFolder + "/00001_" + projectName + ".txt";
+    currentWavePath = outputFolder + "/00001_" + projectName + ".wav";
+    return ok;
+}
+
+bool ProjectState::WriteProjectFile() const {
+    return WriteFileAtomically(ProjectFilePath(), std::to_string(segmentCount) + " " + outputFolder);
+}
+
+void ProjectState::DeleteStaleSegmentFiles() {
+    const int32_t c = segmentCount;
+    const int32_t l = lastRunSegmentCount;
+    const int32_t bound = (l == c || l == 0) ? 5000 : l + 1;
+    for (int32_t n = c + 1; n < bound; ++n) {
+        DeleteFileQuietly(SegmentTextPath(n));
+        DeleteFileQuietly(SegmentWavePath(n));
+    }
+    lastRunSegmentCount = c;
+}
+
+namespace {
+
+// atoi rules (leading blanks, optional sign, leading digits; 0 if none), but
+// saturating at the 32-bit limits instead of overflowing.
+int32_t AtoiSaturating(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT32_MAX) + 1)
+            value = static_cast<long long>(INT32_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX)
+        value = INT32_MAX;
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+ProjectFileContents ReadProjectFile(const std::string& path) {
+    ProjectFileContents result;
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return result;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return result;
+    std::string token;
+    bool first = true;
+    std::string accumulator;
+    while (in >> token) {
+        if (first) {
+            result.segmentCount = AtoiSaturating(token);
+            first = false;
+        } else {
+            accumulator += token;
+            accumulator += ' ';
+        }
+    }
+    if (in.bad())
+        return result;
+    if (!accumulator.empty())
+        accumulator.pop_back();
+    result.outputFolder = accumulator;
+    result.ok = true;
+    return result;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return text;
+    std::string out;
+    size_t start = 0;
+    for (size_t hit; (hit = text.find(from, start)) != std::string::npos; start = hit + from.size())
+        out.append(text, start, hit - start).append(to);
+    out.append(text, start, std::string::npos);
+    return out;
+}
+
+std::string ProjectNameFromProjectPath(const std::string& path, const std::string& folder) {
+    const std::string prefix = (!folder.empty() && folder.back() == '/') ? folder : folder + "/";
+    return ReplaceAll(ReplaceAll(path, prefix, ""), ".vprj", "");
+}
+
+std::string NameFromFilePath(const std::string& path, int extensionLength) {
+    size_t begin = 0;
+    while (begin < path.size() && std::isspace(static_cast<unsigned char>(path[begin])))
+        ++begin;
+    std::string text = path.substr(begin);
+    if (extensionLength < 0 || text.size() <= static_cast<size_t>(extensionLength))
+        return {};
+    text.resize(text.size() - static_cast<size_t>(extensionLength));
+    const size_t slash = text.rfind('/');
+    return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+std::string ApplicationFolder() {
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0)
+        return "./";
+    buffer.resize(static_cast<size_t>(n));
+    const size_t slash = buffer.rfind('/');
+    return slash == std::string::npos ? std::string("./") : buffer.substr(0, slash + 1);
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& content) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + name + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < content.size()) {
+        const ssize_t w = ::write(fd, content.data() + done, content.size() - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        ok = w > 0;
+        if (ok)
+            done += static_cast<size_t>(w);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    // Keep the permissions an existing file had; a new file gets the usual 0666 & ~umask.
+    struct stat st {};
+    if (ok) {
+        if (stat(path.c_str(), &st) == 0) {
+            ok = fchmod(fd, st.st_mode & 07777) == 0;
+        } else {
+            const mode_t mask = umask(0);
+            umask(mask);
+            ok = fchmod(fd, 0666 & ~mask) == 0;
+        }
+    }
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+void DeleteFileQuietly(const std::string& path) { ::unlink(path.c_str()); }
+
+} // namespace lectorio

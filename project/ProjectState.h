@@ -1,0 +1,90 @@
+// The project on screen and the files that belong to it.
+//
+// A project is a set of files lying directly in one output folder F, all
+// carrying the project name P:
+//   F/NNNNN_P.wav    segment recordings (N zero-padded to at least 5 digits)
+//   F/NNNNN_P.txt    segment transcripts
+//   F/NNNNN_P_y.wav  slowed-down copies (deleted at close)
+//   F/P.vprj         project file: "%i %s" of segment count and folder, no line end
+//   F/P.txt          final text file
+//   F/dosya.ptc      pitch track of the segment last analysed
+// "/" is the only separator; paths add it unconditionally after F.
+//
+// ProjectState is owned by the main window and written by the segmentation
+// worker only while every command that could read it is refused.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lectorio {
+
+struct ProjectState {
+    std::string inputPath;
+    std::string outputFolder;
+    std::string projectName;
+    int32_t segmentCount = 0;
+    int32_t currentSegment = 0; // 1-based; 0 = none shown
+    std::string currentTextPath;
+    std::string currentWavePath;
+    int32_t lastRunSegmentCount = 0;
+    bool projectOpen = false; // once a run has finished or a project was opened
+
+    std::string SegmentStem(int32_t n) const;
+    std::string SegmentWavePath(int32_t n) const;
+    std::string SegmentTextPath(int32_t n) const;
+    std::string SlowWavePath(int32_t n) const;
+    std::string ProjectFilePath() const;
+    std::string FinalTextPath() const;
+    std::string PitchTrackPath() const;
+
+    // Creates or truncates the transcript of every segment 1..segmentCount and
+    // points the current paths at segment 1 (also when there are none).
+    // Returns false when a transcript could not be created (the others are
+    // still tried).
+    bool CreateEmptyTextFiles();
+
+    // Replaces the project file with "%i %s" of segmentCount and outputFolder.
+    bool WriteProjectFile() const;
+
+    // Deletes the text and WAV files of segments above segmentCount that an
+    // earlier run may have left (up to lastRunSegmentCount, or up to 4999 when
+    // there was no earlier run or it had the same count), then records
+    // segmentCount as lastRunSegmentCount.
+    void DeleteStaleSegmentFiles();
+};
+
+// "%.5d" of a segment number: at least five digits, zero-padded.
+std::string SegmentNumberText(int32_t n);
+
+struct ProjectFileContents {
+    bool ok = false;          // false: the file could not be opened or read
+    int32_t segmentCount = 0; // first token by atoi rules (saturating)
+    std::string outputFolder; // later tokens joined by single blanks
+};
+
+ProjectFileContents ReadProjectFile(const std::string& path);
+
+// The project name of an opened project file: the path with every occurrence
+// of the folder followed by "/" removed (the folder alone when it already ends
+// in "/"), then every ".vprj" removed.
+std::string ProjectNameFromProjectPath(const std::string& path, const std::string& folder);
+
+// The last path component of `path` (leading white space dropped) without its
+// last `extensionLength` characters: 4 for a WAV file, 5 for a project file.
+std::string NameFromFilePath(const std::string& path, int extensionLength);
+
+// The folder of the running program (links followed), ending in "/".
+std::string ApplicationFolder();
+
+// Every occurrence of `from` replaced by `to`, in one left-to-right pass.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+
+// Writes `content` to a temporary file beside `path` and renames it over
+// `path`, so a crash or a full disk never leaves the old file truncated.
+bool WriteFileAtomically(const std::string& path, const std::string& content);
+
+// Deletes a file; a missing file is no error.
+void DeleteFileQuietly(const std::string& path);
+
+} // namespace lectorio

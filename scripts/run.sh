@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Lectorio in Release and runs its main job.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DLECTORIO_BUILD_TESTS=OFF
+out=$(mktemp -d -t lectorio-sample-XXXXXX)
+echo "Segmenting the sample recording into $out"
+"$root/build-release/cli/lectorio-cli" segment "$root/samples/16000-1-16-speech.wav" "$out" sample --no-label

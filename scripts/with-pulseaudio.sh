@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a command with a private PulseAudio daemon (null sink as default sink,
+# own runtime folder), stopped afterwards. Without pulseaudio the command runs
+# as it is, and the tests that need a server skip.
+set -uo pipefail
+if ! command -v pulseaudio >/dev/null; then
+  exec "$@"
+fi
+runtime=$(mktemp -d -t lectorio-pulse-XXXXXX)
+export XDG_RUNTIME_DIR=$runtime
+export PULSE_RUNTIME_PATH=$runtime/pulse
+export PULSE_SERVER=unix:$runtime/pulse/native
+export HOME=${HOME:-$runtime}
+mkdir -p "$PULSE_RUNTIME_PATH"
+pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+  -n --load="module-native-protocol-unix socket=$runtime/pulse/native auth-anonymous=1" \
+  --load="module-null-sink sink_name=lectorio_null" --load="module-always-sink" \
+  >"$runtime/pulse.log" 2>&1 &
+pid=$!
+for _ in $(seq 50); do
+  pactl info >/dev/null 2>&1 && break
+  sleep 0.1
+done
+pactl set-default-sink lectorio_null >/dev/null 2>&1 || true
+export LECTORIO_TEST_PULSE=1
+"$@"
+status=$?
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+rm -rf "$runtime"
+exit $status

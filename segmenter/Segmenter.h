@@ -1,0 +1,56 @@
+// Speech/silence segmentation of a recording into numbered segment files.
+//
+// SegmentRecording reads the input once, in blocks of 5,000,000 samples, and
+// writes alternating silence (odd numbers) and speech (even numbers) parts as
+// WAV files "F/NNNNN_P.wav" in the input's own format, optionally with a label
+// file beside the input. Memory stays bounded by two blocks whatever the
+// recording's length.
+//
+// The engine shows nothing itself: progress, status texts and the
+// segmentation error go to a SegmentationListener, called on the thread that
+// runs SegmentRecording.
+#pragma once
+
+#include "SegmentationOptions.h"
+#include "WaveFile.h"
+
+#include <cstdint>
+#include <string>
+
+namespace lectorio {
+
+class SegmentationListener {
+public:
+    virtual ~SegmentationListener() = default;
+    // Progress position 0..1000; called only when the value changes.
+    virtual void OnProgress(int position) { (void)position; }
+    // Status line text ("File in process ", "Created File  : name", "").
+    virtual void OnStatus(const std::string& text) { (void)text; }
+    // The end test found a speech part of no length ("Error In Segmentation!").
+    virtual void OnSegmentationError() {}
+    // The segment count was raised to `count` (before that segment is written).
+    virtual void OnSegmentCount(int32_t count) { (void)count; }
+    // First closing step: stale segment files above `count` are due for deletion.
+    virtual void OnDeleteStaleFiles(int32_t count) { (void)count; }
+    // Last closing step: the project file is due, with the final count.
+    virtual void OnWriteProjectFile(int32_t count) { (void)count; }
+};
+
+struct SegmentationResult {
+    WaveStatus inputStatus = WaveStatus::NotOpened; // status after opening the input
+    int32_t segmentCount = 0;
+    uint32_t sampleRate = 0;
+    int64_t framesRead = 0;
+    int64_t speechFrames = 0;  // frames written into speech (even) segment files
+    int64_t silenceFrames = 0; // frames written into silence (odd) segment files
+};
+
+SegmentationResult SegmentRecording(const std::string& inputPath, const std::string& outputFolder,
+                                    const std::string& projectName, const SegmentationOptions& options,
+                                    SegmentationListener& listener);
+
+// The label file of an input: ".wav" (any case) replaced by ".lab" in the file
+// name only; ".lab" appended when the name holds no ".wav".
+std::string LabelFilePath(const std::string& inputPath);
+
+} // namespace lectorio

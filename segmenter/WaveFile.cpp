@@ -1,0 +1,441 @@
+#include "WaveFile.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace lectorio {
+
+namespace {
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t Le32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutLe16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+bool ReadExact(std::FILE* f, void* buffer, size_t n) { return std::fread(buffer, 1, n, f) == n; }
+
+bool Skip(std::FILE* f, int64_t n) { return n == 0 || fseeko(f, static_cast<off_t>(n), SEEK_CUR) == 0; }
+
+// The sub-format GUID of WAVE_FORMAT_EXTENSIBLE after its first two bytes
+// (which carry the plain format tag).
+constexpr uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+bool HasReadingPath(uint16_t tag, uint16_t bits) {
+    if (tag == kFormatPcm)
+        return bits == 8 || bits == 16 || bits == 24;
+    return tag == kFormatMuLaw && bits == 8;
+}
+
+// Byte rate and block align of a format, or false when they do not fit the
+// 32- and 16-bit header fields.
+bool ComputeRates(uint16_t bits, uint16_t channels, uint32_t rate, uint32_t& byteRate, uint16_t& blockAlign) {
+    const uint64_t frameBits = static_cast<uint64_t>(bits) * channels;
+    const uint64_t align = frameBits / 8;
+    const uint64_t perSecond = frameBits * rate / 8;
+    if (align == 0 || align > std::numeric_limits<uint16_t>::max() ||
+        perSecond > std::numeric_limits<uint32_t>::max())
+        return false;
+    byteRate = static_cast<uint32_t>(perSecond);
+    blockAlign = static_cast<uint16_t>(align);
+    return true;
+}
+
+int16_t DecodeSample(const uint8_t* p, uint16_t tag, uint16_t bits) {
+    if (tag == kFormatMuLaw)
+        return MuLawExpand(p[0]);
+    switch (bits) {
+    case 8:
+        return static_cast<int16_t>((p[0] - 128) * 256);
+    case 16:
+        return static_cast<int16_t>(Le16(p));
+    default: {
+        // Signed 24-bit value, arithmetic shift right by 8.
+        const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
+                                               static_cast<uint32_t>(p[2]) << 24);
+        return static_cast<int16_t>(v >> 16);
+    }
+    }
+}
+
+void EncodeSample(uint8_t* p, int16_t s, uint16_t tag, uint16_t bits) {
+    if (tag == kFormatMuLaw) {
+        p[0] = MuLawCompress(s);
+        return;
+    }
+    switch (bits) {
+    case 8:
+        p[0] = static_cast<uint8_t>((s >> 8) + 128);
+        break;
+    case 16:
+        PutLe16(p, static_cast<uint16_t>(s));
+        break;
+    default: {
+        const uint32_t v = static_cast<uint32_t>(static_cast<int32_t>(s) * 256);
+        p[0] = static_cast<uint8_t>(v);
+        p[1] = static_cast<uint8_t>(v >> 8);
+        p[2] = static_cast<uint8_t>(v >> 16);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+const char* WaveStatusText(WaveStatus status) {
+    switch (status) {
+    case WaveStatus::NotOpened:
+        return "no file name was given";
+    case WaveStatus::Reading:
+        return "open for reading";
+    case WaveStatus::Writing:
+        return "open for writing";
+    case WaveStatus::OpenFailed:
+        return "the file cannot be opened";
+    case WaveStatus::NotRiff:
+        return "not a RIFF file";
+    case WaveStatus::NotWave:
+        return "not a WAVE file";
+    case WaveStatus::NoFormatChunk:
+        return "no format chunk";
+    case WaveStatus::UnsupportedFormat:
+        return "unsupported sample format (PCM of 8, 16 or 24 bits and 8-bit mu-law are read)";
+    case WaveStatus::NoDataChunk:
+        return "no data chunk";
+    case WaveStatus::ChunkTooLong:
+        return "a chunk is longer than the file";
+    case WaveStatus::ReadError:
+        return "the file cannot be read (truncated header)";
+    case WaveStatus::WriteError:
+        return "the file cannot be written";
+    case WaveStatus::Closed:
+        return "closed";
+    }
+    return "unknown status";
+}
+
+uint8_t MuLawCompress(int16_t sample) {
+    int magnitude = sample;
+    int sign = 0;
+    if (magnitude < 0) {
+        magnitude = -magnitude; // 32768 for -32768
+        sign = 1;
+    }
+    magnitude = std::min(magnitude, 32635) + 132;
+    int segment = 0;
+    for (int q = magnitude / 128; q > 1; q >>= 1)
+        ++segment;
+    const int mantissa = (magnitude >> (segment + 3)) & 0x0F;
+    return static_cast<uint8_t>(~(sign * 128 + segment * 16 + mantissa));
+}
+
+int16_t MuLawExpand(uint8_t byte) {
+    const int b = static_cast<uint8_t>(~byte);
+    const int segment = (b >> 4) & 0x07;
+    const int mantissa = b & 0x0F;
+    const int value = (mantissa << (segment + 3)) + 132 * ((1 << segment) - 1);
+    return static_cast<int16_t>((b & 0x80) ? -value : value);
+}
+
+WaveFile::~WaveFile() { Close(); }
+
+void WaveFile::Fail(WaveStatus failure) {
+    status = failure;
+    if (stream) {
+        std::fclose(stream);
+        stream = nullptr;
+    }
+    frameCount = 0;
+}
+
+std::unique_ptr<WaveFile> OpenWaveFile(const std::string& path) {
+    if (path.empty())
+        return std::make_unique<WaveFile>();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        auto w = std::make_unique<WaveFile>();
+        w->status = WaveStatus::OpenFailed;
+        return w;
+    }
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+        // A folder (or a device) is not a recording.
+        std::fclose(f);
+        auto w = std::make_unique<WaveFile>();
+        w->status = WaveStatus::OpenFailed;
+        return w;
+    }
+    return OpenWaveStream(f);
+}
+
+std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* f) {
+    auto w = std::make_unique<WaveFile>();
+    if (!f) {
+        w->status = WaveStatus::OpenFailed;
+        return w;
+    }
+    w->stream = f;
+    w->ParseHeader();
+    return w;
+}
+
+void WaveFile::ParseHeader() {
+    uint8_t head[8];
+    if (!ReadExact(stream, head, 8))
+        return Fail(WaveStatus::ReadError);
+    if (std::memcmp(head, "RIFF", 4) != 0)
+        return Fail(WaveStatus::NotRiff);
+
+    // The RIFF size field is often wrong: the file's real length counts.
+    if (fseeko(stream, 0, SEEK_END) != 0)
+        return Fail(WaveStatus::ReadError);
+    const int64_t length = ftello(stream);
+    if (length < 8 || fseeko(stream, 8, SEEK_SET) != 0)
+        return Fail(WaveStatus::ReadError);
+    byteCount = length;
+    riffSizePosition = 4;
+    int64_t remaining = length - 8;
+    if (remaining == 0)
+        return Fail(WaveStatus::NotWave);
+
+    uint8_t form[4];
+    if (remaining < 4 || !ReadExact(stream, form, 4) || std::memcmp(form, "WAVE", 4) != 0)
+        return Fail(WaveStatus::NotWave);
+    remaining -= 4;
+
+    // Format search. Chunk sizes are unsigned; an odd-sized chunk is followed
+    // by a pad byte when the file holds it.
+    uint8_t chunk[8];
+    uint32_t fmtSize = 0;
+    for (;;) {
+        if (remaining < 8)
+            return Fail(WaveStatus::NoFormatChunk);
+        if (!ReadExact(stream, chunk, 8))
+            return Fail(WaveStatus::ReadError);
+        remaining -= 8;
+        const int64_t size = Le32(chunk + 4);
+        if (remaining < size)
+            return Fail(WaveStatus::ChunkTooLong);
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            fmtSize = static_cast<uint32_t>(size);
+            break;
+        }
+        const int64_t skip = size + ((size & 1) && remaining > size ? 1 : 0);
+        if (!Skip(stream, skip))
+            return Fail(WaveStatus::ReadError);
+        remaining -= skip;
+        if (remaining == 0)
+            return Fail(WaveStatus::NoFormatChunk);
+    }
+
+    // Format fields, each only while the chunk still holds its width.
+    std::vector<uint8_t> body(std::min<uint32_t>(fmtSize, 40));
+    if (!ReadExact(stream, body.data(), body.size()))
+        return Fail(WaveStatus::ReadError);
+    const size_t have = body.size();
+    if (have >= 2)
+        formatTag = Le16(&body[0]);
+    if (have >= 4)
+        channels = Le16(&body[2]);
+    if (have >= 8)
+        sampleRate = Le32(&body[4]);
+    if (have >= 12)
+        byteRate = Le32(&body[8]);
+    if (have >= 14)
+        blockAlign = Le16(&body[12]);
+    if (have >= 16)
+        bitsPerSample = Le16(&body[14]);
+    const int64_t fmtRest = static_cast<int64_t>(fmtSize) - static_cast<int64_t>(have);
+    const int64_t fmtSkip = fmtRest + ((fmtSize & 1) && remaining > fmtSize ? 1 : 0);
+    if (!Skip(stream, fmtSkip))
+        return Fail(WaveStatus::ReadError);
+    remaining -= static_cast<int64_t>(have) + fmtSkip;
+
+    // WAVE_FORMAT_EXTENSIBLE with a PCM or mu-law sub-format reads as the plain tag.
+    if (formatTag == kFormatExtensible) {
+        if (have < 40 || std::memcmp(&body[26], kGuidTail, sizeof kGuidTail) != 0)
+            return Fail(WaveStatus::UnsupportedFormat);
+        formatTag = Le16(&body[24]);
+    }
+
+    // Validation; byte rate and block align are always recomputed.
+    if (formatTag != kFormatPcm && formatTag != kFormatMuLaw)
+        return Fail(WaveStatus::UnsupportedFormat);
+    if (channels == 0)
+        channels = 1;
+    if (sampleRate == 0)
+        sampleRate = 16000;
+    if (bitsPerSample == 0)
+        bitsPerSample = formatTag == kFormatMuLaw ? 8 : 16;
+    if (!HasReadingPath(formatTag, bitsPerSample))
+        return Fail(WaveStatus::UnsupportedFormat);
+    if (!ComputeRates(bitsPerSample, channels, sampleRate, byteRate, blockAlign))
+        return Fail(WaveStatus::UnsupportedFormat);
+
+    // Data search.
+    while (remaining >= 8) {
+        if (!ReadExact(stream, chunk, 8))
+            return Fail(WaveStatus::ReadError);
+        remaining -= 8;
+        int64_t size = Le32(chunk + 4);
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            size = std::min(size, remaining);
+            frameCount = size / blockAlign;
+            dataStart = ftello(stream);
+            if (dataStart < 0)
+                return Fail(WaveStatus::ReadError);
+            dataSizePosition = dataStart - 4;
+            framesConsumed_ = 0;
+            status = WaveStatus::Reading;
+            return;
+        }
+        if (size > remaining)
+            return Fail(WaveStatus::NoDataChunk);
+        const int64_t skip = size + ((size & 1) && remaining > size ? 1 : 0);
+        if (!Skip(stream, skip))
+            return Fail(WaveStatus::ReadError);
+        remaining -= skip;
+    }
+    Fail(WaveStatus::NoDataChunk);
+}
+
+int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
+    if (status != WaveStatus::Reading || !HasReadingPath(formatTag, bitsPerSample))
+        return -1;
+    const int64_t frames = std::min(count, frameCount - framesConsumed_);
+    if (frames < 1)
+        return 0;
+    const size_t bytesPerSample = bitsPerSample / 8;
+    std::vector<uint8_t> block(static_cast<size_t>(frames) * blockAlign);
+    const size_t got = std::fread(block.data(), 1, block.size(), stream);
+    const int64_t delivered = static_cast<int64_t>(got / blockAlign);
+    framesConsumed_ += delivered;
+    if (got % blockAlign != 0) {
+        // Keep the stream on a frame boundary after a short read.
+        fseeko(stream, -static_cast<off_t>(got % blockAlign), SEEK_CUR);
+    }
+
+    const uint8_t* p = block.data();
+    if (channels == 1) {
+        for (int64_t i = 0; i < delivered; ++i, p += bytesPerSample)
+            buffer[i] = DecodeSample(p, formatTag, bitsPerSample);
+        return delivered;
+    }
+    // Each channel's sample divided by the channel count, truncated toward
+    // zero, and added up from 0.
+    const int ch = channels;
+    for (int64_t i = 0; i < delivered; ++i) {
+        int32_t sum = 0;
+        for (int c = 0; c < ch; ++c, p += bytesPerSample)
+            sum += DecodeSample(p, formatTag, bitsPerSample) / ch;
+        buffer[i] = static_cast<int16_t>(sum);
+    }
+    return delivered;
+}
+
+int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
+    if (status != WaveStatus::Writing)
+        return -1;
+    if (count < 1)
+        return 0;
+    const size_t bytesPerSample = bitsPerSample / 8;
+    std::vector<uint8_t> block(static_cast<size_t>(count) * blockAlign);
+    uint8_t* p = block.data();
+    for (int64_t i = 0; i < count; ++i)
+        for (int c = 0; c < channels; ++c, p += bytesPerSample)
+            EncodeSample(p, buffer[i], formatTag, bitsPerSample);
+    const size_t written = std::fwrite(block.data(), 1, block.size(), stream);
+    const int64_t frames = static_cast<int64_t>(written / blockAlign);
+    frameCount += frames;
+    byteCount += frames * blockAlign;
+    return frames;
+}
+
+std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampleRate, uint16_t bitsPerSample,
+                                         uint16_t channels, uint16_t formatTag) {
+    auto w = std::make_unique<WaveFile>();
+    w->formatTag = formatTag;
+    w->channels = channels;
+    w->sampleRate = sampleRate;
+    w->bitsPerSample = bitsPerSample;
+    if (!HasReadingPath(formatTag, bitsPerSample) || channels == 0 ||
+        !ComputeRates(bitsPerSample, channels, sampleRate, w->byteRate, w->blockAlign)) {
+        w->status = WaveStatus::UnsupportedFormat;
+        return w;
+    }
+    w->stream = path.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+    if (!w->stream) {
+        w->status = WaveStatus::OpenFailed;
+        return w;
+    }
+    uint8_t h[44];
+    std::memcpy(h, "RIFF", 4);
+    PutLe32(h + 4, 0);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    PutLe32(h + 16, 16);
+    PutLe16(h + 20, formatTag);
+    PutLe16(h + 22, channels);
+    PutLe32(h + 24, sampleRate);
+    PutLe32(h + 28, w->byteRate);
+    PutLe16(h + 32, w->blockAlign);
+    PutLe16(h + 34, bitsPerSample);
+    std::memcpy(h + 36, "data", 4);
+    PutLe32(h + 40, 0);
+    if (std::fwrite(h, 1, sizeof h, w->stream) != sizeof h) {
+        w->Fail(WaveStatus::WriteError);
+        return w;
+    }
+    w->byteCount = 44;
+    w->riffSizePosition = 4;
+    w->dataSizePosition = 40;
+    w->dataStart = 44;
+    w->status = WaveStatus::Writing;
+    return w;
+}
+
+std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source) {
+    return CreateWaveFile(path, source.sampleRate, source.bitsPerSample, source.channels, source.formatTag);
+}
+
+void WaveFile::Close() {
+    if (status == WaveStatus::Reading) {
+        std::fclose(stream);
+        stream = nullptr;
+        status = WaveStatus::Closed;
+        return;
+    }
+    if (status != WaveStatus::Writing)
+        return;
+    constexpr int64_t kMax = std::numeric_limits<uint32_t>::max();
+    const int64_t dataBytes = frameCount * blockAlign;
+    uint8_t v[4];
+    bool ok = fseeko(stream, riffSizePosition, SEEK_SET) == 0;
+    PutLe32(v, static_cast<uint32_t>(std::min(byteCount - 8, kMax)));
+    ok = ok && std::fwrite(v, 1, 4, stream) == 4;
+    ok = ok && fseeko(stream, dataSizePosition, SEEK_SET) == 0;
+    PutLe32(v, static_cast<uint32_t>(std::min(dataBytes, kMax)));
+    ok = ok && std::fwrite(v, 1, 4, stream) == 4;
+    ok = ok && fseeko(stream, 0, SEEK_END) == 0;
+    // A full disk shows up at the latest when the buffered data is flushed.
+    ok = (std::fclose(stream) == 0) && ok;
+    stream = nullptr;
+    status = ok ? WaveStatus::Closed : WaveStatus::WriteError;
+}
+
+} // namespace lectorio
