@@ -1,0 +1,23 @@
+// One segmentation run of the project on screen: SegmentRecording with the
+// project's bookkeeping hooked into its closing steps.
+//
+// RunSegmentation keeps state.segmentCount in step with the segments written,
+// deletes stale segment files of an earlier run (state.DeleteStaleSegmentFiles)
+// and writes the project file (state.WriteProjectFile) at their places among
+// the closing steps, and forwards progress, status texts and the segmentation
+// error to `display`. It does not create the empty transcripts: the caller
+// does that afterwards (state.CreateEmptyTextFiles).
+//
+// Runs on the caller's thread (the segmentation worker in the program);
+// `display` is called on that thread.
+#pragma once
+
+#include "ProjectState.h"
+#include "Segmenter.h"
+
+namespace lectorio {
+
+SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
+                                   SegmentationListener& display);
+
+} // namespace lectorio

@@ -1,0 +1,45 @@
+// Every question and message the program shows, and its file and folder
+// choosers, go through one Prompter. The program uses QtPrompter (QMessageBox,
+// QFileDialog); tests install their own to read every text, caption and button
+// set and to answer.
+//
+// GUI thread only.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace lectorio {
+
+class Prompter {
+public:
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Information, Warning, Error, Question };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Prompter() = default;
+
+    // A message box owned by `parent` (may be null). An empty caption means
+    // the default caption, the program's name.
+    virtual Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                           Icon icon) = 0;
+
+    // The open-file dialog with a filter such as "Wav Files (*.wav)"; returns
+    // the chosen path, or an empty text when cancelled.
+    virtual QString OpenFile(QWidget* parent, const QString& filter) = 0;
+
+    // The folder browser, starting at `start`; returns the chosen folder, or
+    // an empty text when cancelled.
+    virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
+};
+
+class QtPrompter : public Prompter {
+public:
+    Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
+    QString OpenFile(QWidget* parent, const QString& filter) override;
+    QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) override;
+};
+
+} // namespace lectorio
