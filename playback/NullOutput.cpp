@@ -1,0 +1,59 @@
+#include "AudioOutput.h"
+
+#include <algorithm>
+
+namespace lectorio {
+
+class NullStream : public OutputStream {
+public:
+    NullStream(NullOutput& output, std::shared_ptr<const PcmTrack> track)
+        : output_(output), track_(std::move(track)) {}
+
+    MciError Start(int64_t fromFrame) override {
+        Stop();
+        if (output_.startError_ != MciError::None)
+            return output_.startError_;
+        from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
+        startedAt_ = output_.clock_();
+        running_ = true;
+        return MciError::None;
+    }
+
+    int64_t Position() override {
+        if (!running_)
+            return stoppedAt_;
+        const int64_t elapsed = (output_.clock_() - startedAt_).count();
+        const int64_t frames = std::max<int64_t>(elapsed, 0) * track_->sampleRate / 1000000;
+        return std::min(from_ + frames, track_->FrameCount());
+    }
+
+    int64_t Stop() override {
+        if (running_) {
+            stoppedAt_ = Position();
+            running_ = false;
+        }
+        return stoppedAt_;
+    }
+
+private:
+    NullOutput& output_;
+    std::shared_ptr<const PcmTrack> track_;
+    bool running_ = false;
+    int64_t from_ = 0;
+    int64_t stoppedAt_ = 0;
+    std::chrono::microseconds startedAt_{0};
+};
+
+NullOutput::NullOutput(Clock clock) : clock_(std::move(clock)) {
+    if (!clock_)
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now().time_since_epoch());
+        };
+}
+
+std::unique_ptr<OutputStream> NullOutput::CreateStream(std::shared_ptr<const PcmTrack> track) {
+    return std::make_unique<NullStream>(*this, std::move(track));
+}
+
+} // namespace lectorio

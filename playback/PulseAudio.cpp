@@ -1,0 +1,461 @@
+// Everything that talks to the sound server through libpulse: the playback
+// output of the command layer and the default sink's volume. PipeWire serves
+// the same interface through its PulseAudio server.
+//
+// Each connection runs a threaded main loop: callbacks come on its thread with
+// the loop's lock held; callers on other threads take the lock, start an
+// operation and wait on the loop's condition until a callback signals.
+
+#include "AudioOutput.h"
+#include "SinkVolumeControl.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <string>
+
+namespace lectorio {
+
+namespace {
+
+constexpr const char* kApplicationName = "Lectorio";
+constexpr const char* kIconName = "lectorio";
+constexpr const char* kMediaRole = "production";
+// Server-side buffer of a playback stream. The position comes from the
+// stream's timing, not from this, so it only bounds how long a cork takes to
+// be heard.
+constexpr pa_usec_t kTargetLatency = 100 * PA_USEC_PER_MSEC;
+
+class LoopLock {
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+    ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* loop_;
+};
+
+// One connection to the server: a threaded main loop and a context.
+class PulseConnection {
+public:
+    PulseConnection() = default;
+    PulseConnection(const PulseConnection&) = delete;
+    PulseConnection& operator=(const PulseConnection&) = delete;
+    ~PulseConnection() { Disconnect(); }
+
+    // Connects unless a ready connection exists; true when ready. A dead
+    // connection (server gone) is replaced. Never starts a server. Not on the
+    // loop's thread.
+    bool EnsureConnected() {
+        if (loop_) {
+            LoopLock lock(loop_);
+            if (pa_context_get_state(context_) == PA_CONTEXT_READY)
+                return true;
+        }
+        Disconnect();
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_)
+            return false;
+        pa_proplist* props = pa_proplist_new();
+        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
+        pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
+        context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), kApplicationName, props);
+        pa_proplist_free(props);
+        if (!context_) {
+            Disconnect();
+            return false;
+        }
+        pa_context_set_state_callback(context_, &PulseConnection::OnStateChange, loop_);
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+            pa_threaded_mainloop_start(loop_) < 0) {
+            Disconnect();
+            return false;
+        }
+        bool ready = false;
+        {
+            LoopLock lock(loop_);
+            for (;;) {
+                const pa_context_state_t state = pa_context_get_state(context_);
+                if (state == PA_CONTEXT_READY) {
+                    ready = true;
+                    break;
+                }
+                if (!PA_CONTEXT_IS_GOOD(state))
+                    break;
+                pa_threaded_mainloop_wait(loop_);
+            }
+        }
+        if (!ready)
+            Disconnect();
+        return ready;
+    }
+
+    bool IsReady() const { return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY; }
+
+    // Waits (lock held, not on the loop's thread) until `op` has finished;
+    // false if it could not be started or was cancelled.
+    bool Wait(pa_operation* op) {
+        if (!op)
+            return false;
+        while (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
+            pa_threaded_mainloop_wait(loop_);
+        const bool done = pa_operation_get_state(op) == PA_OPERATION_DONE;
+        pa_operation_unref(op);
+        return done;
+    }
+
+    // Callback that only wakes the waiting caller; userdata is the loop.
+    static void Signal(pa_threaded_mainloop* loop) { pa_threaded_mainloop_signal(loop, 0); }
+
+    pa_threaded_mainloop* loop() const { return loop_; }
+    pa_context* context() const { return context_; }
+    bool OnLoopThread() const { return loop_ && pa_threaded_mainloop_in_thread(loop_); }
+
+private:
+    static void OnStateChange(pa_context*, void* loop) { Signal(static_cast<pa_threaded_mainloop*>(loop)); }
+
+    void Disconnect() {
+        if (loop_ && context_) {
+            LoopLock lock(loop_);
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_set_subscribe_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+        }
+        if (loop_)
+            pa_threaded_mainloop_stop(loop_);
+        if (context_)
+            pa_context_unref(context_);
+        if (loop_)
+            pa_threaded_mainloop_free(loop_);
+        context_ = nullptr;
+        loop_ = nullptr;
+    }
+
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Playback
+
+// One decoded track on the server. A run is one pa_stream that starts at a
+// frame and plays to the end; pausing corks the stream, reads where it
+// stopped and ends it, so the held position is exactly what was heard.
+//
+// Each stream has its own connection, made at its first run and replaced when
+// the server has gone, so that no other stream's objects depend on it.
+class PulseStream : public OutputStream {
+public:
+    explicit PulseStream(std::shared_ptr<const PcmTrack> track)
+        : connection_(std::make_unique<PulseConnection>()), track_(std::move(track)) {}
+
+    ~PulseStream() override { Stop(); }
+
+    MciError Start(int64_t fromFrame) override {
+        Stop();
+        from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
+        stoppedAt_ = from_;
+        if (!connection_->EnsureConnected())
+            return MciError::NoAudioOutput;
+        LoopLock lock(connection_->loop());
+        pa_sample_spec spec{};
+        spec.format = PA_SAMPLE_S16NE;
+        spec.rate = track_->sampleRate;
+        spec.channels = 1;
+        if (!pa_sample_spec_valid(&spec))
+            return MciError::OutputFailed;
+        pa_proplist* props = pa_proplist_new();
+        pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, kMediaRole);
+        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
+        pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
+        stream_ = pa_stream_new_with_proplist(connection_->context(), "Segment", &spec, nullptr, props);
+        pa_proplist_free(props);
+        if (!stream_)
+            return MciError::OutputFailed;
+        writeCursor_ = from_;
+        drained_ = from_ == track_->FrameCount();
+        pa_stream_set_state_callback(stream_, &PulseStream::OnStateChange, this);
+        pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<uint32_t>(-1);
+        attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec));
+        attr.prebuf = static_cast<uint32_t>(-1);
+        attr.minreq = static_cast<uint32_t>(-1);
+        attr.fragsize = static_cast<uint32_t>(-1);
+        const auto flags = static_cast<pa_stream_flags_t>(
+            PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+            Release();
+            return MciError::OutputFailed;
+        }
+        for (;;) {
+            const pa_stream_state_t state = pa_stream_get_state(stream_);
+            if (state == PA_STREAM_READY)
+                return MciError::None;
+            if (!PA_STREAM_IS_GOOD(state)) {
+                const bool serverGone = !connection_->IsReady();
+                Release();
+                return serverGone ? MciError::NoAudioOutput : MciError::OutputFailed;
+            }
+            pa_threaded_mainloop_wait(connection_->loop());
+        }
+    }
+
+    int64_t Position() override {
+        if (!stream_)
+            return stoppedAt_;
+        LoopLock lock(connection_->loop());
+        return HeardFrame();
+    }
+
+    int64_t Stop() override {
+        if (!stream_)
+            return stoppedAt_;
+        LoopLock lock(connection_->loop());
+        if (pa_stream_get_state(stream_) == PA_STREAM_READY) {
+            connection_->Wait(pa_stream_cork(stream_, 1, &PulseStream::OnSuccess, connection_->loop()));
+            connection_->Wait(
+                pa_stream_update_timing_info(stream_, &PulseStream::OnSuccess, connection_->loop()));
+        }
+        stoppedAt_ = HeardFrame();
+        Release();
+        return stoppedAt_;
+    }
+
+private:
+    // Lock held.
+    int64_t HeardFrame() {
+        if (drained_)
+            return track_->FrameCount();
+        pa_usec_t heard = 0;
+        if (pa_stream_get_time(stream_, &heard) < 0)
+            return from_;
+        const auto frames = static_cast<int64_t>(heard * track_->sampleRate / PA_USEC_PER_SEC);
+        return std::min(from_ + frames, track_->FrameCount());
+    }
+
+    // Lock held.
+    void Release() {
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_set_write_callback(stream_, nullptr, nullptr);
+        if (pa_stream_get_state(stream_) != PA_STREAM_UNCONNECTED)
+            pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+    }
+
+    static void OnStateChange(pa_stream*, void* self) {
+        PulseConnection::Signal(static_cast<PulseStream*>(self)->connection_->loop());
+    }
+
+    static void OnSuccess(pa_stream*, int, void* loop) {
+        PulseConnection::Signal(static_cast<pa_threaded_mainloop*>(loop));
+    }
+
+    static void OnWrite(pa_stream* stream, size_t bytes, void* selfPointer) {
+        auto* self = static_cast<PulseStream*>(selfPointer);
+        const int64_t remaining = self->track_->FrameCount() - self->writeCursor_;
+        if (remaining <= 0)
+            return;
+        const int64_t frames = std::min<int64_t>(static_cast<int64_t>(bytes / sizeof(int16_t)), remaining);
+        if (frames <= 0)
+            return;
+        pa_stream_write(stream, self->track_->samples.data() + self->writeCursor_,
+                        static_cast<size_t>(frames) * sizeof(int16_t), nullptr, 0, PA_SEEK_RELATIVE);
+        self->writeCursor_ += frames;
+        if (self->writeCursor_ == self->track_->FrameCount()) {
+            // Draining also starts a stream whose whole data is shorter than
+            // the server's start threshold.
+            if (pa_operation* op = pa_stream_drain(stream, &PulseStream::OnDrained, self))
+                pa_operation_unref(op);
+        }
+    }
+
+    static void OnDrained(pa_stream*, int success, void* self) {
+        if (success)
+            static_cast<PulseStream*>(self)->drained_ = true;
+    }
+
+    std::unique_ptr<PulseConnection> connection_;
+    std::shared_ptr<const PcmTrack> track_;
+    pa_stream* stream_ = nullptr; // the current run; null between runs
+    // Under the loop's lock while a run exists:
+    int64_t from_ = 0;
+    int64_t writeCursor_ = 0;
+    bool drained_ = false;
+    // Owner's thread only:
+    int64_t stoppedAt_ = 0;
+};
+
+class PulseOutput : public AudioOutput {
+public:
+    std::unique_ptr<OutputStream> CreateStream(std::shared_ptr<const PcmTrack> track) override {
+        return std::make_unique<PulseStream>(std::move(track));
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Default sink volume
+
+class PulseSinkVolume : public SinkVolumeControl {
+public:
+    bool Connect() {
+        if (!connection_.EnsureConnected())
+            return false;
+        LoopLock lock(connection_.loop());
+        pa_context_set_subscribe_callback(connection_.context(), &PulseSinkVolume::OnEvent, this);
+        const auto mask =
+            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
+        if (!connection_.Wait(pa_context_subscribe(connection_.context(), mask,
+                                                   &PulseSinkVolume::OnContextSuccess, connection_.loop())))
+            return false;
+        if (const auto sink = QueryLocked()) {
+            lastVolume_ = sink->first.volume;
+            lastIndex_ = sink->second;
+        }
+        return true;
+    }
+
+    ~PulseSinkVolume() override {
+        if (connection_.loop()) {
+            LoopLock lock(connection_.loop());
+            pa_context_set_subscribe_callback(connection_.context(), nullptr, nullptr);
+            onChange_ = nullptr;
+        }
+    }
+
+    std::optional<SinkVolumeState> Query() override {
+        if (!Usable())
+            return std::nullopt;
+        LoopLock lock(connection_.loop());
+        const auto sink = QueryLocked();
+        if (!sink)
+            return std::nullopt;
+        return sink->first;
+    }
+
+    bool SetVolume(uint32_t volume) override {
+        if (!Usable())
+            return false;
+        LoopLock lock(connection_.loop());
+        SinkReply reply;
+        reply.loop = connection_.loop();
+        if (!connection_.Wait(pa_context_get_sink_info_by_name(connection_.context(), "@DEFAULT_SINK@",
+                                                               &PulseSinkVolume::OnSinkInfo, &reply)) ||
+            !reply.found)
+            return false;
+        pa_cvolume levels;
+        pa_cvolume_set(&levels, reply.channels, static_cast<pa_volume_t>(volume));
+        return connection_.Wait(
+            pa_context_set_sink_volume_by_index(connection_.context(), reply.index, &levels,
+                                                &PulseSinkVolume::OnContextSuccess, connection_.loop()));
+    }
+
+    bool SetMute(bool mute) override {
+        if (!Usable())
+            return false;
+        LoopLock lock(connection_.loop());
+        return connection_.Wait(
+            pa_context_set_sink_mute_by_name(connection_.context(), "@DEFAULT_SINK@", mute ? 1 : 0,
+                                             &PulseSinkVolume::OnContextSuccess, connection_.loop()));
+    }
+
+    void SetOnChange(std::function<void(uint32_t)> callback) override {
+        if (!connection_.loop() || connection_.OnLoopThread()) {
+            onChange_ = std::move(callback);
+            return;
+        }
+        LoopLock lock(connection_.loop());
+        onChange_ = std::move(callback);
+    }
+
+private:
+    struct SinkReply {
+        pa_threaded_mainloop* loop = nullptr;
+        bool found = false;
+        uint32_t index = PA_INVALID_INDEX;
+        uint8_t channels = 0;
+        SinkVolumeState state;
+    };
+
+    bool Usable() const { return connection_.loop() && !connection_.OnLoopThread(); }
+
+    // Lock held: the default sink's state and index.
+    std::optional<std::pair<SinkVolumeState, uint32_t>> QueryLocked() {
+        SinkReply reply;
+        reply.loop = connection_.loop();
+        if (!connection_.Wait(pa_context_get_sink_info_by_name(connection_.context(), "@DEFAULT_SINK@",
+                                                               &PulseSinkVolume::OnSinkInfo, &reply)) ||
+            !reply.found)
+            return std::nullopt;
+        return std::make_pair(reply.state, reply.index);
+    }
+
+    static void OnSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* replyPointer) {
+        auto* reply = static_cast<SinkReply*>(replyPointer);
+        if (eol == 0 && info && info->volume.channels > 0) {
+            reply->found = true;
+            reply->index = info->index;
+            reply->channels = info->volume.channels;
+            reply->state.volume = info->volume.values[0];
+            reply->state.normalVolume = PA_VOLUME_NORM;
+            reply->state.steps = info->n_volume_steps;
+        }
+        if (eol != 0)
+            PulseConnection::Signal(reply->loop);
+    }
+
+    static void OnContextSuccess(pa_context*, int, void* loop) {
+        PulseConnection::Signal(static_cast<pa_threaded_mainloop*>(loop));
+    }
+
+    // Loop thread. A sink or the server changed: look at the default sink again.
+    static void OnEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t, void* self) {
+        const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+        if (facility != PA_SUBSCRIPTION_EVENT_SINK && facility != PA_SUBSCRIPTION_EVENT_SERVER)
+            return;
+        if (pa_operation* op = pa_context_get_sink_info_by_name(context, "@DEFAULT_SINK@",
+                                                                &PulseSinkVolume::OnEventSinkInfo, self))
+            pa_operation_unref(op);
+    }
+
+    // Loop thread: tell the listener when the default sink's volume, or the
+    // default sink itself, differs from what was last seen.
+    static void OnEventSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* selfPointer) {
+        auto* self = static_cast<PulseSinkVolume*>(selfPointer);
+        if (eol != 0 || !info || info->volume.channels == 0)
+            return;
+        const uint32_t volume = info->volume.values[0];
+        if (volume == self->lastVolume_ && info->index == self->lastIndex_)
+            return;
+        self->lastVolume_ = volume;
+        self->lastIndex_ = info->index;
+        if (self->onChange_)
+            self->onChange_(volume);
+    }
+
+    // Under the loop's lock:
+    std::function<void(uint32_t)> onChange_;
+    uint32_t lastVolume_ = PA_VOLUME_INVALID;
+    uint32_t lastIndex_ = PA_INVALID_INDEX;
+    // Last member: destroyed first, so the loop has stopped before the
+    // members its callbacks use go away.
+    PulseConnection connection_;
+};
+
+} // namespace
+
+std::shared_ptr<AudioOutput> CreatePulseOutput() {
+    return std::make_shared<PulseOutput>();
+}
+
+std::unique_ptr<SinkVolumeControl> ConnectSinkVolumeControl() {
+    auto control = std::make_unique<PulseSinkVolume>();
+    if (!control->Connect())
+        return nullptr;
+    return control;
+}
+
+} // namespace lectorio

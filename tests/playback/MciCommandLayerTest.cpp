@@ -1,0 +1,300 @@
+// The command layer on the clock-driven null output: command parsing, result
+// codes, positions and lengths, and the file formats it opens. Needs no
+// sound server.
+#include "MciCommandLayer.h"
+#include "MasterOutputVolume.h"
+#include "TestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+
+namespace lectorio {
+namespace {
+
+using test::MakeSamples;
+using test::Stretch;
+using test::TemporaryFolder;
+using test::WriteWave;
+
+TEST(MciErrorText, EveryCodeHasItsOwnText) {
+    std::set<std::string> seen;
+    for (int32_t code = 0; code <= static_cast<int32_t>(MciError::Last); ++code) {
+        const std::string text = MciErrorText(static_cast<MciError>(code));
+        EXPECT_GT(text.size(), 10u) << "code " << code;
+        EXPECT_LT(text.size(), 128u) << "code " << code << " does not fit the window's error buffer";
+        EXPECT_TRUE(seen.insert(text).second) << "code " << code << " repeats the text \"" << text << "\"";
+    }
+    EXPECT_STREQ(MciErrorText(static_cast<MciError>(-1)), MciErrorText(static_cast<MciError>(999)));
+    EXPECT_EQ(seen.count(MciErrorText(static_cast<MciError>(999))), 0u);
+    EXPECT_NE(std::string(MciErrorText(MciError::NoAudioOutput)).find("No audio output is available"),
+              std::string::npos);
+}
+
+// A command layer on a null output whose clock the test moves.
+class MciLayerTest : public ::testing::Test {
+protected:
+    MciLayerTest()
+        : output(std::make_shared<NullOutput>([this] { return std::chrono::microseconds(nowUs); })),
+          layer(output) {}
+
+    void Advance(int64_t milliseconds) { nowUs += milliseconds * 1000; }
+
+    std::string Ask(const std::string& command) {
+        std::string answer;
+        const MciError result = layer.SendString(command, &answer);
+        EXPECT_EQ(result, MciError::None) << command;
+        return answer;
+    }
+
+    // A 16-bit mono file of `milliseconds` of a tone at `rate`.
+    std::string MakeFile(const std::string& name, uint32_t rate, int milliseconds) {
+        const std::string path = folder.File(name);
+        EXPECT_TRUE(WriteWave(path, rate, MakeSamples(rate, {{milliseconds, 440.0}})));
+        return path;
+    }
+
+    TemporaryFolder folder{"lectorio-mci"};
+    int64_t nowUs = 1000000;
+    std::shared_ptr<NullOutput> output;
+    CMciCommandLayer layer;
+};
+
+TEST_F(MciLayerTest, OpensUnderAnAliasMeasuresAndCloses) {
+    const std::string path = MakeFile("a b c.wav", 16000, 12400);
+    EXPECT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice length"), "12400");
+    EXPECT_EQ(Ask("status mydevice position"), "0");
+    EXPECT_EQ(Ask("STATUS MyDevice MODE"), "stopped");
+    EXPECT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::AliasInUse);
+    EXPECT_EQ(layer.SendString("close mydevice"), MciError::None);
+    EXPECT_EQ(layer.SendString("close mydevice"), MciError::DeviceNotOpen);
+    EXPECT_EQ(layer.SendString("status mydevice length"), MciError::DeviceNotOpen);
+    // The alias is free again.
+    EXPECT_EQ(layer.SendString("open \"" + path + "\" type waveaudio alias mydevice"), MciError::None);
+    EXPECT_EQ(layer.SendString("close all"), MciError::None);
+    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
+}
+
+TEST_F(MciLayerTest, RefusesBadCommandsWithTheirOwnCodes) {
+    const std::string path = MakeFile("one.wav", 8000, 1000);
+    ASSERT_EQ(layer.SendString("open " + path + " alias d"), MciError::None);
+    struct Case {
+        const char* command;
+        MciError expected;
+    };
+    const Case cases[] = {
+        {"", MciError::UnrecognisedCommand},
+        {"   ", MciError::UnrecognisedCommand},
+        {"rewind d", MciError::UnrecognisedCommand},
+        {"play", MciError::MissingParameter},
+        {"play other", MciError::DeviceNotOpen},
+        {"play d backwards", MciError::UnrecognisedKeyword},
+        {"play d from", MciError::MissingParameter},
+        {"play d from 1x", MciError::BadInteger},
+        {"play d from -", MciError::BadInteger},
+        {"play d from 99999999999999999999999", MciError::BadInteger},
+        {"play d from -5", MciError::OutOfRange},
+        {"play d from 1001", MciError::OutOfRange},
+        {"play d from 9223372036854775807", MciError::OutOfRange},
+        {"seek d", MciError::MissingParameter},
+        {"seek d to", MciError::MissingParameter},
+        {"seek d by 3", MciError::UnrecognisedKeyword},
+        {"seek d to 2000", MciError::OutOfRange},
+        {"status d", MciError::MissingParameter},
+        {"status d volume", MciError::UnrecognisedKeyword},
+        {"pause d now", MciError::UnrecognisedKeyword},
+        {"open", MciError::MissingParameter},
+        {"open \"\" alias x", MciError::MissingParameter},
+        {"open \"unclosed alias x", MciError::UnbalancedQuotes},
+        {"open x.wav alias", MciError::MissingParameter},
+        {"open x.wav loudly", MciError::UnrecognisedKeyword},
+    };
+    for (const Case& c : cases) {
+        std::string answer = "untouched";
+        EXPECT_EQ(layer.SendString(c.command, &answer), c.expected) << c.command;
+        EXPECT_EQ(answer, "") << c.command;
+    }
+    // None of them changed the device.
+    EXPECT_EQ(Ask("status d mode"), "stopped");
+    EXPECT_EQ(Ask("status d position"), "0");
+    EXPECT_EQ(layer.OpenDeviceCount(), 1u);
+}
+
+TEST_F(MciLayerTest, TellsMissingUnreadableAndUnplayableFilesApart) {
+    EXPECT_EQ(layer.SendString("open \"" + folder.File("absent.wav") + "\" alias d"), MciError::FileNotFound);
+    const std::string text = folder.File("notes.wav");
+    FILE* f = std::fopen(text.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("these are words, not sound", f);
+    std::fclose(f);
+    EXPECT_EQ(layer.SendString("open \"" + text + "\" alias d"), MciError::NotPlayableWave);
+    EXPECT_EQ(layer.SendString("open \"" + folder.File("") + "\" alias d"), MciError::NotPlayableWave);
+    // A 32-bit float file is a WAV file the reader does not decode.
+    const std::string wide = folder.File("float.wav");
+    f = std::fopen(wide.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const unsigned char header[44] = {
+        'R', 'I', 'F',  'F',  36, 0, 0, 0,    'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,  0,   0, 0, 3, 0,
+        1,   0,   0x40, 0x1F, 0,  0, 0, 0x7D, 0,   0,   4,   0,   32,  0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
+    std::fwrite(header, 1, sizeof header, f);
+    std::fclose(f);
+    EXPECT_EQ(layer.SendString("open \"" + wide + "\" alias d"), MciError::NotPlayableWave);
+    if (geteuid() != 0) {
+        const std::string locked = MakeFile("locked.wav", 8000, 100);
+        ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+        EXPECT_EQ(layer.SendString("open \"" + locked + "\" alias d"), MciError::FileNotReadable);
+    }
+    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
+}
+
+TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndPlayFromIsExact) {
+    // 22050 Hz: 1001 ms is frame 22072.05, so frame arithmetic must truncate
+    // the same way both ways.
+    const std::string path = MakeFile("speech.wav", 22050, 5000);
+    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
+    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice mode"), "playing");
+    Advance(400);
+    EXPECT_EQ(Ask("status mydevice position"), "400");
+    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
+    Advance(3000);
+    EXPECT_EQ(Ask("status mydevice position"), "400");
+    EXPECT_EQ(Ask("status mydevice mode"), "paused");
+    // Seeking while paused only positions.
+    ASSERT_EQ(layer.SendString("seek mydevice to 1001"), MciError::None);
+    Advance(500);
+    EXPECT_EQ(Ask("status mydevice position"), "1001");
+    EXPECT_EQ(Ask("status mydevice mode"), "paused");
+    // A plain play continues from there.
+    ASSERT_EQ(layer.SendString("play mydevice"), MciError::None);
+    Advance(99);
+    EXPECT_EQ(Ask("status mydevice position"), "1100");
+    // Play from jumps while playing.
+    ASSERT_EQ(layer.SendString("play mydevice from 0"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice position"), "0");
+    Advance(300);
+    EXPECT_EQ(Ask("status mydevice position"), "300");
+    // Seek while playing stops there.
+    ASSERT_EQ(layer.SendString("seek mydevice to 3000"), MciError::None);
+    Advance(250);
+    EXPECT_EQ(Ask("status mydevice position"), "3000");
+    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
+    ASSERT_EQ(layer.SendString("seek mydevice to end"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice position"), "5000");
+    ASSERT_EQ(layer.SendString("seek mydevice to start"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice position"), "0");
+}
+
+TEST_F(MciLayerTest, AtTheEndTheDeviceStaysPlayingAtTheLength) {
+    const std::string path = MakeFile("short.wav", 11025, 750);
+    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
+    // 8268 frames at 11025 Hz last 749.9 ms: lengths are truncated.
+    const std::string length = Ask("status mydevice length");
+    EXPECT_EQ(length, "749");
+    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    Advance(60000);
+    EXPECT_EQ(Ask("status mydevice position"), length);
+    EXPECT_EQ(Ask("status mydevice mode"), "playing");
+    // Pausing there holds the end; continuing with a rewind plays the tail.
+    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice position"), length);
+    ASSERT_EQ(layer.SendString("play mydevice from 500"), MciError::None);
+    Advance(100);
+    EXPECT_EQ(Ask("status mydevice position"), "600");
+    ASSERT_EQ(layer.SendString("play mydevice from 749"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice position"), length);
+    Advance(1);
+    EXPECT_EQ(Ask("status mydevice position"), length);
+}
+
+TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
+    struct Format {
+        uint16_t bits;
+        uint16_t channels;
+        uint16_t tag;
+        uint32_t rate;
+    };
+    const Format formats[] = {{8, 1, kFormatPcm, 8000},   {16, 2, kFormatPcm, 44100},
+                              {24, 1, kFormatPcm, 48000}, {8, 1, kFormatMuLaw, 8000},
+                              {16, 6, kFormatPcm, 96000}, {24, 2, kFormatPcm, 16000}};
+    for (const Format& f : formats) {
+        const std::string path = folder.File("f" + std::to_string(f.bits) + "-" + std::to_string(f.channels) +
+                                             "-" + std::to_string(f.tag) + ".wav");
+        ASSERT_TRUE(
+            WriteWave(path, f.rate, MakeSamples(f.rate, {{1500, 1000.0}}), f.bits, f.channels, f.tag));
+        ASSERT_EQ(layer.SendString("open \"" + path + "\" alias fmt"), MciError::None) << path;
+        EXPECT_EQ(Ask("status fmt length"), "1500") << path;
+        EXPECT_EQ(layer.SendString("play fmt from 1499"), MciError::None) << path;
+        EXPECT_EQ(layer.SendString("close fmt"), MciError::None);
+    }
+}
+
+TEST_F(MciLayerTest, WithoutAnOutputOpenAndLengthWorkButPlayFails) {
+    const std::string path = MakeFile("seg.wav", 16000, 2000);
+    output->SetStartError(MciError::NoAudioOutput);
+    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice length"), "2000");
+    EXPECT_EQ(layer.SendString("play mydevice notify"), MciError::NoAudioOutput);
+    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
+    EXPECT_EQ(Ask("status mydevice position"), "0");
+    output->SetStartError(MciError::None);
+    EXPECT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+}
+
+// The real output and master volume with no server to reach (the environment
+// points them at a socket that does not exist).
+class NoServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("PULSE_SERVER");
+        hadServer_ = old != nullptr;
+        if (old)
+            oldServer_ = old;
+        setenv("PULSE_SERVER", ("unix:" + folder.File("no-such-socket")).c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadServer_)
+            setenv("PULSE_SERVER", oldServer_.c_str(), 1);
+        else
+            unsetenv("PULSE_SERVER");
+    }
+    TemporaryFolder folder{"lectorio-noserver"};
+
+private:
+    bool hadServer_ = false;
+    std::string oldServer_;
+};
+
+TEST_F(NoServerTest, PlayReportsNoAudioOutputAndTheDeviceStaysUsable) {
+    const std::string path = folder.File("seg.wav");
+    ASSERT_TRUE(WriteWave(path, 16000, MakeSamples(16000, {{500, 1000.0}})));
+    CMciCommandLayer layer;
+    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
+    std::string length;
+    EXPECT_EQ(layer.SendString("status mydevice length", &length), MciError::None);
+    EXPECT_EQ(length, "500");
+    EXPECT_EQ(layer.SendString("play mydevice notify"), MciError::NoAudioOutput);
+    EXPECT_EQ(layer.SendString("play mydevice from 100"), MciError::NoAudioOutput);
+    EXPECT_EQ(layer.SendString("close mydevice"), MciError::None);
+}
+
+TEST_F(NoServerTest, MasterVolumeAnswersMinusOneAndIgnoresSetters) {
+    CMasterOutputVolume volume;
+    EXPECT_FALSE(volume.IsAvailable());
+    EXPECT_EQ(volume.GetSteps(), -1);
+    EXPECT_EQ(volume.GetMinimum(), -1);
+    EXPECT_EQ(volume.GetMaximum(), -1);
+    EXPECT_EQ(volume.GetVolume(), -1);
+    volume.SetVolume(100);
+    volume.Enable();
+    volume.Disable();
+    volume.SetChangeListener([](int64_t, uint32_t) {}, 7);
+    EXPECT_EQ(volume.GetVolume(), -1);
+}
+
+} // namespace
+} // namespace lectorio

@@ -1,0 +1,148 @@
+#include "ServerTools.h"
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace lectorio::test {
+
+namespace {
+
+std::vector<char*> Argv(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+} // namespace
+
+bool ServerForTests() {
+    const char* flag = std::getenv("LECTORIO_TEST_PULSE");
+    return flag && std::string(flag) == "1";
+}
+
+std::string RunProgram(const std::vector<std::string>& arguments, int* status) {
+    if (status)
+        *status = -1;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    std::vector<char*> argv = Argv(arguments);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    std::string output;
+    if (spawned == 0) {
+        char buffer[4096];
+        ssize_t got;
+        while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
+            output.append(buffer, static_cast<size_t>(got));
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        if (status && WIFEXITED(wstatus))
+            *status = WEXITSTATUS(wstatus);
+    }
+    close(fds[0]);
+    return output;
+}
+
+MonitorRecorder::MonitorRecorder() {
+    path_ = (std::filesystem::temp_directory_path() /
+             ("lectorio-monitor-" + std::to_string(getpid()) + "-" +
+              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".raw"))
+                .string();
+    const std::vector<std::string> arguments = {"parec",          "--device=lectorio_null.monitor",
+                                                "--format=s16le", "--rate=" + std::to_string(kRate),
+                                                "--channels=1",   "--latency-msec=10"};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<char*> argv = Argv(arguments);
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    // Wait until the recorder delivers data, so that nothing played after the
+    // constructor is missed.
+    for (int i = 0; i < 100 && pid_ > 0; ++i) {
+        std::error_code ec;
+        if (std::filesystem::file_size(path_, ec) > 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+MonitorRecorder::~MonitorRecorder() {
+    Finish();
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+}
+
+std::vector<int16_t> MonitorRecorder::Finish() {
+    if (pid_ > 0) {
+        kill(pid_, SIGINT);
+        int wstatus = 0;
+        waitpid(pid_, &wstatus, 0);
+        pid_ = -1;
+    }
+    std::vector<int16_t> samples;
+    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
+        unsigned char pair[2];
+        while (std::fread(pair, 1, 2, f) == 2)
+            samples.push_back(static_cast<int16_t>(pair[0] | (pair[1] << 8)));
+        std::fclose(f);
+    }
+    return samples;
+}
+
+std::vector<bool> ToneBlocks(const std::vector<int16_t>& samples, int rate, double frequency,
+                             double minimumAmplitude) {
+    const size_t block = static_cast<size_t>(rate / 100);
+    std::vector<bool> result;
+    for (size_t start = 0; start + block <= samples.size(); start += block) {
+        // Correlation with a sine and a cosine of the frequency: the
+        // amplitude of that component, whatever its phase.
+        double re = 0.0;
+        double im = 0.0;
+        for (size_t i = 0; i < block; ++i) {
+            const double phase = 2.0 * M_PI * frequency * static_cast<double>(i) / rate;
+            const double x = samples[start + i] / 32768.0;
+            re += x * std::cos(phase);
+            im += x * std::sin(phase);
+        }
+        const double amplitude = 2.0 * std::sqrt(re * re + im * im) / static_cast<double>(block);
+        result.push_back(amplitude >= minimumAmplitude);
+    }
+    return result;
+}
+
+std::vector<std::pair<bool, int>> Runs(const std::vector<bool>& blocks) {
+    std::vector<std::pair<bool, int>> runs;
+    for (const bool b : blocks) {
+        if (!runs.empty() && runs.back().first == b)
+            ++runs.back().second;
+        else
+            runs.emplace_back(b, 1);
+    }
+    return runs;
+}
+
+} // namespace lectorio::test

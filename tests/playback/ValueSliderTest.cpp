@@ -1,0 +1,78 @@
+// The value slider's mapping between positions and values, on real widgets
+// (QT_QPA_PLATFORM=offscreen).
+#include "ValueSlider.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace lectorio {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "value_slider_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+TEST(ValueSlider, VerticalPutsTheGreatestValueAtTheTop) {
+    App();
+    CValueSlider slider(Qt::Vertical);
+    // A master volume of 0..65535 standing at its maximum.
+    slider.Setup(0, 65535, 0.0f, 65535.0f, 65535.0f);
+    EXPECT_EQ(slider.value(), 0);
+    EXPECT_TRUE(slider.invertedAppearance()) << "position 0 must be drawn at the top";
+    EXPECT_FLOAT_EQ(slider.GetValue(), 65535.0f);
+    // Dragged to the bottom.
+    slider.setValue(65535);
+    EXPECT_FLOAT_EQ(slider.GetValue(), 0.0f);
+    slider.setValue(16384);
+    EXPECT_FLOAT_EQ(slider.GetValue(), 49151.0f);
+    EXPECT_EQ(static_cast<int64_t>(slider.GetValue()), 49151);
+}
+
+TEST(ValueSlider, FormulasOnBothOrientations) {
+    App();
+    CValueSlider vertical(Qt::Vertical);
+    vertical.Setup(10, 20, 1.0f, 3.0f, 2.0f);
+    EXPECT_EQ(vertical.value(), 15);
+    EXPECT_EQ(vertical.PositionFromValue(1.0f), 20);
+    EXPECT_EQ(vertical.PositionFromValue(3.0f), 10);
+    // 20 - 0.45 / 2 * 10 = 17.75, truncated.
+    EXPECT_EQ(vertical.PositionFromValue(1.45f), 17);
+    vertical.setValue(12);
+    EXPECT_FLOAT_EQ(vertical.GetValue(), 1.0f + 2.0f * 8.0f / 10.0f);
+
+    CValueSlider horizontal(Qt::Horizontal);
+    horizontal.Setup(10, 20, 1.0f, 3.0f, 2.0f);
+    EXPECT_FALSE(horizontal.invertedAppearance());
+    EXPECT_EQ(horizontal.value(), 15);
+    EXPECT_EQ(horizontal.PositionFromValue(1.0f), 10);
+    EXPECT_EQ(horizontal.PositionFromValue(3.0f), 20);
+    // 0.45 / 2 * 10 + 10 = 12.25, truncated.
+    EXPECT_EQ(horizontal.PositionFromValue(1.45f), 12);
+    horizontal.setValue(12);
+    EXPECT_FLOAT_EQ(horizontal.GetValue(), 1.0f + 2.0f * 2.0f / 10.0f);
+}
+
+TEST(ValueSlider, OutOfRangeAndEmptyRangesStayInsideTheSlider) {
+    App();
+    CValueSlider slider(Qt::Vertical);
+    slider.Setup(0, 100, 0.0f, 1.0f, 5.0f);
+    EXPECT_EQ(slider.value(), 0);
+    EXPECT_EQ(slider.PositionFromValue(-3.0f), 100);
+    EXPECT_EQ(slider.PositionFromValue(1e30f), 0);
+    // The unavailable volume: every bound -1 taken as an unsigned number.
+    CValueSlider none(Qt::Vertical);
+    none.Setup(-1, -1, 4294967295.0f, 4294967295.0f, 4294967295.0f);
+    EXPECT_EQ(none.value(), -1);
+    EXPECT_FLOAT_EQ(none.GetValue(), 4294967295.0f);
+    CValueSlider flat(Qt::Horizontal);
+    flat.Setup(3, 3, 0.0f, 10.0f, 7.0f);
+    EXPECT_EQ(flat.value(), 3);
+    EXPECT_FLOAT_EQ(flat.GetValue(), 0.0f);
+}
+
+} // namespace
+} // namespace lectorio
