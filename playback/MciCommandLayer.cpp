@@ -36,11 +36,25 @@ MciError SplitWords(std::string_view command, std::vector<std::string>& words) {
             continue;
         }
         if (c == '"') {
-            const size_t close = command.find('"', i + 1);
-            if (close == std::string_view::npos)
-                return MciError::UnbalancedQuotes;
-            words.emplace_back(command.substr(i + 1, close - i - 1));
-            i = close + 1;
+            // A quoted word ends at a lone double quote; two in a row stand
+            // for one double quote inside the word.
+            std::string word;
+            size_t j = i + 1;
+            for (;;) {
+                if (j >= command.size())
+                    return MciError::UnbalancedQuotes;
+                if (command[j] == '"') {
+                    if (j + 1 < command.size() && command[j + 1] == '"') {
+                        word += '"';
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                word += command[j++];
+            }
+            words.push_back(std::move(word));
+            i = j + 1;
             continue;
         }
         size_t end = i;
@@ -97,6 +111,17 @@ MciError DecodeFile(const std::string& path, PcmTrack& track) {
 }
 
 } // namespace
+
+std::string QuoteForCommand(const std::string& path) {
+    std::string quoted = "\"";
+    for (const char c : path) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    quoted += '"';
+    return quoted;
+}
 
 struct CMciCommandLayer::Device {
     enum class Mode { Stopped, Playing, Paused };

@@ -2,7 +2,8 @@
 // seek, ask for the position and the length, close, all by command strings.
 //
 // Understood commands (words are case-insensitive; a path with blanks goes
-// between double quotes):
+// between double quotes, and a double quote inside it is written twice;
+// QuoteForCommand does that):
 //   open "path" [type waveaudio] [alias name] [notify|wait]
 //   play name [from ms] [notify]       plays on, or from a position
 //   pause name, resume name, stop name  end the sound and hold the position
@@ -36,6 +37,9 @@
 #include <vector>
 
 namespace lectorio {
+
+// `path` between double quotes, inner double quotes doubled.
+std::string QuoteForCommand(const std::string& path);
 
 class CMciCommandLayer {
 public:

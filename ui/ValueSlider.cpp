@@ -1,10 +1,17 @@
 #include "ValueSlider.h"
 
+#include <QMouseEvent>
+
 #include <cmath>
 
 namespace lectorio {
 
 CValueSlider::CValueSlider(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent) {}
+
+void CValueSlider::mouseReleaseEvent(QMouseEvent* event) {
+    QSlider::mouseReleaseEvent(event);
+    emit mouseReleased();
+}
 
 void CValueSlider::Setup(int lo, int hi, float vlo, float vhi, float initial) {
     setInvertedAppearance(orientation() == Qt::Vertical);

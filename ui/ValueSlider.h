@@ -41,6 +41,14 @@ public:
 
     float valueMinimum = 0.0f;
     float valueMaximum = 0.0f;
+
+signals:
+    // The mouse button was let go after a click or a drag on the slider (not
+    // after keyboard moves): the moment the volume slider applies its value.
+    void mouseReleased();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 } // namespace lectorio

@@ -79,6 +79,15 @@ TEST_F(MciLayerTest, OpensUnderAnAliasMeasuresAndCloses) {
     EXPECT_EQ(layer.OpenDeviceCount(), 0u);
 }
 
+TEST_F(MciLayerTest, PathsWithBlanksAndQuotesOpenTheRightFile) {
+    const std::string odd = MakeFile("say \"hi\" now.wav", 8000, 300);
+    EXPECT_EQ(QuoteForCommand("a\"b"), "\"a\"\"b\"");
+    ASSERT_EQ(layer.SendString("open " + QuoteForCommand(odd) + " alias mydevice"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice length"), "300");
+    // Unescaped, the quote ends the path early and the rest is refused.
+    EXPECT_EQ(layer.SendString("open \"" + odd + "\" alias other"), MciError::UnrecognisedKeyword);
+}
+
 TEST_F(MciLayerTest, RefusesBadCommandsWithTheirOwnCodes) {
     const std::string path = MakeFile("one.wav", 8000, 1000);
     ASSERT_EQ(layer.SendString("open " + path + " alias d"), MciError::None);

@@ -3,17 +3,17 @@
 #include "ValueSlider.h"
 
 #include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace lectorio {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "value_slider_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+// The application object lives in main(), so that it goes before the
+// statics of Qt's test library.
+void App() {
+    ASSERT_NE(QApplication::instance(), nullptr);
 }
 
 TEST(ValueSlider, VerticalPutsTheGreatestValueAtTheTop) {
@@ -74,5 +74,25 @@ TEST(ValueSlider, OutOfRangeAndEmptyRangesStayInsideTheSlider) {
     EXPECT_FLOAT_EQ(flat.GetValue(), 0.0f);
 }
 
+TEST(ValueSlider, ReportsMouseReleasesButNotKeys) {
+    App();
+    CValueSlider slider(Qt::Vertical);
+    slider.resize(20, 200);
+    slider.Setup(0, 65536, 0.0f, 65536.0f, 65536.0f);
+    QSignalSpy released(&slider, &CValueSlider::mouseReleased);
+    QTest::keyClick(&slider, Qt::Key_Down);
+    EXPECT_EQ(released.count(), 0);
+    QTest::mouseClick(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(10, 150));
+    EXPECT_EQ(released.count(), 1);
+}
+
 } // namespace
 } // namespace lectorio
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
