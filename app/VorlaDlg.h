@@ -233,7 +233,8 @@ private:
     bool RunAccelerator(const QKeyEvent& event);
     // "Lectorio", or "Lectorio - " and the name.
     void SetProjectCaption(const std::string& name);
-    // A move's message for a transcript that could not be written, once per file.
+    // The message for a transcript that could not be written: once, until a
+    // save succeeds again.
     void ReportSaveFailure(const std::string& path);
 
     // The run (VorlaDlgRun.cpp).
@@ -249,7 +250,7 @@ private:
     bool runActive = false;
     bool closeAfterRun_ = false;
     std::thread worker_;
-    std::string lastSaveFailure_;
+    bool saveFailureReported_ = false;
     std::unique_ptr<TransportData, TransportDataDeleter> transport;
     std::unique_ptr<ProjectCommandData, ProjectCommandDataDeleter> projectCommands;
 };

@@ -19,19 +19,18 @@ void CVorlaDlg::SaveTranscript() {
     if (state.currentTextPath.empty())
         return;
     if (WriteTranscript(state.currentTextPath, transcriptText)) {
-        if (lastSaveFailure_ == state.currentTextPath)
-            lastSaveFailure_.clear();
+        saveFailureReported_ = false;
         return;
     }
     ReportSaveFailure(state.currentTextPath);
 }
 
 void CVorlaDlg::ReportSaveFailure(const std::string& path) {
-    // Every move saves, so a folder that went away would otherwise bring the
-    // same box at every key press: one message per file until it works again.
-    if (lastSaveFailure_ == path)
+    // Every move saves, so a folder that went away would otherwise bring a
+    // box at every key press.
+    if (saveFailureReported_)
         return;
-    lastSaveFailure_ = path;
+    saveFailureReported_ = true;
     prompter().Message(this,
                        QStringLiteral("The transcript could not be saved to %1.\n\nThe text is still in the "
                                       "transcript box; copy it before you leave this segment.")

@@ -156,7 +156,7 @@ void CVorlaDlg::OnStart() {
     state.currentSegment = 0;
     runActive = true;
     closeAfterRun_ = false;
-    lastSaveFailure_.clear();
+    saveFailureReported_ = false;
     WaitForRun();
     worker_ = std::thread(&CVorlaDlg::SegmentationWorker, this, segmentationOptions);
 }
