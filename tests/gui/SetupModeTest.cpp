@@ -130,3 +130,16 @@ TEST(SetupMode, StandInCommandsSayTheyAreNotAvailableYet) {
 
 } // namespace
 } // namespace lectorio
+
+namespace lectorio {
+namespace {
+
+TEST(QtPrompterFilter, PairsBecomeQtFilters) {
+    EXPECT_EQ(QtFileFilter("Wav Files (*.wav)|*.wav||"), "Wav Files (*.wav)");
+    EXPECT_EQ(QtFileFilter("Sound|*.wav;*.WAV|Projects (*.vprj)|*.vprj||"),
+              "Sound (*.wav *.WAV);;Projects (*.vprj)");
+    EXPECT_EQ(QtFileFilter("Text (*.txt)"), "Text (*.txt)");
+}
+
+} // namespace
+} // namespace lectorio
