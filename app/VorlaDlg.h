@@ -27,6 +27,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -43,6 +44,7 @@ class QSlider;
 
 namespace lectorio {
 
+class AudioOutput;
 class CWaveformView;
 
 // Private state of the playback code and of the project commands, defined in
@@ -176,6 +178,18 @@ public:
     void StopAndReset();
     void ResetPositionDisplay(int64_t lengthMs);
     void OnTimer();
+
+    // Plays on `output` from now on (closing an open device first); the
+    // window starts with the session's sound server. Tests give it a null
+    // output.
+    void UseAudioOutput(std::shared_ptr<AudioOutput> output);
+    // The slow-down engine as the transport calls it: write the segment's
+    // pitch track (false when it gets none), and write the stretched copy
+    // (false when it was not written). Set at start-up; tests may replace them.
+    std::function<bool(const std::string& segment, const std::string& track)> buildPitchTrack;
+    std::function<bool(const std::string& segment, const std::string& output, const std::string& track,
+                       double factor)>
+        synthesizeSlowVersion;
 
     // Closing (VorlaDlgProject.cpp): stop playback, offer the final text
     // file, destroy the option dialogs, delete the temporary files.

@@ -1,69 +1,218 @@
 // Playback: the device, the transport buttons, the position display and the
 // speed and volume sliders.
 //
-// Stand-ins until the playback code lands: nothing is played, every device
-// operation reports failure without a message, and the window's controls are
-// left as the moves set them.
+// The device is the MCI-style command layer (playback/MciCommandLayer.h),
+// always under the alias "mydevice"; every failed command is shown once, in
+// an "Error" box with the layer's text. Timer 1 (positionTimer, 100 ms) polls
+// the position while playing. Everything runs on the GUI thread.
+//
+// The slow-down engine is reached through buildPitchTrack and
+// synthesizeSlowVersion. Until the engine is part of the build they make no
+// track, so a speech segment outside the normal speed band plays as it is.
 #include "VorlaDlg.h"
 
+#include "AudioOutput.h"
+#include "MasterOutputVolume.h"
+#include "MciCommandLayer.h"
+#include "ProjectState.h"
+#include "Transcript.h"
+#include "ValueSlider.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimerEvent>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
 namespace lectorio {
 
-struct TransportData {};
+namespace {
+
+constexpr const char* kAlias = "mydevice";
+
+// "3.05": whole seconds, a point, hundredths as two digits.
+QString FormatSeconds(int64_t milliseconds) {
+    const int64_t t = std::max<int64_t>(milliseconds, 0);
+    return QStringLiteral("%1.%2").arg(t / 1000).arg((t % 1000) / 10, 2, 10, QLatin1Char('0'));
+}
+
+// The first decimal integer at the start of an answer; false when there is none.
+bool LeadingInteger(const std::string& answer, int64_t& value) {
+    const char* text = answer.c_str();
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text, &end, 10);
+    if (end == text)
+        return false;
+    value = parsed;
+    return true;
+}
+
+std::string OpenCommand(const std::string& path) {
+    return "open " + QuoteForCommand(path) + " alias " + kAlias;
+}
+
+} // namespace
+
+struct TransportData {
+    std::unique_ptr<CMciCommandLayer> mci;
+    std::unique_ptr<CMasterOutputVolume> volume;
+};
 
 void TransportDataDeleter::operator()(TransportData* data) const {
     delete data;
 }
 
 QSlider* CVorlaDlg::CreateVolumeSlider(QWidget* parent) {
-    auto* slider = new QSlider(Qt::Vertical, parent);
+    auto* slider = new CValueSlider(Qt::Vertical, parent);
     slider->setTickPosition(QSlider::NoTicks);
     return slider;
 }
 
 void CVorlaDlg::InitPlayback() {
     transport.reset(new TransportData);
+    transport->mci = std::make_unique<CMciCommandLayer>();
+    transport->volume = std::make_unique<CMasterOutputVolume>();
+    buildPitchTrack = [](const std::string&, const std::string&) { return false; };
+    synthesizeSlowVersion = [](const std::string&, const std::string&, const std::string&, double) {
+        return false;
+    };
+
+    // The volume slider spans the master volume's range, its top the loudest.
+    // Bounds are taken as unsigned 32-bit numbers for the value range, so an
+    // unavailable volume (-1) gives a slider without effect.
+    auto* volume = static_cast<CValueSlider*>(volumeSlider);
+    CMasterOutputVolume& master = *transport->volume;
+    const int64_t current = master.GetVolume();
+    const int64_t maximum = master.GetMaximum();
+    const int64_t minimum = master.GetMinimum();
+    volume->Setup(static_cast<int>(minimum), static_cast<int>(maximum),
+                  static_cast<float>(static_cast<uint32_t>(minimum)),
+                  static_cast<float>(static_cast<uint32_t>(maximum)),
+                  static_cast<float>(static_cast<uint32_t>(current)));
     volumeSlider->setEnabled(true);
+    connect(volume, &CValueSlider::mouseReleased, this, &CVorlaDlg::OnVolumeReleased);
+
+    // Any user action on the position slider seeks; a drag seeks once, when
+    // the thumb is let go, and meanwhile the timer leaves the thumb alone.
+    connect(positionSlider, &QSlider::actionTriggered, this, &CVorlaDlg::OnHScroll);
+    connect(positionSlider, &QSlider::sliderReleased, this,
+            [this] { OnHScroll(QAbstractSlider::SliderNoAction); });
+}
+
+void CVorlaDlg::UseAudioOutput(std::shared_ptr<AudioOutput> output) {
+    if (playbackState != PlaybackState::Closed) {
+        transport->mci->SendString(std::string("close ") + kAlias);
+        positionTimer.stop();
+        playbackState = PlaybackState::Closed;
+    }
+    transport->mci = std::make_unique<CMciCommandLayer>(std::move(output));
 }
 
 bool CVorlaDlg::SendMciCommand(const std::string& command, std::string* answer) {
-    (void)command;
-    if (answer)
-        answer->clear();
+    const MciError result = transport->mci->SendString(command, answer);
+    if (result == MciError::None)
+        return true;
+    prompter().Message(this, QString::fromUtf8(MciErrorText(result)), QStringLiteral("Error"),
+                       Prompter::Buttons::Ok, Prompter::Icon::Error);
     return false;
 }
 
 bool CVorlaDlg::OpenAndPlay() {
-    return false;
+    if (!SendMciCommand(OpenCommand(playbackPath), nullptr))
+        return false;
+    if (!SendMciCommand(std::string("play ") + kAlias + " notify", nullptr)) {
+        // Close again, so that the alias is free for the next attempt.
+        transport->mci->SendString(std::string("close ") + kAlias);
+        return false;
+    }
+    positionTimer.start(kPositionTimerMs, this);
+    return true;
 }
 
 bool CVorlaDlg::CloseDevice() {
-    return false;
+    if (!SendMciCommand(std::string("close ") + kAlias, nullptr))
+        return false;
+    positionTimer.stop();
+    return true;
 }
 
 bool CVorlaDlg::PauseDevice() {
-    return false;
+    if (!SendMciCommand(std::string("pause ") + kAlias, nullptr))
+        return false;
+    positionTimer.stop();
+    return true;
 }
 
 bool CVorlaDlg::ResumeDevice() {
-    return false;
+    std::string answer;
+    int64_t position = 0;
+    if (!SendMciCommand(std::string("status ") + kAlias + " position", &answer) ||
+        !LeadingInteger(answer, position))
+        return false;
+    int64_t from = position - static_cast<int64_t>(rewindSeconds) * 1000;
+    if (from < 1)
+        from = 0;
+    if (!SendMciCommand(std::string("play ") + kAlias + " from " + std::to_string(from), nullptr))
+        return false;
+    positionTimer.start(kPositionTimerMs, this);
+    return true;
 }
 
 void CVorlaDlg::SeekDevice(int64_t positionMs) {
-    (void)positionMs;
+    if (playbackState == PlaybackState::Playing)
+        SendMciCommand(std::string("play ") + kAlias + " from " + std::to_string(positionMs), nullptr);
+    else if (playbackState == PlaybackState::Paused)
+        SendMciCommand(std::string("seek ") + kAlias + " to " + std::to_string(positionMs), nullptr);
 }
 
-void CVorlaDlg::MeasureLength() {}
+void CVorlaDlg::MeasureLength() {
+    if (playbackPath.empty())
+        return;
+    if (!SendMciCommand(OpenCommand(playbackPath), nullptr))
+        return;
+    std::string answer;
+    const bool measured = SendMciCommand(std::string("status ") + kAlias + " length", &answer);
+    // Closed whether or not the length came back, so the alias never stays taken.
+    SendMciCommand(std::string("close ") + kAlias, nullptr);
+    int64_t length = 0;
+    if (!measured || !LeadingInteger(answer, length))
+        return;
+    ResetPositionDisplay(length);
+}
 
-void CVorlaDlg::StopAndReset() {}
+void CVorlaDlg::StopAndReset() {
+    if (playbackState != PlaybackState::Closed && CloseDevice())
+        playbackState = PlaybackState::Closed;
+    MeasureLength();
+}
 
 void CVorlaDlg::ResetPositionDisplay(int64_t lengthMs) {
-    (void)lengthMs;
+    const int64_t length = std::clamp<int64_t>(lengthMs, 0, INT_MAX);
+    positionSlider->setRange(0, static_cast<int>(length));
+    positionSlider->setValue(0);
+    lengthLabel->setText(QStringLiteral("/") + FormatSeconds(length) + QStringLiteral("sec"));
 }
 
-void CVorlaDlg::OnTimer() {}
+void CVorlaDlg::OnTimer() {
+    if (playbackState != PlaybackState::Playing)
+        return;
+    std::string answer;
+    if (!SendMciCommand(std::string("status ") + kAlias + " position", &answer)) {
+        // One box, not one every 100 ms.
+        positionTimer.stop();
+        return;
+    }
+    int64_t position = 0;
+    if (!LeadingInteger(answer, position))
+        return;
+    if (!positionSlider->isSliderDown())
+        positionSlider->setValue(static_cast<int>(std::clamp<int64_t>(position, 0, INT_MAX)));
+    positionLabel->setText(FormatSeconds(position));
+}
 
 void CVorlaDlg::timerEvent(QTimerEvent* event) {
     if (event->timerId() == positionTimer.timerId()) {
@@ -73,18 +222,100 @@ void CVorlaDlg::timerEvent(QTimerEvent* event) {
     QDialog::timerEvent(event);
 }
 
-void CVorlaDlg::OnPlay() {}
-
-void CVorlaDlg::OnPause() {}
-
-void CVorlaDlg::StopPlayback() {}
-
-void CVorlaDlg::PlaySlowVersion() {}
-
-void CVorlaDlg::OnHScroll(int action) {
-    (void)action;
+void CVorlaDlg::StopPlayback() {
+    if (playbackState != PlaybackState::Closed && CloseDevice()) {
+        playbackState = PlaybackState::Closed;
+        MeasureLength();
+    }
+    transcriptEdit->setFocus();
 }
 
-void CVorlaDlg::OnVolumeReleased() {}
+void CVorlaDlg::OnPlay() {
+    if (!state.projectOpen)
+        return;
+    StopPlayback();
+    pauseButton->setText(QStringLiteral("Pause"));
+    if (state.currentSegment == 1)
+        previousButton->setEnabled(false);
+    transcriptEdit->setFocus();
+    const bool speech = state.currentSegment > 0 && !IsSilenceSegment(state.currentSegment);
+    if (speedSlider->value() != navigation.lastSpeedPosition && speech) {
+        navigation.lastSpeedPosition = speedSlider->value();
+        SaveTranscript();
+        PlaySlowVersion();
+    } else if (playbackState == PlaybackState::Closed) {
+        StopAndReset();
+        if (OpenAndPlay())
+            playbackState = PlaybackState::Playing;
+    } else if (playbackState == PlaybackState::Playing) {
+        SeekDevice(0);
+    } else if (ResumeDevice()) {
+        playbackState = PlaybackState::Playing;
+    }
+    pauseButton->setEnabled(true);
+    navigation.navigationStarted = true;
+}
+
+void CVorlaDlg::OnPause() {
+    if (positionSlider->value() == positionSlider->maximum())
+        return;
+    rewindSeconds = playbackOptions.rewindSeconds;
+    if (state.currentSegment == 1)
+        previousButton->setEnabled(false);
+    transcriptEdit->setFocus();
+    if (speedSlider->value() != navigation.lastSpeedPosition) {
+        // Show the same segment again, which plays it at the new speed.
+        SaveTranscript();
+        state.currentSegment -= 1;
+        OnNextSegment();
+    } else if (playbackState == PlaybackState::Playing) {
+        if (PauseDevice())
+            playbackState = PlaybackState::Paused;
+    } else if (playbackState == PlaybackState::Paused) {
+        if (ResumeDevice())
+            playbackState = PlaybackState::Playing;
+    }
+    pauseButton->setText(playbackState == PlaybackState::Paused ? QStringLiteral("Cont.")
+                                                                : QStringLiteral("Pause"));
+    navigation.navigationStarted = true;
+}
+
+void CVorlaDlg::PlaySlowVersion() {
+    StopPlayback();
+    const std::string segment = state.currentWavePath;
+    const std::string output = ReplaceAll(segment, ".wav", "_y.wav");
+    const std::string track = state.PitchTrackPath();
+    // The track must be this segment's own: analyse unless this segment has
+    // been analysed since it was shown. A segment too short for one analysis
+    // frame gets no track and is played as it is.
+    if (!navigation.analysisDone)
+        navigation.analysisDone = buildPitchTrack && buildPitchTrack(segment, track);
+    navigation.lastSpeedPosition = speedSlider->value();
+    const double factor = static_cast<double>(navigation.lastSpeedPosition) * 0.1;
+    const bool made = navigation.analysisDone && synthesizeSlowVersion &&
+                      synthesizeSlowVersion(segment, output, track, factor);
+    transcriptEdit->setFocus();
+    // Without a new copy the segment itself plays, never an old copy.
+    playbackPath = made ? output : segment;
+    OnPlay();
+}
+
+void CVorlaDlg::OnHScroll(int action) {
+    // A drag seeks when the thumb is let go (sliderReleased), not at every step.
+    if (action == QAbstractSlider::SliderMove && positionSlider->isSliderDown()) {
+        transcriptEdit->setFocus();
+        return;
+    }
+    if (playbackState == PlaybackState::Closed)
+        positionSlider->setValue(0);
+    else
+        SeekDevice(positionSlider->sliderPosition());
+    transcriptEdit->setFocus();
+}
+
+void CVorlaDlg::OnVolumeReleased() {
+    auto* volume = static_cast<CValueSlider*>(volumeSlider);
+    transport->volume->SetVolume(static_cast<int64_t>(volume->GetValue()));
+}
 
 } // namespace lectorio

@@ -1,0 +1,161 @@
+// The speed slider's choices: which file a move, Play and Pause play, when
+// the pitch track is made, and what the slow copy is built from. The engine
+// is replaced by recording stand-ins: the track stand-in writes the segment's
+// path into "dosya.ptc", the copy stand-in copies the segment and notes the
+// factor.
+#include "TransportFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace lectorio {
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Speed : public TransportFixture {
+protected:
+    Speed() {
+        dialog.buildPitchTrack = [this](const std::string& segment, const std::string& track) {
+            analysed.push_back(segment);
+            if (!analysable)
+                return false;
+            std::ofstream(track, std::ios::binary) << segment << " #" << analysed.size();
+            return true;
+        };
+        dialog.synthesizeSlowVersion = [this](const std::string& segment, const std::string& output,
+                                              const std::string& track, double factor) {
+            // The copy is only ever made from the segment's own track.
+            EXPECT_EQ(ReadText(track).rfind(segment + " #", 0), 0u) << "track of another segment";
+            factors.push_back(factor);
+            std::filesystem::copy_file(segment, output, std::filesystem::copy_options::overwrite_existing);
+            return true;
+        };
+    }
+
+    std::string Track() const { return dialog.state.PitchTrackPath(); }
+    std::string SlowCopy(int32_t n) const {
+        return ReplaceAll(dialog.state.SegmentWavePath(n), ".wav", "_y.wav");
+    }
+
+    bool analysable = true;
+    std::vector<std::string> analysed;
+    std::vector<double> factors;
+};
+
+TEST_F(Speed, OutsideTheBandSpeechPlaysTheCopyAndSilenceItself) {
+    MakeProject(4, 1000, false);
+    dialog.speedSlider->setValue(15);
+    dialog.OnNextSegment(); // segment 1, silence
+    EXPECT_EQ(dialog.playbackPath, dialog.state.SegmentWavePath(1));
+    EXPECT_TRUE(analysed.empty());
+    dialog.OnNextSegment(); // segment 2, speech
+    EXPECT_EQ(dialog.playbackPath, SlowCopy(2));
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
+    ASSERT_EQ(factors.size(), 1u);
+    EXPECT_EQ(factors[0], 15 * 0.1);
+    EXPECT_EQ(analysed, std::vector<std::string>{dialog.state.SegmentWavePath(2)});
+    EXPECT_TRUE(dialog.navigation.analysisDone);
+    EXPECT_EQ(dialog.navigation.lastSpeedPosition, 15);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(Speed, BandEdgesChooseTheSegmentOrTheCopy) {
+    MakeProject(2, 1000);
+    for (const int position : {8, 10, 12, 7, 13, 5, 20}) {
+        dialog.speedSlider->setValue(position);
+        dialog.state.currentSegment = 0;
+        factors.clear();
+        dialog.OnNextSegment();
+        ASSERT_EQ(dialog.state.currentSegment, 2);
+        const bool slow = position < 8 || position > 12;
+        EXPECT_EQ(dialog.playbackPath, slow ? SlowCopy(2) : dialog.state.SegmentWavePath(2)) << position;
+        if (slow) {
+            ASSERT_EQ(factors.size(), 1u);
+            EXPECT_EQ(factors[0], position * 0.1);
+        } else {
+            EXPECT_TRUE(factors.empty()) << position;
+        }
+    }
+}
+
+TEST_F(Speed, FifteenToSeventeenRebuildsTheCopyWithoutANewTrack) {
+    MakeProject(2, 1000);
+    dialog.speedSlider->setValue(15);
+    dialog.OnNextSegment();
+    ASSERT_EQ(analysed.size(), 1u);
+    const std::string track = ReadText(Track());
+    const auto trackTime = std::filesystem::last_write_time(Track());
+    dialog.speedSlider->setValue(17);
+    dialog.OnPlay();
+    EXPECT_EQ(analysed.size(), 1u) << "no new analysis";
+    EXPECT_EQ(ReadText(Track()), track);
+    EXPECT_EQ(std::filesystem::last_write_time(Track()), trackTime);
+    ASSERT_EQ(factors.size(), 2u);
+    EXPECT_EQ(factors[1], 17 * 0.1);
+    EXPECT_EQ(dialog.playbackPath, SlowCopy(2));
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
+}
+
+TEST_F(Speed, PauseAfterASpeedChangeReplaysAtTheNewSpeed) {
+    MakeProject(2, 3000);
+    dialog.OnNextSegment();
+    ASSERT_EQ(dialog.playbackPath, dialog.state.SegmentWavePath(2));
+    Advance(1000);
+    dialog.speedSlider->setValue(18);
+    dialog.OnPause();
+    EXPECT_EQ(dialog.state.currentSegment, 2);
+    EXPECT_EQ(dialog.playbackPath, SlowCopy(2));
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
+    EXPECT_EQ(dialog.pauseButton->text(), "Pause");
+    EXPECT_EQ(Status("position"), "0");
+    ASSERT_EQ(factors.size(), 1u);
+    EXPECT_EQ(factors[0], 18 * 0.1);
+    // And back into the band: the segment itself again.
+    dialog.speedSlider->setValue(10);
+    dialog.OnPause();
+    EXPECT_EQ(dialog.playbackPath, dialog.state.SegmentWavePath(2));
+}
+
+TEST_F(Speed, ACopyIsNeverMadeFromAnotherSegmentsTrack) {
+    MakeProject(4, 1000, true, true);
+    dialog.speedSlider->setValue(15);
+    dialog.OnNextSegment(); // segment 2: analysed, copy made
+    dialog.speedSlider->setValue(10);
+    dialog.OnNextSegment(); // segment 4 at normal speed: no track of its own
+    ASSERT_EQ(dialog.state.currentSegment, 4);
+    EXPECT_EQ(dialog.playbackPath, dialog.state.SegmentWavePath(4));
+    // Play after a move inside the band still asks for a copy; the track of
+    // segment 2 must not serve for it.
+    dialog.speedSlider->setValue(11);
+    dialog.OnPlay();
+    ASSERT_EQ(analysed.size(), 2u);
+    EXPECT_EQ(analysed[1], dialog.state.SegmentWavePath(4));
+    EXPECT_EQ(dialog.playbackPath, SlowCopy(4));
+    ASSERT_EQ(factors.size(), 2u);
+    EXPECT_EQ(factors[1], 11 * 0.1);
+}
+
+TEST_F(Speed, ASegmentTooShortToAnalysePlaysAsItIs) {
+    MakeProject(2, 1000);
+    analysable = false;
+    // An old copy lies about; it must not be played.
+    std::filesystem::copy_file(dialog.state.SegmentWavePath(1), SlowCopy(2));
+    dialog.speedSlider->setValue(16);
+    dialog.OnNextSegment();
+    EXPECT_EQ(analysed.size(), 1u);
+    EXPECT_FALSE(dialog.navigation.analysisDone);
+    EXPECT_TRUE(factors.empty());
+    EXPECT_EQ(dialog.playbackPath, dialog.state.SegmentWavePath(2));
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+} // namespace
+} // namespace lectorio
