@@ -5,6 +5,7 @@
 // factor.
 #include "TransportFixture.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -155,6 +156,60 @@ TEST_F(Speed, ASegmentTooShortToAnalysePlaysAsItIs) {
     EXPECT_EQ(dialog.playbackPath, dialog.state.SegmentWavePath(2));
     EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
     EXPECT_TRUE(prompter.messages.empty());
+}
+
+// The same with the window's own engine, once the slow-down engine is part of
+// the build.
+TEST(SpeedWithEngine, FifteenToSeventeenRebuildsTheCopyWithoutRewritingTheTrack) {
+#if !__has_include("SlowVersion.h")
+    GTEST_SKIP() << "the slow-down engine is not part of this build";
+#else
+    TestPrompter prompter;
+    QTemporaryDir folder;
+    CVorlaDlg dialog(&prompter);
+    int64_t nowUs = 0;
+    dialog.UseAudioOutput(
+        std::make_shared<NullOutput>([&nowUs] { return std::chrono::microseconds(nowUs); }));
+    ProjectState& state = dialog.state;
+    state.outputFolder = folder.path().toStdString();
+    state.projectName = "talk";
+    state.segmentCount = 2;
+    // A voiced-sounding segment: 150 Hz with two harmonics, one second at 16 kHz.
+    const int64_t n = 16000;
+    for (int32_t s = 1; s <= 2; ++s) {
+        auto wave = CreateWaveFile(state.SegmentWavePath(s), 16000, 16, 1, kFormatPcm);
+        std::vector<int16_t> samples(static_cast<size_t>(n));
+        for (int64_t i = 0; i < n; ++i) {
+            const double t = static_cast<double>(i) / 16000.0;
+            samples[static_cast<size_t>(i)] = static_cast<int16_t>(8000.0 * std::sin(2 * M_PI * 150 * t) +
+                                                                   4000.0 * std::sin(2 * M_PI * 300 * t) +
+                                                                   2000.0 * std::sin(2 * M_PI * 450 * t));
+        }
+        wave->WriteMonoSamples(samples.data(), n);
+        wave->Close();
+    }
+    ASSERT_TRUE(state.CreateEmptyTextFiles());
+    dialog.EnterTranscriptionLayout();
+    state.projectOpen = true;
+    dialog.speedSlider->setValue(15);
+    dialog.OnNextSegment();
+    ASSERT_EQ(state.currentSegment, 2);
+    const std::string copy = ReplaceAll(state.SegmentWavePath(2), ".wav", "_y.wav");
+    ASSERT_EQ(dialog.playbackPath, copy);
+    // factor = position x 0.1 in double: 1.5 and 1.7000000000000002, so
+    // ceil(16000 x factor) samples.
+    EXPECT_EQ(OpenWaveFile(copy)->frameCount, 24000);
+    const std::string track = ReadText(state.PitchTrackPath());
+    ASSERT_FALSE(track.empty());
+    const auto trackTime = std::filesystem::last_write_time(state.PitchTrackPath());
+    dialog.speedSlider->setValue(17);
+    dialog.OnPlay();
+    EXPECT_EQ(OpenWaveFile(copy)->frameCount, 27201);
+    EXPECT_EQ(ReadText(state.PitchTrackPath()), track);
+    EXPECT_EQ(std::filesystem::last_write_time(state.PitchTrackPath()), trackTime);
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
+    EXPECT_TRUE(prompter.messages.empty());
+#endif
 }
 
 } // namespace
