@@ -90,31 +90,6 @@ void FrameEnergies(const int16_t* samples, int64_t frames, int64_t frameLength, 
     }
 }
 
-// The length rule's thresholds (samples after the speech start) and the
-// multipliers that replace 1.0 beyond them.
-struct LengthRule {
-    int64_t beyond150 = 0; // multiplier 10000
-    int64_t beyond130 = 0; // multiplier 10000 when the frame is not active enough
-    int64_t steps[7] = {}; // 95 %, 90 %, ... 65 % of the maximum length
-    float multipliers[7] = {};
-
-    LengthRule(int32_t maxSeconds, uint32_t rate, float endThreshold) {
-        // M rounded once to single; each threshold trunc(double(M) x double(single factor)).
-        const float m = static_cast<float>(static_cast<double>(maxSeconds) * static_cast<double>(rate));
-        const auto at = [m](float factor) {
-            return static_cast<int64_t>(static_cast<double>(m) * static_cast<double>(factor));
-        };
-        beyond150 = at(1.5f);
-        beyond130 = at(1.3f);
-        const float factors[7] = {0.95f, 0.9f, 0.85f, 0.8f, 0.75f, 0.7f, 0.65f};
-        const double fractions[7] = {0.45, 0.425, 0.4, 0.375, 0.35, 0.325, 0.3};
-        for (int i = 0; i < 7; ++i) {
-            steps[i] = at(factors[i]);
-            multipliers[i] = static_cast<float>(fractions[i] / static_cast<double>(endThreshold));
-        }
-    }
-};
-
 class ProgressReporter {
 public:
     ProgressReporter(SegmentationListener& listener, int64_t total) : listener_(listener), total_(total) {}
@@ -147,6 +122,24 @@ struct Detector {
 };
 
 } // namespace
+
+SegmentationLimits ComputeSegmentationLimits(const SegmentationOptions& options, uint32_t sampleRate) {
+    SegmentationLimits limits;
+    limits.frameLength = FrameLength(sampleRate);
+    limits.history = std::max<int32_t>(options.energyHistory, 1);
+    limits.startLimit = static_cast<float>(limits.history) * options.startThreshold;
+    // M rounded once to single; each threshold trunc(double(M) x double(single factor)).
+    limits.maxLength =
+        static_cast<float>(static_cast<double>(options.maxSegmentLength) * static_cast<double>(sampleRate));
+    const float factors[9] = {1.5f, 1.3f, 0.95f, 0.9f, 0.85f, 0.8f, 0.75f, 0.7f, 0.65f};
+    for (int i = 0; i < 9; ++i)
+        limits.lengthThresholds[i] =
+            static_cast<int64_t>(static_cast<double>(limits.maxLength) * static_cast<double>(factors[i]));
+    const double fractions[7] = {0.45, 0.425, 0.4, 0.375, 0.35, 0.325, 0.3};
+    for (int i = 0; i < 7; ++i)
+        limits.multipliers[i] = static_cast<float>(fractions[i] / static_cast<double>(options.endThreshold));
+    return limits;
+}
 
 std::string LabelFilePath(const std::string& inputPath) {
     const size_t slash = inputPath.rfind('/');
@@ -192,10 +185,11 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
     listener.OnStatus("File in process ");
 
     if (readable) {
-        const int64_t frameLength = FrameLength(input->sampleRate);          // L
-        const int32_t history = std::max<int32_t>(options.energyHistory, 1); // H
-        const float startLimit = static_cast<float>(history) * options.startThreshold;
-        const LengthRule rule(options.maxSegmentLength, input->sampleRate, options.endThreshold);
+        const SegmentationLimits limits = ComputeSegmentationLimits(options, input->sampleRate);
+        const int64_t frameLength = limits.frameLength;
+        const int32_t history = limits.history;
+        const float startLimit = limits.startLimit;
+        const int64_t* thresholds = limits.lengthThresholds;
         const float sampleThreshold = options.sampleThreshold;
         const float endThreshold = options.endThreshold;
 
@@ -250,15 +244,16 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
 
                 if (d.inSpeech) {
                     const int64_t length = position - d.speechStart; // D
-                    if (length > rule.beyond150) {
+                    if (length > thresholds[0]) {
                         d.lengthMultiplier = 10000.0f;
-                    } else if (length > rule.beyond130) {
+                    } else if (length > thresholds[1]) {
+                        // A quiet frame ends the part; the lower rows are not tried.
                         if (e < sampleThreshold)
                             d.lengthMultiplier = 10000.0f;
                     } else {
                         for (int i = 0; i < 7; ++i) {
-                            if (length > rule.steps[i]) {
-                                d.lengthMultiplier = rule.multipliers[i];
+                            if (length > thresholds[i + 2]) {
+                                d.lengthMultiplier = limits.multipliers[i];
                                 break;
                             }
                         }
