@@ -221,7 +221,8 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
             const float mean = BlockMean(currentBlock.data(), n);
             const int64_t frames = (2 * n + frameLength) / (2 * frameLength); // n / L rounded, halves up
             // The last frame's missing samples count as zero.
-            std::fill(currentBlock.begin() + n, currentBlock.begin() + frames * frameLength, int16_t{0});
+            if (frames * frameLength > n)
+                std::fill(currentBlock.begin() + n, currentBlock.begin() + frames * frameLength, int16_t{0});
             FrameEnergies(currentBlock.data(), frames, frameLength, mean, energies.data());
 
             const BlockView blocks{currentBlock.data(), previousBlock.data(), base, base + n};
