@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string g_cli;
+std::string g_sample;
 
 struct Outcome {
     int status = -1;
@@ -186,10 +187,23 @@ TEST_F(SegmentCommand, NoLabel) {
     EXPECT_FALSE(fs::exists(dir / "talk.lab"));
 }
 
+TEST_F(SegmentCommand, ShippedSampleGivesSentenceSizedSegments) {
+    if (g_sample.empty())
+        GTEST_SKIP() << "pass --sample=PATH";
+    fs::copy_file(g_sample, dir / "speech.wav");
+    const auto o = RunCli({"segment", (dir / "speech.wav").string(), Out(), "sample"}, dir);
+    ASSERT_EQ(o.status, 0) << o.err;
+    const int segments = std::stoi(o.out);
+    EXPECT_GE(segments, 9);
+    EXPECT_LE(segments, 40);
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]).rfind("--cli=", 0) == 0)
             g_cli = std::string(argv[i]).substr(6);
+        else if (std::string(argv[i]).rfind("--sample=", 0) == 0)
+            g_sample = std::string(argv[i]).substr(9);
     return RUN_ALL_TESTS();
 }
