@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -196,8 +197,10 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
         // Two blocks, no larger than the input needs (rounded up to whole frames).
         const int64_t blockSize =
             std::min(kBlockSamples, (total + frameLength - 1) / frameLength * frameLength);
-        std::vector<int16_t> currentBlock(static_cast<size_t>(blockSize));
-        std::vector<int16_t> previousBlock(static_cast<size_t>(blockSize));
+        // Never read before written: samples past the input are zeroed where a
+        // frame needs them, and parts are written only from samples read.
+        std::unique_ptr<int16_t[]> currentBlock(new int16_t[static_cast<size_t>(blockSize)]);
+        std::unique_ptr<int16_t[]> previousBlock(new int16_t[static_cast<size_t>(blockSize)]);
         std::vector<float> energies(static_cast<size_t>(blockSize / frameLength + 1));
         std::vector<uint8_t> window(static_cast<size_t>(history), 0);
 
@@ -212,20 +215,20 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
                 wanted = total - framesRead;
                 last = true;
             }
-            const int64_t n = std::max<int64_t>(input->ReadMonoSamples(currentBlock.data(), wanted), 0);
+            const int64_t n = std::max<int64_t>(input->ReadMonoSamples(currentBlock.get(), wanted), 0);
             // A read that falls short (an I/O error) ends the input here.
             if (n < wanted)
                 last = true;
             base += kBlockSamples;
             framesRead += n;
-            const float mean = BlockMean(currentBlock.data(), n);
+            const float mean = BlockMean(currentBlock.get(), n);
             const int64_t frames = (2 * n + frameLength) / (2 * frameLength); // n / L rounded, halves up
             // The last frame's missing samples count as zero.
             if (frames * frameLength > n)
-                std::fill(currentBlock.begin() + n, currentBlock.begin() + frames * frameLength, int16_t{0});
-            FrameEnergies(currentBlock.data(), frames, frameLength, mean, energies.data());
+                std::fill(currentBlock.get() + n, currentBlock.get() + frames * frameLength, int16_t{0});
+            FrameEnergies(currentBlock.get(), frames, frameLength, mean, energies.data());
 
-            const BlockView blocks{currentBlock.data(), previousBlock.data(), base, base + n};
+            const BlockView blocks{currentBlock.get(), previousBlock.get(), base, base + n};
             for (int64_t k = 0; k < frames; ++k, position += frameLength) {
                 const float e = energies[static_cast<size_t>(k)];
                 const uint8_t isActive = e > sampleThreshold ? 1 : 0;
@@ -287,7 +290,7 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
                 // next number's parity decides whether it is speech (from S0)
                 // or silence (from E0).
                 const bool speech = (writer.Count() + 1) % 2 == 0;
-                const BlockView tail{currentBlock.data(), previousBlock.data(), base, framesRead};
+                const BlockView tail{currentBlock.get(), previousBlock.get(), base, framesRead};
                 writer.InputEnds(tail, speech ? d.speechStart : d.speechEnd, framesRead - 1, position);
             }
             std::swap(currentBlock, previousBlock);
