@@ -127,6 +127,8 @@ void PitchAnalyzer::AnalyzeFrame(float* x) {
     // energy is positive: a frame of zeros has its peak at the first lag.
     const float v = (bestLag == lowLag || bestLag == highLag) ? 0.0f : static_cast<float>(best / energy);
     const float candidate = static_cast<float>(fs) / static_cast<float>(bestLag);
+    lastBestLag = bestLag;
+    lastVoicing = v;
     DecideFrame(v, candidate, energy);
 }
 

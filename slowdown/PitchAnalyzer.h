@@ -113,6 +113,10 @@ public:
     float olderRaw = 0.0f;         // h0
     int64_t nextFramePosition = 0; // samples
 
+    // The last frame's best lag (samples) and voicing value, for inspection.
+    int32_t lastBestLag = 0;
+    float lastVoicing = 0.0f;
+
     int engineResult = kEngineWrongState; // result of the last OpenInput
 
     // Whether OpenInput found samples that WaveFile can decode.

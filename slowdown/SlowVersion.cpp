@@ -89,55 +89,66 @@ int64_t StretchedLength(int64_t n, double factor) {
     return static_cast<int64_t>(std::ceil(static_cast<double>(n) * factor));
 }
 
-std::vector<int16_t> StretchSamples(const std::vector<float>& x, const PitchMarks& marks, double factor) {
-    const int64_t outputLength = StretchedLength(static_cast<int64_t>(x.size()), factor);
-    std::vector<float> out(static_cast<size_t>(outputLength), 0.0f);
-    std::vector<float> weight(static_cast<size_t>(outputLength), 0.0f);
-
+std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outputLength, double factor) {
     const int64_t count = marks.Count();
     // Entries past the last mark read as 0 (position) and unvoiced.
     auto mark = [&](int64_t a) { return a < count ? marks.position[a] : int64_t{0}; };
     auto voiced = [&](int64_t a) { return a < count && marks.voiced[a] != 0; };
 
-    std::unordered_map<int64_t, std::vector<float>> windows;
-    std::vector<float> segment;
+    std::vector<OverlapSegment> plan;
     NearestMarkSearch search(marks.position, factor);
     int64_t t = 0;
     int64_t previous = -1;
-    for (int64_t segments = 0;; ++segments) {
+    for (;;) {
         int64_t j = search.Find(t);
-        if (segments > 0 && j == 0)
+        if (!plan.empty() && j == 0)
             j = 1;
         const int64_t span = voiced(j + 1) ? 2 : 3;
         if (mark(j + span) == 0)
             break;
-        const int64_t length = mark(j + span) - mark(j) + 1;
-        const int64_t start = j == 0 ? 0 : t;
+        OverlapSegment piece;
+        piece.mark = j;
+        piece.length = mark(j + span) - mark(j) + 1;
+        piece.outputStart = j == 0 ? 0 : t;
         const int64_t step = j == 0 ? mark(1) : mark(j + 1) - mark(j);
-        if (start + length - 1 >= outputLength)
+        if (piece.outputStart + piece.length - 1 >= outputLength)
             break;
+        // A repeated unvoiced stretch is played backwards so that it does
+        // not sound periodic.
+        piece.reversed = j == previous && !voiced(j + 1);
+        plan.push_back(piece);
+        t = piece.outputStart + step;
+        previous = j;
+    }
+    return plan;
+}
 
+std::vector<int16_t> StretchSamples(const std::vector<float>& x, const PitchMarks& marks, double factor) {
+    const int64_t outputLength = StretchedLength(static_cast<int64_t>(x.size()), factor);
+    std::vector<float> out(static_cast<size_t>(outputLength), 0.0f);
+    std::vector<float> weight(static_cast<size_t>(outputLength), 0.0f);
+
+    std::unordered_map<int64_t, std::vector<float>> windows;
+    std::vector<float> segment;
+    for (const OverlapSegment& piece : PlanOverlapAdd(marks, outputLength, factor)) {
+        const int64_t length = piece.length;
         std::vector<float>& window = windows[length];
         if (window.empty()) {
             window.resize(static_cast<size_t>(length));
             MakeWindow(window.data(), length);
         }
         segment.resize(static_cast<size_t>(length));
-        const float* in = x.data() + mark(j);
+        const float* in = x.data() + marks.position[piece.mark];
         for (int64_t i = 0; i < length; ++i)
             segment[i] = in[i] * window[i];
-        // A repeated unvoiced stretch is played backwards so that it does
-        // not sound periodic.
-        if (j == previous && !voiced(j + 1))
+        if (piece.reversed)
             ReverseSamples(segment.data(), length);
-        float* o = out.data() + start;
-        float* w = weight.data() + start;
+        float* o = out.data() + piece.outputStart;
+        float* w = weight.data() + piece.outputStart;
         for (int64_t i = 0; i < length; ++i) {
             o[i] += segment[i];
             w[i] += window[i];
         }
-        t = start + step;
-        previous = j;
     }
 
     std::vector<int16_t> result(static_cast<size_t>(outputLength));

@@ -58,6 +58,23 @@ private:
 // factor 1.2000000000000002 (slider position 12) makes 1000 samples 1201.
 int64_t StretchedLength(int64_t n, double factor);
 
+// One windowed piece of the input added into the output: input samples
+// position[mark] .. position[mark] + length - 1, added at outputStart, played
+// backwards when `reversed`.
+struct OverlapSegment {
+    int64_t mark = 0;
+    int64_t length = 0;
+    int64_t outputStart = 0;
+    bool reversed = false;
+};
+
+// The sequence of pieces for an output of outputLength samples: the nearest
+// mark to the synthesis time (mark 0 only for the first piece), spanning two
+// marks, or three when the next mark is unvoiced; the first piece at 0, each
+// later one a local period after the previous. It ends before the piece that
+// would run past the last mark or the last output sample.
+std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outputLength, double factor);
+
 // The overlap-add proper: x is the segment, `marks` its marks (all below
 // x.size() - 1). Returns StretchedLength(x.size(), factor) samples.
 std::vector<int16_t> StretchSamples(const std::vector<float>& x, const PitchMarks& marks, double factor);
