@@ -87,10 +87,9 @@ void PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n) {
     nextFramePosition = 0;
     if (frameLength <= 0 || frameStep <= 0 || n < frameLength)
         return;
-    std::vector<float> x(samples, samples + n);
     std::vector<float> frame(static_cast<size_t>(frameLength));
     for (; nextFramePosition + frameLength <= n; nextFramePosition += frameStep) {
-        std::copy_n(x.begin() + nextFramePosition, frameLength, frame.begin());
+        std::copy_n(samples + nextFramePosition, frameLength, frame.begin());
         AnalyzeFrame(frame.data());
     }
 }

@@ -123,14 +123,44 @@ std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outp
     return plan;
 }
 
-std::vector<int16_t> StretchSamples(const std::vector<float>& x, const PitchMarks& marks, double factor) {
-    const int64_t outputLength = StretchedLength(static_cast<int64_t>(x.size()), factor);
-    std::vector<float> out(static_cast<size_t>(outputLength), 0.0f);
-    std::vector<float> weight(static_cast<size_t>(outputLength), 0.0f);
+std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
+                                    double factor) {
+    const int64_t outputLength = StretchedLength(static_cast<int64_t>(samples.size()), factor);
+    const std::vector<OverlapSegment> plan = PlanOverlapAdd(marks, outputLength, factor);
+    std::vector<int16_t> result(static_cast<size_t>(outputLength));
+
+    // Pieces start ever later, so every output sample before the start of
+    // the next piece is complete. The sums live in a ring longer than any
+    // piece and are finished as soon as they are complete: the memory used
+    // stays small whatever the segment's length.
+    int64_t longest = 1;
+    for (const OverlapSegment& piece : plan)
+        longest = std::max(longest, piece.length);
+    int64_t ringSize = 1;
+    while (ringSize < longest)
+        ringSize *= 2;
+    const int64_t mask = ringSize - 1;
+    std::vector<float> out(static_cast<size_t>(ringSize), 0.0f);
+    std::vector<float> weight(static_cast<size_t>(ringSize), 0.0f);
+    int64_t finished = 0;
+    auto finishUpTo = [&](int64_t end) {
+        for (; finished < end; ++finished) {
+            const int64_t r = finished & mask;
+            float value = out[r];
+            if (weight[r] != 0.0f)
+                value = value / weight[r];
+            // A weighted mean of 16-bit samples; the clamp only guards rounding.
+            value = std::clamp(value, -32768.0f, 32767.0f);
+            result[finished] = static_cast<int16_t>(value);
+            out[r] = 0.0f;
+            weight[r] = 0.0f;
+        }
+    };
 
     std::unordered_map<int64_t, std::vector<float>> windows;
     std::vector<float> segment;
-    for (const OverlapSegment& piece : PlanOverlapAdd(marks, outputLength, factor)) {
+    for (const OverlapSegment& piece : plan) {
+        finishUpTo(piece.outputStart);
         const int64_t length = piece.length;
         std::vector<float>& window = windows[length];
         if (window.empty()) {
@@ -138,28 +168,18 @@ std::vector<int16_t> StretchSamples(const std::vector<float>& x, const PitchMark
             MakeWindow(window.data(), length);
         }
         segment.resize(static_cast<size_t>(length));
-        const float* in = x.data() + marks.position[piece.mark];
+        const int16_t* in = samples.data() + marks.position[piece.mark];
         for (int64_t i = 0; i < length; ++i)
-            segment[i] = in[i] * window[i];
+            segment[i] = static_cast<float>(in[i]) * window[i];
         if (piece.reversed)
             ReverseSamples(segment.data(), length);
-        float* o = out.data() + piece.outputStart;
-        float* w = weight.data() + piece.outputStart;
         for (int64_t i = 0; i < length; ++i) {
-            o[i] += segment[i];
-            w[i] += window[i];
+            const int64_t r = (piece.outputStart + i) & mask;
+            out[r] += segment[i];
+            weight[r] += window[i];
         }
     }
-
-    std::vector<int16_t> result(static_cast<size_t>(outputLength));
-    for (int64_t i = 0; i < outputLength; ++i) {
-        float value = out[i];
-        if (weight[i] != 0.0f)
-            value = value / weight[i];
-        // A weighted mean of 16-bit samples; the clamp only guards rounding.
-        value = std::clamp(value, -32768.0f, 32767.0f);
-        result[i] = static_cast<int16_t>(value);
-    }
+    finishUpTo(outputLength);
     return result;
 }
 
@@ -232,8 +252,7 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
     if (!TrackFitsSegment(track, input->sampleRate, got) || !PlaceMarks(track, got, marks))
         return SlowVersionResult::TrackMismatch;
 
-    const std::vector<float> x(samples.begin(), samples.end());
-    const std::vector<int16_t> output = StretchSamples(x, marks, factor);
+    const std::vector<int16_t> output = StretchSamples(samples, marks, factor);
 
     const std::string temporary = CreateFileBeside(outputPath);
     if (temporary.empty())

@@ -75,9 +75,11 @@ struct OverlapSegment {
 // would run past the last mark or the last output sample.
 std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outputLength, double factor);
 
-// The overlap-add proper: x is the segment, `marks` its marks (all below
-// x.size() - 1). Returns StretchedLength(x.size(), factor) samples.
-std::vector<int16_t> StretchSamples(const std::vector<float>& x, const PitchMarks& marks, double factor);
+// The overlap-add proper: `samples` is the segment, `marks` its marks (all
+// below samples.size() - 1). Returns StretchedLength(samples.size(), factor)
+// samples.
+std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
+                                    double factor);
 
 // Whether a track fits a segment of `sampleCount` samples at `sampleRate`:
 // same rate, the frame sizes the analysis uses at that rate, and exactly the
