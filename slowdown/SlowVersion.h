@@ -113,6 +113,10 @@ const char* SlowVersionResultText(SlowVersionResult result);
 // the same folder and renamed into place only when complete). A track that
 // is missing, truncated or does not fit the segment (see TrackFitsSegment
 // and PlaceMarks) is refused; the segment is never read outside its samples.
+// A track of another segment with the same sample rate and length cannot be
+// told apart from the segment's own, so a caller analyses every segment
+// (BuildPitchTrack) before its first synthesis, and plays the segment itself
+// when BuildPitchTrack reports that no track was made.
 SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
                                         const std::string& trackPath, double factor);
 
