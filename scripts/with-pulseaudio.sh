@@ -1,12 +1,23 @@
 #!/usr/bin/env bash
-# Runs a command with a private PulseAudio daemon (null sink as default sink,
-# own runtime folder), stopped afterwards. Without pulseaudio the command runs
-# as it is, and the tests that need a server skip.
+# Runs a command with a private PulseAudio daemon (null sink "lectorio_null" as
+# default sink, own runtime folder), stopped afterwards, also when the command
+# is interrupted. Without pulseaudio the command runs as it is, and the tests
+# that need a server skip.
 set -uo pipefail
 if ! command -v pulseaudio >/dev/null; then
   exec "$@"
 fi
 runtime=$(mktemp -d -t lectorio-pulse-XXXXXX)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  fi
+  rm -rf "$runtime"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
 export XDG_RUNTIME_DIR=$runtime
 export PULSE_RUNTIME_PATH=$runtime/pulse
 export PULSE_SERVER=unix:$runtime/pulse/native
@@ -17,15 +28,18 @@ pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
   --load="module-null-sink sink_name=lectorio_null" --load="module-always-sink" \
   >"$runtime/pulse.log" 2>&1 &
 pid=$!
+ready=no
 for _ in $(seq 50); do
-  pactl info >/dev/null 2>&1 && break
+  if pactl info >/dev/null 2>&1; then
+    ready=yes
+    break
+  fi
   sleep 0.1
 done
+if [ "$ready" != yes ]; then
+  echo "with-pulseaudio.sh: the private PulseAudio server did not start; its log:" >&2
+  cat "$runtime/pulse.log" >&2
+fi
 pactl set-default-sink lectorio_null >/dev/null 2>&1 || true
 export LECTORIO_TEST_PULSE=1
 "$@"
-status=$?
-kill "$pid" 2>/dev/null
-wait "$pid" 2>/dev/null
-rm -rf "$runtime"
-exit $status

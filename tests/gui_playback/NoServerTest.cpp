@@ -1,6 +1,7 @@
 // The window on the real sound-server output: without any server it starts
 // and the first Play shows one "Error" box; with the test server the volume
 // slider drives the default sink.
+#include "ServerTools.h"
 #include "TestPrompter.h"
 #include "ValueSlider.h"
 #include "VorlaDlg.h"
@@ -15,12 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace lectorio {
 namespace {
@@ -86,38 +82,13 @@ TEST(WithoutSoundServer, TheWindowStartsAndTheFirstPlayShowsOneError) {
     EXPECT_EQ(dialog.pauseButton->text(), "Pause");
 }
 
-std::string Pactl(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    std::vector<std::string> all = {"pactl"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "pactl", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string output;
-    char buffer[1024];
-    ssize_t got;
-    while (spawned == 0 && (got = read(fds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<size_t>(got));
-    close(fds[0]);
-    if (spawned == 0)
-        waitpid(pid, nullptr, 0);
-    return output;
+std::string Pactl(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "pactl");
+    return test::RunProgram(arguments);
 }
 
 TEST(WithSoundServer, TheVolumeSliderSetsTheDefaultSinkWhenReleased) {
-    const char* flag = std::getenv("LECTORIO_TEST_PULSE");
-    if (!flag || std::string(flag) != "1")
+    if (!test::ServerForTests())
         GTEST_SKIP() << "needs the private sound server of scripts/with-pulseaudio.sh";
     Pactl({"set-sink-volume", "lectorio_null", "65536"});
     TestPrompter prompter;
