@@ -206,11 +206,9 @@ MciError CMciCommandLayer::SendString(std::string_view command, std::string* ans
     }
     if (verb == "resume")
         return device.mode == Device::Mode::Paused ? device.StartAt(device.heldFrame) : MciError::None;
-    // pause and stop hold the position; stop leaves the device stopped.
-    if (device.mode == Device::Mode::Playing)
-        device.Halt(verb == "pause" ? Device::Mode::Paused : Device::Mode::Stopped);
-    else if (verb == "stop")
-        device.mode = Device::Mode::Stopped;
+    // pause and stop hold the position; pause leaves the device paused (so
+    // that resume plays it), stop leaves it stopped.
+    device.Halt(verb == "pause" ? Device::Mode::Paused : Device::Mode::Stopped);
     return MciError::None;
 }
 

@@ -192,6 +192,18 @@ TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndPlayFromIsExact) {
     Advance(250);
     EXPECT_EQ(Ask("status mydevice position"), "3000");
     EXPECT_EQ(Ask("status mydevice mode"), "stopped");
+    // Resume plays only a paused device; stop holds the position.
+    ASSERT_EQ(layer.SendString("resume mydevice"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
+    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
+    EXPECT_EQ(Ask("status mydevice mode"), "paused");
+    ASSERT_EQ(layer.SendString("resume mydevice wait"), MciError::None);
+    Advance(100);
+    EXPECT_EQ(Ask("status mydevice position"), "3100");
+    ASSERT_EQ(layer.SendString("stop mydevice"), MciError::None);
+    Advance(100);
+    EXPECT_EQ(Ask("status mydevice position"), "3100");
+    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
     ASSERT_EQ(layer.SendString("seek mydevice to end"), MciError::None);
     EXPECT_EQ(Ask("status mydevice position"), "5000");
     ASSERT_EQ(layer.SendString("seek mydevice to start"), MciError::None);
