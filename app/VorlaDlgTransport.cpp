@@ -19,11 +19,8 @@
 
 // The slow-down engine joins the build on its own branch; until then the
 // stand-ins below make no track and segments play as they are.
-#if __has_include("SlowVersion.h") && __has_include("PitchAnalyzer.h")
 #include "PitchAnalyzer.h"
 #include "SlowVersion.h"
-#define LECTORIO_HAVE_SLOWDOWN 1
-#endif
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -83,7 +80,6 @@ void CVorlaDlg::InitPlayback() {
     transport.reset(new TransportData);
     transport->mci = std::make_unique<CMciCommandLayer>();
     transport->volume = std::make_unique<CMasterOutputVolume>();
-#ifdef LECTORIO_HAVE_SLOWDOWN
     buildPitchTrack = [](const std::string& segment, const std::string& track) {
         return BuildPitchTrack(segment, track);
     };
@@ -91,12 +87,6 @@ void CVorlaDlg::InitPlayback() {
                                const std::string& track, double factor) {
         return SynthesizeSlowVersion(segment, output, track, factor) == SlowVersionResult::Done;
     };
-#else
-    buildPitchTrack = [](const std::string&, const std::string&) { return false; };
-    synthesizeSlowVersion = [](const std::string&, const std::string&, const std::string&, double) {
-        return false;
-    };
-#endif
 
     // The volume slider spans the master volume's range, its top the loudest.
     // Bounds are taken as unsigned 32-bit numbers for the value range, so an
