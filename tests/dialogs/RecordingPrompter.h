@@ -1,5 +1,6 @@
 // A Prompter for the dialog tests: records every message and answers from a
-// queue (Yes when the queue is empty and the box asks a question).
+// queue (Yes when the queue is empty and the box asks a question); the file
+// chooser returns the queued paths (empty, as cancelled, when none is left).
 #pragma once
 
 #include <deque>
@@ -31,7 +32,17 @@ public:
         }
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
     }
-    QString OpenFile(QWidget*, const QString&) override { return {}; }
+    std::deque<QString> files;
+    std::vector<QString> filters;
+
+    QString OpenFile(QWidget*, const QString& filter) override {
+        filters.push_back(filter);
+        if (files.empty())
+            return {};
+        const QString f = files.front();
+        files.pop_front();
+        return f;
+    }
     QString BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
