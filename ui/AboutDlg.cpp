@@ -44,7 +44,9 @@ QPixmap CAboutDlg::Picture() {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Lectorio 1.0"));
-    const DlgLayout units(font());
+    const QString versionText = QStringLiteral("Lectorio Version 1.0");
+    DlgLayout units(font());
+    units.FitText(versionText, 119);
     setFixedSize(units.Size(235, 55));
 
     QIcon icon = parent ? parent->windowIcon() : QApplication::windowIcon();
@@ -55,12 +57,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* iconLabel = new QLabel(this);
     iconLabel->setObjectName(QStringLiteral("icon"));
     iconLabel->setPixmap(icon.pixmap(32, 32));
-    iconLabel->setGeometry(units.X(11), units.Y(17), 32, 32);
+    iconLabel->setGeometry(units.X(11), units.Y(10), 32, 32);
 
-    auto* text = new QLabel(QStringLiteral("Lectorio Version 1.0"), this);
+    auto* text = new QLabel(versionText, this);
     text->setObjectName(QStringLiteral("text"));
     units.Place(text, 40, 10, 119, 8);
-    text->adjustSize();
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picture"));

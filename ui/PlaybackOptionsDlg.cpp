@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 
 #include "DlgFieldReaders.h"
 #include "DlgLayout.h"
@@ -14,10 +15,17 @@ CPlaybackOptionsDlg::CPlaybackOptionsDlg(PlaybackOptions& options, QWidget* main
     : QDialog(mainWindow), options_(options) {
     setWindowTitle(QStringLiteral("Playback Options"));
     setModal(false);
-    const DlgLayout units(font());
+    const QString rewindText = QStringLiteral("Rewind Time After Pause:");
+    const QString skipText = QStringLiteral("Skip Silence Files");
+    DlgLayout units(font());
+    units.FitText(rewindText, 83);
+    units.FitText(QStringLiteral("sec."), 14);
+    units.FitText(skipText, 101,
+                  style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                      style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 4);
     setFixedSize(units.Size(183, 65));
 
-    auto* label = new QLabel(QStringLiteral("Rewind Time After Pause:"), this);
+    auto* label = new QLabel(rewindText, this);
     units.Place(label, 15, 12, 83, 8);
     rewind_ = new QLineEdit(this);
     rewind_->setObjectName(QStringLiteral("rewindTime"));
@@ -26,7 +34,7 @@ CPlaybackOptionsDlg::CPlaybackOptionsDlg(PlaybackOptions& options, QWidget* main
     auto* unit = new QLabel(QStringLiteral("sec."), this);
     units.Place(unit, 126, 12, 14, 8);
 
-    skipSilence_ = new QCheckBox(QStringLiteral("Skip Silence Files"), this);
+    skipSilence_ = new QCheckBox(skipText, this);
     skipSilence_->setObjectName(QStringLiteral("skipSilenceFiles"));
     units.Place(skipSilence_, 15, 27, 101, 11);
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 
 #include "DlgFieldReaders.h"
 #include "DlgLayout.h"
@@ -20,6 +21,13 @@ QLineEdit* AddField(QDialog* dialog, const DlgLayout& units, const char* name, i
     field->setAlignment(Qt::AlignCenter);
     units.Place(field, 119, y, 30, 13);
     return field;
+}
+
+// Room that a check box needs beside its text: the box and the gap after it.
+int CheckBoxExtra(const QWidget* widget) {
+    const QStyle* style = widget->style();
+    return style->pixelMetric(QStyle::PM_IndicatorWidth) +
+           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 4;
 }
 
 void AddLabel(QDialog* dialog, const DlgLayout& units, const char* text, int x, int y, int w, int h) {
@@ -61,21 +69,33 @@ CSegmentOptionsDlg::CSegmentOptionsDlg(SegmentationOptions& options, Prompter& p
       startNewProject_(std::move(startNewProject)) {
     setWindowTitle(QStringLiteral("Segmentation Options"));
     setModal(false);
-    const DlgLayout units(font());
+    struct LabelSpec {
+        const char* text;
+        int x, y, w, h;
+    };
+    const LabelSpec labels[] = {
+        {"Maximum Segment Length: (sec) ( > 0 )", 7, 9, 105, 9},
+        {"Speech Start Threshold: (0 - 1)", 7, 22, 102, 9},
+        {"Speech End Threshold: (0 - 1)", 7, 35, 101, 9},
+        {"Total Energy History: (0 - 32767)", 7, 48, 105, 9},
+        {"Sample Value Thresh.: (0 - 32767)", 7, 61, 109, 9},
+    };
+    const QString checkText = QStringLiteral("Create Label File");
+    DlgLayout units(font());
+    for (const LabelSpec& l : labels)
+        units.FitText(QString::fromLatin1(l.text), l.w);
+    units.FitText(checkText, 83, CheckBoxExtra(this));
     setFixedSize(units.Size(161, 118));
 
-    AddLabel(this, units, "Maximum Segment Length: (sec) ( > 0 )", 7, 9, 105, 9);
-    AddLabel(this, units, "Speech Start Threshold: (0 - 1)", 7, 22, 102, 9);
-    AddLabel(this, units, "Speech End Threshold: (0 - 1)", 7, 35, 101, 9);
-    AddLabel(this, units, "Total Energy History: (0 - 32767)", 7, 48, 105, 9);
-    AddLabel(this, units, "Sample Value Thresh.: (0 - 32767)", 7, 61, 109, 9);
+    for (const LabelSpec& l : labels)
+        AddLabel(this, units, l.text, l.x, l.y, l.w, l.h);
     maxLength_ = AddField(this, units, "maxSegmentLength", 8);
     startThreshold_ = AddField(this, units, "speechStartThreshold", 21);
     endThreshold_ = AddField(this, units, "speechEndThreshold", 34);
     energyHistory_ = AddField(this, units, "totalEnergyHistory", 47);
     sampleThreshold_ = AddField(this, units, "sampleValueThreshold", 60);
 
-    createLabel_ = new QCheckBox(QStringLiteral("Create Label File"), this);
+    createLabel_ = new QCheckBox(checkText, this);
     createLabel_->setObjectName(QStringLiteral("createLabelFile"));
     units.Place(createLabel_, 7, 75, 83, 11);
 

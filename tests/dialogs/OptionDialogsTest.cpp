@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -235,4 +236,19 @@ TEST(OptionDialogs, EscHidesLikeCancel) {
     EXPECT_FALSE(f.dialog.isVisible());
     EXPECT_EQ(f.options.energyHistory, 14);
     EXPECT_EQ(f.Field("totalEnergyHistory")->text(), "77");
+}
+
+TEST(OptionDialogs, EveryTextFitsItsControl) {
+    SegmentFixture f;
+    PlaybackOptions options;
+    CPlaybackOptionsDlg playback(options, nullptr);
+    for (QDialog* dialog : {static_cast<QDialog*>(&f.dialog), static_cast<QDialog*>(&playback)}) {
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (!qobject_cast<QLabel*>(w) && !qobject_cast<QCheckBox*>(w))
+                continue;
+            SCOPED_TRACE(w->property("text").toString().toStdString());
+            EXPECT_GE(w->width(), w->sizeHint().width());
+            EXPECT_TRUE(dialog->rect().contains(w->geometry()));
+        }
+    }
 }
