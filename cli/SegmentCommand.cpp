@@ -1,12 +1,154 @@
+// lectorio-cli segment INPUT.wav OUTPUT_FOLDER PROJECT_NAME [options]
+//
+// One segmentation run as the program's Start makes it, as the first run of a
+// process: segment files, label file, stale-file deletion, project file, then
+// the empty transcripts.
 #include "Commands.h"
+#include "OptionFields.h"
+#include "ProjectState.h"
+#include "SegmentationRun.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 namespace lectorio::cli {
 
-int RunSegment(const Args&) {
-    std::fputs("lectorio-cli: segment is not available yet\n", stderr);
+namespace {
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, "lectorio-cli segment: %s\n\n%s", problem.c_str(), UsageText());
     return 2;
+}
+
+// Draws a bar on stderr (only used when stderr is a terminal).
+class TerminalDisplay : public SegmentationListener {
+public:
+    explicit TerminalDisplay(bool bar) : bar_(bar) {}
+    void OnProgress(int position) override {
+        if (!bar_)
+            return;
+        constexpr int kWidth = 40;
+        const int filled = position * kWidth / 1000;
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                     kWidth - filled, "", position / 10);
+        std::fflush(stderr);
+        drawn_ = true;
+    }
+    void OnSegmentationError() override {
+        EndBar();
+        std::fputs("lectorio-cli segment: Error In Segmentation!\n", stderr);
+    }
+    void OnFileWriteFailed(const std::string& path) override {
+        EndBar();
+        std::fprintf(stderr, "lectorio-cli segment: cannot write %s\n", path.c_str());
+    }
+    void EndBar() {
+        if (drawn_)
+            std::fputc('\n', stderr);
+        drawn_ = false;
+    }
+
+private:
+    bool bar_;
+    bool drawn_ = false;
+};
+
+bool IsWritableFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+int RunSegment(const Args& args) {
+    std::vector<std::string> positional;
+    SegmentationFieldTexts fields = FormatSegmentationFields(SegmentationOptions{});
+    bool createLabel = true;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string* field = nullptr;
+        if (a == "--max-length")
+            field = &fields.maxSegmentLength;
+        else if (a == "--start-threshold")
+            field = &fields.startThreshold;
+        else if (a == "--end-threshold")
+            field = &fields.endThreshold;
+        else if (a == "--history")
+            field = &fields.energyHistory;
+        else if (a == "--sample-threshold")
+            field = &fields.sampleThreshold;
+        else if (a == "--no-label") {
+            createLabel = false;
+            continue;
+        } else if (a.size() > 1 && a[0] == '-' && a != "--") {
+            return Usage("unknown option '" + a + "'");
+        } else {
+            positional.push_back(a);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return Usage("option " + a + " needs a value");
+        *field = args[++i];
+    }
+    if (positional.size() != 3)
+        return Usage("expects INPUT.wav OUTPUT_FOLDER PROJECT_NAME");
+    const SegmentationOptions options = ValidateSegmentationFields(fields, createLabel);
+
+    ProjectState state;
+    state.inputPath = positional[0];
+    state.outputFolder = positional[1];
+    // As Start does: the name never carries the project file's extension.
+    state.projectName = ReplaceAll(positional[2], ".vprj", "");
+
+    // Refuse before anything is written or deleted.
+    {
+        const auto input = OpenWaveFile(state.inputPath);
+        if (input->status != WaveStatus::Reading) {
+            std::fprintf(stderr, "lectorio-cli segment: cannot read '%s': %s\n", state.inputPath.c_str(),
+                         WaveStatusText(input->status));
+            return 2;
+        }
+    }
+    if (!IsWritableFolder(state.outputFolder)) {
+        std::fprintf(stderr, "lectorio-cli segment: output folder '%s' does not exist or cannot be written\n",
+                     state.outputFolder.c_str());
+        return 2;
+    }
+    // The run rewrites and deletes the project's segment files: the recording
+    // must not be one of them.
+    for (int32_t n = 1; n < 5000; ++n) {
+        if (SameFile(state.inputPath, state.SegmentWavePath(n))) {
+            std::fprintf(stderr, "lectorio-cli segment: '%s' is segment %d of project '%s' itself\n",
+                         state.inputPath.c_str(), n, state.projectName.c_str());
+            return 2;
+        }
+    }
+
+    TerminalDisplay display(::isatty(STDERR_FILENO) == 1);
+    const SegmentationResult result = RunSegmentation(state, options, display);
+    display.EndBar();
+    const bool transcripts = state.CreateEmptyTextFiles();
+
+    const double rate = result.sampleRate > 0 ? static_cast<double>(result.sampleRate) : 1.0;
+    std::printf("%d segments written: %s s speech, %s s silence\n", result.filesWritten,
+                FormatFixed(static_cast<double>(result.speechFrames) / rate, 2).c_str(),
+                FormatFixed(static_cast<double>(result.silenceFrames) / rate, 2).c_str());
+    if (!transcripts)
+        std::fputs("lectorio-cli segment: some transcript files could not be created\n", stderr);
+    if (!result.projectFileWritten || !transcripts || result.failedFiles > 0)
+        return 1;
+    return 0;
 }
 
 } // namespace lectorio::cli

@@ -2,13 +2,53 @@
 
 namespace lectorio {
 
+namespace {
+
+// Hooks the project's bookkeeping into the run and passes everything on to
+// the caller's display.
+class RunListener : public SegmentationListener {
+public:
+    RunListener(ProjectState& state, SegmentationListener& display) : state_(state), display_(display) {}
+
+    void OnProgress(int position) override { display_.OnProgress(position); }
+    void OnStatus(const std::string& text) override { display_.OnStatus(text); }
+    void OnSegmentationError() override { display_.OnSegmentationError(); }
+    void OnFileWriteFailed(const std::string& path) override { display_.OnFileWriteFailed(path); }
+    void OnSegmentCount(int32_t count) override {
+        state_.segmentCount = count;
+        display_.OnSegmentCount(count);
+    }
+    void OnDeleteStaleFiles(int32_t count) override {
+        state_.segmentCount = count;
+        state_.DeleteStaleSegmentFiles();
+        display_.OnDeleteStaleFiles(count);
+    }
+    void OnWriteProjectFile(int32_t count) override {
+        state_.segmentCount = count;
+        projectFileWritten = state_.WriteProjectFile();
+        if (!projectFileWritten)
+            display_.OnFileWriteFailed(state_.ProjectFilePath());
+        display_.OnWriteProjectFile(count);
+    }
+
+    bool projectFileWritten = false;
+
+private:
+    ProjectState& state_;
+    SegmentationListener& display_;
+};
+
+} // namespace
+
 SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
                                    SegmentationListener& display) {
-    // Placeholder until the detector lands.
-    (void)options;
-    (void)display;
     state.segmentCount = 0;
-    return {};
+    RunListener listener(state, display);
+    SegmentationResult result =
+        SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
+    state.segmentCount = result.segmentCount;
+    result.projectFileWritten = listener.projectFileWritten;
+    return result;
 }
 
 } // namespace lectorio

@@ -34,6 +34,9 @@ public:
     virtual void OnDeleteStaleFiles(int32_t count) { (void)count; }
     // Last closing step: the project file is due, with the final count.
     virtual void OnWriteProjectFile(int32_t count) { (void)count; }
+    // A segment file (or the label file) could not be created or written
+    // completely; the run goes on with the next part.
+    virtual void OnFileWriteFailed(const std::string& path) { (void)path; }
 };
 
 struct SegmentationResult {
@@ -43,14 +46,36 @@ struct SegmentationResult {
     int64_t framesRead = 0;
     int64_t speechFrames = 0;  // frames written into speech (even) segment files
     int64_t silenceFrames = 0; // frames written into silence (odd) segment files
+    int32_t filesWritten = 0;  // segment files written completely
+    int32_t failedFiles = 0;   // segment files (and the label file) that could not be written
+    bool labelFileWritten = false;
+    bool projectFileWritten = false; // set by RunSegmentation, which writes it
 };
+
+// The detector's fixed quantities for one run, derived from the options and
+// the input's sample rate (all arithmetic in the precisions the detector uses).
+struct SegmentationLimits {
+    int64_t frameLength = 0; // L, samples per frame (400 at 16000 Hz)
+    int32_t history = 1;     // H, frames in the decision window (at least 1)
+    float startLimit = 0.0f; // speech starts when more frames than this are active: H x start threshold
+    float maxLength = 0.0f;  // M = maximum length x sample rate, in samples
+    // Length thresholds in samples after the speech start, for 1.5, 1.3, 0.95,
+    // 0.9, 0.85, 0.8, 0.75, 0.7 and 0.65 of M.
+    int64_t lengthThresholds[9] = {};
+    // Length multipliers beyond the 0.95 ... 0.65 thresholds (0.45 ... 0.3
+    // divided by the end threshold).
+    float multipliers[7] = {};
+};
+
+SegmentationLimits ComputeSegmentationLimits(const SegmentationOptions& options, uint32_t sampleRate);
 
 SegmentationResult SegmentRecording(const std::string& inputPath, const std::string& outputFolder,
                                     const std::string& projectName, const SegmentationOptions& options,
                                     SegmentationListener& listener);
 
-// The label file of an input: ".wav" (any case) replaced by ".lab" in the file
-// name only; ".lab" appended when the name holds no ".wav".
+// The label file of an input: every ".wav" (any case) replaced by ".lab" in the
+// file name only, never in its folders; ".lab" appended when the name holds no
+// ".wav". So the label file is never the input file.
 std::string LabelFilePath(const std::string& inputPath);
 
 } // namespace lectorio

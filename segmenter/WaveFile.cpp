@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -11,11 +12,13 @@ namespace lectorio {
 
 namespace {
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 void PutLe16(uint8_t* p, uint16_t v) {
@@ -28,9 +31,19 @@ void PutLe32(uint8_t* p, uint32_t v) {
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-bool ReadExact(std::FILE* f, void* buffer, size_t n) { return std::fread(buffer, 1, n, f) == n; }
+// True when the file's bytes are the mono 16-bit samples themselves (16-bit
+// mono PCM on a little-endian host), so no conversion buffer is needed.
+bool IsPlainMono16(uint16_t tag, uint16_t bits, uint16_t channels) {
+    return std::endian::native == std::endian::little && tag == kFormatPcm && bits == 16 && channels == 1;
+}
 
-bool Skip(std::FILE* f, int64_t n) { return n == 0 || fseeko(f, static_cast<off_t>(n), SEEK_CUR) == 0; }
+bool ReadExact(std::FILE* f, void* buffer, size_t n) {
+    return std::fread(buffer, 1, n, f) == n;
+}
+
+bool Skip(std::FILE* f, int64_t n) {
+    return n == 0 || fseeko(f, static_cast<off_t>(n), SEEK_CUR) == 0;
+}
 
 // The sub-format GUID of WAVE_FORMAT_EXTENSIBLE after its first two bytes
 // (which carry the plain format tag).
@@ -67,8 +80,9 @@ int16_t DecodeSample(const uint8_t* p, uint16_t tag, uint16_t bits) {
         return static_cast<int16_t>(Le16(p));
     default: {
         // Signed 24-bit value, arithmetic shift right by 8.
-        const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
-                                               static_cast<uint32_t>(p[2]) << 24);
+        const int32_t v =
+            static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
+                                 static_cast<uint32_t>(p[2]) << 24);
         return static_cast<int16_t>(v >> 16);
     }
     }
@@ -153,7 +167,9 @@ int16_t MuLawExpand(uint8_t byte) {
     return static_cast<int16_t>((b & 0x80) ? -value : value);
 }
 
-WaveFile::~WaveFile() { Close(); }
+WaveFile::~WaveFile() {
+    Close();
+}
 
 void WaveFile::Fail(WaveStatus failure) {
     status = failure;
@@ -322,8 +338,13 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
     if (frames < 1)
         return 0;
     const size_t bytesPerSample = bitsPerSample / 8;
-    std::vector<uint8_t> block(static_cast<size_t>(frames) * blockAlign);
-    const size_t got = std::fread(block.data(), 1, block.size(), stream);
+    const size_t bytes = static_cast<size_t>(frames) * blockAlign;
+    // 16-bit mono PCM is stored as the caller wants it on a little-endian
+    // host: it is read straight into the caller's buffer.
+    const bool direct = IsPlainMono16(formatTag, bitsPerSample, channels);
+    std::unique_ptr<uint8_t[]> conversion(direct ? nullptr : new uint8_t[bytes]);
+    uint8_t* const blockData = direct ? reinterpret_cast<uint8_t*>(buffer) : conversion.get();
+    const size_t got = std::fread(blockData, 1, bytes, stream);
     const int64_t delivered = static_cast<int64_t>(got / blockAlign);
     framesConsumed_ += delivered;
     if (got % blockAlign != 0) {
@@ -331,7 +352,9 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
         fseeko(stream, -static_cast<off_t>(got % blockAlign), SEEK_CUR);
     }
 
-    const uint8_t* p = block.data();
+    if (direct)
+        return delivered;
+    const uint8_t* p = blockData;
     if (channels == 1) {
         for (int64_t i = 0; i < delivered; ++i, p += bytesPerSample)
             buffer[i] = DecodeSample(p, formatTag, bitsPerSample);
@@ -355,12 +378,18 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
     if (count < 1)
         return 0;
     const size_t bytesPerSample = bitsPerSample / 8;
-    std::vector<uint8_t> block(static_cast<size_t>(count) * blockAlign);
-    uint8_t* p = block.data();
-    for (int64_t i = 0; i < count; ++i)
-        for (int c = 0; c < channels; ++c, p += bytesPerSample)
-            EncodeSample(p, buffer[i], formatTag, bitsPerSample);
-    const size_t written = std::fwrite(block.data(), 1, block.size(), stream);
+    const size_t bytes = static_cast<size_t>(count) * blockAlign;
+    const uint8_t* blockData = reinterpret_cast<const uint8_t*>(buffer);
+    std::unique_ptr<uint8_t[]> conversion;
+    if (!IsPlainMono16(formatTag, bitsPerSample, channels)) {
+        conversion.reset(new uint8_t[bytes]);
+        uint8_t* p = conversion.get();
+        for (int64_t i = 0; i < count; ++i)
+            for (int c = 0; c < channels; ++c, p += bytesPerSample)
+                EncodeSample(p, buffer[i], formatTag, bitsPerSample);
+        blockData = conversion.get();
+    }
+    const size_t written = std::fwrite(blockData, 1, bytes, stream);
     const int64_t frames = static_cast<int64_t>(written / blockAlign);
     frameCount += frames;
     byteCount += frames * blockAlign;

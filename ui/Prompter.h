@@ -25,14 +25,20 @@ public:
     virtual Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
                            Icon icon) = 0;
 
-    // The open-file dialog with a filter such as "Wav Files (*.wav)"; returns
-    // the chosen path, or an empty text when cancelled.
+    // The open-file dialog with a filter such as "Wav Files (*.wav)" or, in
+    // the description|patterns form, "Wav Files (*.wav)|*.wav||"; returns the
+    // chosen path, or an empty text when cancelled.
     virtual QString OpenFile(QWidget* parent, const QString& filter) = 0;
 
     // The folder browser, starting at `start`; returns the chosen folder, or
     // an empty text when cancelled.
     virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
 };
+
+// A filter of description|patterns pairs ("Wav Files (*.wav)|*.wav||",
+// patterns separated by ";") in Qt's form ("Wav Files (*.wav)", pairs joined
+// by ";;"). A filter without "|" is returned unchanged.
+QString QtFileFilter(const QString& filter);
 
 class QtPrompter : public Prompter {
 public:

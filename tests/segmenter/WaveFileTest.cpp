@@ -23,7 +23,9 @@ void Put32(Bytes& b, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void PutTag(Bytes& b, const char* tag) {
+    b.insert(b.end(), tag, tag + 4);
+}
 
 Bytes FmtChunk(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint32_t extra = 0) {
     Bytes b;
@@ -100,7 +102,8 @@ TEST(WaveFileRead, ConversionsOfEveryAcceptedFormat) {
     EXPECT_EQ(ReadAll(*ws), (std::vector<int16_t>{499}));
 
     // 24-bit: the signed 24-bit value shifted right by 8.
-    auto w24 = FromBytes(Riff({FmtChunk(1, 1, 48000, 24), Chunk("data", {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F})}));
+    auto w24 =
+        FromBytes(Riff({FmtChunk(1, 1, 48000, 24), Chunk("data", {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F})}));
     ASSERT_EQ(w24->status, WaveStatus::Reading);
     EXPECT_EQ(ReadAll(*w24), (std::vector<int16_t>{-128, 32767}));
 }
@@ -120,7 +123,8 @@ TEST(WaveFileRead, ChunkWalking) {
     const Bytes data = Chunk("data", {1, 0, 2, 0});
     // Odd-sized list chunk with its pad byte before and after "fmt ", an
     // 18-byte format chunk, and a wrong RIFF size.
-    auto w = FromBytes(Riff({Chunk("LIST", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 2), Chunk("junk", {9}), data}, 1000));
+    auto w = FromBytes(
+        Riff({Chunk("LIST", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 2), Chunk("junk", {9}), data}, 1000));
     ASSERT_EQ(w->status, WaveStatus::Reading);
     EXPECT_EQ(w->frameCount, 2);
     EXPECT_EQ(ReadAll(*w), (std::vector<int16_t>{1, 2}));

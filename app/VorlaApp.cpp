@@ -1,0 +1,20 @@
+#include "VorlaApp.h"
+
+#include "VorlaDlg.h"
+
+namespace lectorio {
+
+CVorlaApp::CVorlaApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Message boxes without a caption of their own carry the program's name.
+    setApplicationName(QStringLiteral("lectorio"));
+    setApplicationDisplayName(QStringLiteral("Lectorio"));
+    setDesktopFileName(QStringLiteral("lectorio"));
+}
+
+int CVorlaApp::InitInstance() {
+    CVorlaDlg dialog;
+    dialog.exec();
+    return 0;
+}
+
+} // namespace lectorio

@@ -1,0 +1,389 @@
+// Start-up, layout, menu, keys and modes of the main window, and the two
+// browse buttons of set-up mode.
+#include "VorlaDlg.h"
+
+#include "WaveformView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+// The icon is compiled into the library; a static library has to register it.
+static void InitLectorioResources() {
+    Q_INIT_RESOURCE(lectorio);
+}
+
+namespace lectorio {
+
+namespace {
+
+const char* const kCaption = "Lectorio";
+
+// Size of the window's client area in dialog units.
+constexpr int kClientWidthDu = 321;
+constexpr int kClientHeightDu = 206;
+
+int MulDivRounded(int value, int numerator, int denominator) {
+    const int64_t product = int64_t{value} * numerator;
+    return static_cast<int>((product + (product >= 0 ? denominator / 2 : -denominator / 2)) / denominator);
+}
+
+} // namespace
+
+CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
+    InitLectorioResources();
+    if (!prompter_) {
+        ownPrompter_ = std::make_unique<QtPrompter>();
+        prompter_ = ownPrompter_.get();
+    }
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowIcon([] {
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/lectorio/lectorio.svg"));
+        icon.addFile(QStringLiteral(":/lectorio/lectorio-48.png"), QSize(48, 48));
+        return icon;
+    }());
+    // Minimise and close boxes, as a main window has; no "?" box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    CreateMenu();
+    CreateControls();
+
+    // Start-up state: transcription layout, everything disabled except the
+    // position slider, the volume slider and "Close"; set-up controls hidden.
+    projectNameEdit->clear();
+    statusLine->clear();
+    totalLabel->clear();
+    speedSlider->setRange(5, 20);
+    speedSlider->setValue(10);
+    speedSlider->setTickInterval(1);
+    SetSetupControls(false);
+    SetTranscriptionControlsEnabled(false);
+    statusLine->hide();
+    progressBar->hide();
+    waveformView->show();
+    positionSlider->setEnabled(true);
+    InitPlayback();
+
+    // Accelerators apply before the focused control sees the key.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    transcriptEdit->setFocus();
+}
+
+CVorlaDlg::~CVorlaDlg() {
+    WaitForRun();
+}
+
+void CVorlaDlg::SetPrompter(Prompter* prompter) {
+    if (prompter) {
+        prompter_ = prompter;
+    } else {
+        if (!ownPrompter_)
+            ownPrompter_ = std::make_unique<QtPrompter>();
+        prompter_ = ownPrompter_.get();
+    }
+}
+
+Prompter& CVorlaDlg::prompter() const {
+    return *prompter_;
+}
+
+QRect CVorlaDlg::DialogUnitsToPixels(int x, int y, int width, int height) const {
+    // A dialog unit is a quarter of the font's average character width
+    // horizontally and an eighth of its height vertically.
+    const QFontMetrics metrics(font());
+    const int alphabetWidth =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    int baseX = std::max(1, (alphabetWidth / 26 + 1) / 2);
+    // Fonts wider in their capitals than the average letter would clip the
+    // set-up labels: the whole window then grows until they fit.
+    for (const auto& [caption, widthDu] :
+         {std::pair{"Input File:", 32}, std::pair{"Output Folder:", 46}, std::pair{"Project Name:", 46}}) {
+        const int needed = metrics.horizontalAdvance(QString::fromLatin1(caption)) + 2;
+        baseX = std::max(baseX, (needed * 4 + widthDu - 1) / widthDu);
+    }
+    const int baseY = std::max(1, metrics.height());
+    return QRect(MulDivRounded(x, baseX, 4), MulDivRounded(y, baseY, 8), MulDivRounded(width, baseX, 4),
+                 MulDivRounded(height, baseY, 8));
+}
+
+void CVorlaDlg::CreateMenu() {
+    menuBar = new QMenuBar(this);
+    QMenu* project = menuBar->addMenu(tr("&Project"));
+    newProjectAction = project->addAction(tr("New Project"), this, &CVorlaDlg::OnNewProject);
+    openProjectAction = project->addAction(tr("Open Project"), this, &CVorlaDlg::OnOpenProject);
+    cleanProjectAction = project->addAction(tr("Clean Project"), this, &CVorlaDlg::OnCleanProject);
+    createTextFileAction = project->addAction(tr("Create Text File"), this, &CVorlaDlg::OnCreateTextFile);
+    QMenu* options = menuBar->addMenu(tr("&Options"));
+    segmentOptionsAction = options->addAction(tr("Segmentation Options"), this, &CVorlaDlg::OnSegmentOptions);
+    playbackOptionsAction = options->addAction(tr("Playback Options"), this, &CVorlaDlg::OnPlaybackOptions);
+    QMenu* help = menuBar->addMenu(tr("&Help"));
+    helpAction = help->addAction(tr("Help"), this, &CVorlaDlg::OnHelpFile);
+    aboutAction = help->addAction(tr("About"), this, &CVorlaDlg::OnAbout);
+}
+
+void CVorlaDlg::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menuBar);
+    client_ = new QWidget(this);
+    client_->setFixedSize(DialogUnitsToPixels(0, 0, kClientWidthDu, kClientHeightDu).size());
+    layout->addWidget(client_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto place = [this](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogUnitsToPixels(x, y, w, h));
+    };
+    auto label = [&](const char* text, int x, int y, int w, int h, Qt::Alignment alignment = Qt::AlignLeft) {
+        auto* result = new QLabel(QString::fromUtf8(text), client_);
+        result->setAlignment(alignment | Qt::AlignVCenter);
+        place(result, x, y, w, h);
+        return result;
+    };
+    auto edit = [&](int x, int y, int w, int h, bool centred) {
+        auto* result = new QLineEdit(client_);
+        if (centred)
+            result->setAlignment(Qt::AlignCenter);
+        place(result, x, y, w, h);
+        return result;
+    };
+    auto button = [&](const char* text, int x, int y, int w, int h) {
+        auto* result = new QPushButton(QString::fromUtf8(text), client_);
+        // Enter is the next-segment key, never a default button.
+        result->setAutoDefault(false);
+        result->setDefault(false);
+        place(result, x, y, w, h);
+        return result;
+    };
+
+    // The waveform view, the run display and the set-up controls share the
+    // top area; at most one group is shown.
+    waveformView = new CWaveformView(client_);
+    place(waveformView, 8, 4, 266, 70);
+    statusLine = label("", 8, 14, 266, 8);
+    progressBar = new QProgressBar(client_);
+    progressBar->setRange(0, kProgressMaximum);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
+    place(progressBar, 8, 28, 266, 9);
+
+    inputLabel = label("Input File:", 8, 14, 32, 8);
+    inputEdit = edit(55, 12, 179, 13, false);
+    browseInputButton = button("...", 237, 12, 40, 13);
+    outputLabel = label("Output Folder:", 8, 34, 46, 8);
+    outputEdit = edit(55, 31, 179, 13, false);
+    browseOutputButton = button("...", 237, 31, 40, 13);
+    projectNameLabel = label("Project Name:", 8, 52, 46, 11);
+    projectNameEdit = edit(55, 51, 85, 13, true);
+    startButton = button("Start", 144, 50, 53, 14);
+    optionsButton = button("Options", 201, 50, 43, 14);
+    cancelButton = button("Cancel", 248, 50, 29, 14);
+
+    positionSlider = new QSlider(Qt::Horizontal, client_);
+    positionSlider->setTickPosition(QSlider::NoTicks);
+    positionSlider->setRange(0, 0);
+    place(positionSlider, 4, 80, 276, 11);
+
+    segmentNumberEdit = edit(8, 93, 22, 13, true);
+    totalLabel = label("", 33, 95, 21, 9);
+    goButton = button("Go", 55, 93, 22, 13);
+    previousButton = button("<---", 80, 93, 39, 13);
+    playButton = button("Play", 123, 93, 39, 13);
+    pauseButton = button("Pause", 166, 93, 39, 13);
+    nextButton = button("--->", 209, 93, 39, 13);
+    positionLabel = label("", 256, 95, 26, 10, Qt::AlignRight);
+    lengthLabel = label("", 285, 95, 27, 10, Qt::AlignRight);
+
+    // On the window's speed scale the smallest position (fastest) is at the top.
+    speedSlider = new QSlider(Qt::Vertical, client_);
+    speedSlider->setTickPosition(QSlider::NoTicks);
+    speedSlider->setInvertedAppearance(true);
+    speedSlider->setInvertedControls(true);
+    place(speedSlider, 290, 12, 13, 78);
+    volumeSlider = CreateVolumeSlider(client_);
+    place(volumeSlider, 302, 12, 13, 78);
+    speedLabel = label("Sp.", 288, 4, 14, 9);
+    speedFastLabel = label("2x", 282, 13, 9, 9);
+    speedNormalLabel = label("1x", 282, 36, 9, 9);
+    speedSlowLabel = label(".5x", 280, 81, 11, 9);
+    volumeLabel = label("Vol", 302, 4, 12, 9);
+
+    transcriptEdit = new QPlainTextEdit(client_);
+    transcriptEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    transcriptEdit->setTabChangesFocus(false);
+    place(transcriptEdit, 8, 111, 305, 72);
+    createTextFileButton = button("Create Text File", 8, 188, 120, 13);
+    closeButton = button("Close", 225, 188, 42, 13);
+
+    connect(browseInputButton, &QPushButton::clicked, this, &CVorlaDlg::OnBrowseInput);
+    connect(browseOutputButton, &QPushButton::clicked, this, &CVorlaDlg::OnBrowseOutput);
+    connect(startButton, &QPushButton::clicked, this, &CVorlaDlg::OnStart);
+    connect(optionsButton, &QPushButton::clicked, this, &CVorlaDlg::OnSegmentOptions);
+    connect(cancelButton, &QPushButton::clicked, this, &CVorlaDlg::OnCancelSetup);
+    connect(nextButton, &QPushButton::clicked, this, &CVorlaDlg::OnNextSegment);
+    connect(previousButton, &QPushButton::clicked, this, &CVorlaDlg::OnPreviousSegment);
+    connect(goButton, &QPushButton::clicked, this, &CVorlaDlg::OnGoToSegment);
+    connect(playButton, &QPushButton::clicked, this, &CVorlaDlg::OnPlay);
+    connect(pauseButton, &QPushButton::clicked, this, &CVorlaDlg::OnPause);
+    connect(createTextFileButton, &QPushButton::clicked, this, &CVorlaDlg::OnCreateTextFile);
+    connect(closeButton, &QPushButton::clicked, this, &CVorlaDlg::OnCloseButton);
+}
+
+void CVorlaDlg::SetSetupControls(bool shown) {
+    for (QWidget* widget : {static_cast<QWidget*>(inputLabel), static_cast<QWidget*>(inputEdit),
+                            static_cast<QWidget*>(browseInputButton), static_cast<QWidget*>(outputLabel),
+                            static_cast<QWidget*>(outputEdit), static_cast<QWidget*>(browseOutputButton),
+                            static_cast<QWidget*>(projectNameLabel), static_cast<QWidget*>(projectNameEdit),
+                            static_cast<QWidget*>(startButton), static_cast<QWidget*>(optionsButton),
+                            static_cast<QWidget*>(cancelButton)}) {
+        widget->setEnabled(shown);
+        widget->setVisible(shown);
+    }
+}
+
+void CVorlaDlg::SetTranscriptionControlsEnabled(bool enabled) {
+    for (QWidget* widget : {static_cast<QWidget*>(nextButton), static_cast<QWidget*>(previousButton),
+                            static_cast<QWidget*>(playButton), static_cast<QWidget*>(pauseButton),
+                            static_cast<QWidget*>(transcriptEdit), static_cast<QWidget*>(segmentNumberEdit),
+                            static_cast<QWidget*>(goButton), static_cast<QWidget*>(speedSlider),
+                            static_cast<QWidget*>(speedLabel), static_cast<QWidget*>(speedFastLabel),
+                            static_cast<QWidget*>(speedNormalLabel), static_cast<QWidget*>(speedSlowLabel),
+                            static_cast<QWidget*>(volumeSlider), static_cast<QWidget*>(volumeLabel),
+                            static_cast<QWidget*>(createTextFileButton)}) {
+        widget->setEnabled(enabled);
+    }
+}
+
+void CVorlaDlg::SetProjectCaption(const std::string& name) {
+    if (name.empty())
+        setWindowTitle(QString::fromLatin1(kCaption));
+    else
+        setWindowTitle(QString::fromLatin1(kCaption) + QStringLiteral(" - ") + QString::fromStdString(name));
+}
+
+bool CVorlaDlg::IsSetupShown() const {
+    return optionsButton->isVisibleTo(this);
+}
+
+bool CVorlaDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        // Only keys meant for this window: a message box or option dialog
+        // has its own keys.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && RunAccelerator(*static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CVorlaDlg::RunAccelerator(const QKeyEvent& event) {
+    // Modifiers must match exactly, as in the window's accelerator table;
+    // the keypad's Enter counts as Enter.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const int key = event.key();
+    if (modifiers == Qt::NoModifier) {
+        switch (key) {
+        case Qt::Key_PageUp:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            OnNextSegment();
+            return true;
+        case Qt::Key_PageDown:
+            OnPreviousSegment();
+            return true;
+        case Qt::Key_Tab:
+            OnPlay();
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (modifiers == Qt::ShiftModifier && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) {
+        OnPause();
+        return true;
+    }
+    return false;
+}
+
+void CVorlaDlg::EnterRunLayout() {
+    waveformView->hide();
+    startButton->hide();
+    progressBar->show();
+    statusLine->show();
+    SetTranscriptionControlsEnabled(false);
+    SetSetupControls(false);
+}
+
+void CVorlaDlg::EnterTranscriptionLayout() {
+    waveformView->show();
+    progressBar->hide();
+    statusLine->hide();
+    progressBar->setValue(0);
+    SetTranscriptionControlsEnabled(true);
+    previousButton->setEnabled(false);
+    // Pause waits for playback to start.
+    pauseButton->setEnabled(false);
+    startButton->setEnabled(true);
+}
+
+void CVorlaDlg::OnNewProject() {
+    if (runActive)
+        return;
+    setWindowTitle(QStringLiteral("Lectorio - New Project"));
+    waveformView->hide();
+    SetSetupControls(true);
+    inputEdit->clear();
+    outputEdit->clear();
+    projectNameEdit->clear();
+    inputEdit->setFocus();
+}
+
+void CVorlaDlg::OnCancelSetup() {
+    waveformView->show();
+    SetSetupControls(false);
+    SetProjectCaption(state.projectName);
+}
+
+void CVorlaDlg::OnBrowseInput() {
+    const QString path = prompter().OpenFile(this, QStringLiteral("Wav Files (*.wav)|*.wav||"));
+    if (!path.isEmpty())
+        inputEdit->setText(path);
+    projectNameEdit->setText(QString::fromStdString(NameFromFilePath(path.toStdString(), 4)));
+}
+
+void CVorlaDlg::OnBrowseOutput() {
+    if (folderBrowser.busy)
+        return;
+    folderBrowser.busy = true;
+    std::string start = folderBrowser.lastChosen;
+    if (start.size() > 1 && start.back() == '/')
+        start.pop_back();
+    const QString chosen =
+        prompter().BrowseFolder(nullptr, QStringLiteral("Browse for path"), QString::fromStdString(start));
+    if (!chosen.isEmpty())
+        folderBrowser.lastChosen = chosen.toStdString();
+    folderBrowser.busy = false;
+    if (!folderBrowser.lastChosen.empty())
+        outputEdit->setText(QString::fromStdString(folderBrowser.lastChosen));
+}
+
+} // namespace lectorio

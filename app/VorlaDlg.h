@@ -1,0 +1,258 @@
+// The main window: set-up mode (input file, output folder, project name,
+// Start), the run display of a segmentation run, and transcription mode
+// (waveform, transport, transcript box, segment navigation).
+//
+// CVorlaDlg's member functions are split over files by concern:
+//   VorlaDlg.cpp            start-up, layout, menu, keys, modes, browse buttons
+//   VorlaDlgRun.cpp         Start and the segmentation worker
+//   VorlaDlgNavigation.cpp  segment moves and transcripts
+//   VorlaDlgTransport.cpp   playback device, transport, sliders
+//   VorlaDlgProject.cpp     open, clean, final text, option dialogs, help, closing
+//
+// Every handler runs on the GUI thread. The segmentation worker touches only
+// `state` (while every command that reads it is refused, see IsRunActive) and
+// reaches the controls through queued calls.
+//
+// Every message box, the open-file dialog and the folder browser go through
+// the Prompter (tests install their own).
+#pragma once
+
+#include "PlaybackOptions.h"
+#include "ProjectState.h"
+#include "Prompter.h"
+#include "SegmentationOptions.h"
+
+#include <QBasicTimer>
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+namespace lectorio {
+
+class CWaveformView;
+
+// Private state of the playback code and of the project commands, defined in
+// VorlaDlgTransport.cpp and VorlaDlgProject.cpp.
+struct TransportData;
+struct ProjectCommandData;
+struct TransportDataDeleter {
+    void operator()(TransportData* data) const;
+};
+struct ProjectCommandDataDeleter {
+    void operator()(ProjectCommandData* data) const;
+};
+
+// The folder browser of the output folder's "..." button: it keeps the last
+// chosen folder and refuses a second opening while it is open.
+struct CFolderBrowser {
+    std::string lastChosen;
+    bool busy = false;
+};
+
+enum class PlaybackState : int32_t { Closed = 0, Playing = 1, Paused = 2 };
+
+class CVorlaDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPositionTimerMs = 100; // period of the playback position timer
+    static constexpr int kProgressMaximum = 1000;
+
+    // `prompter` is not owned; null means the Qt message boxes and dialogs.
+    explicit CVorlaDlg(Prompter* prompter = nullptr, QWidget* parent = nullptr);
+    ~CVorlaDlg() override;
+
+    void SetPrompter(Prompter* prompter);
+    Prompter& prompter() const;
+
+    // Whether the set-up controls are shown ("Options" is visible).
+    bool IsSetupShown() const;
+    // Whether a segmentation run is active; Start, New Project, Open Project,
+    // Clean Project and the segment commands are refused meanwhile.
+    bool IsRunActive() const { return runActive; }
+    // For the close handlers: while a run is active the close is put off
+    // until the run has ended (the window then closes) and true is returned.
+    bool DeferCloseWhileRunning();
+    // Blocks until the worker thread has ended (GUI thread; for shutdown).
+    void WaitForRun();
+
+    // Layout switches shared by the run, Open Project and the screenshots.
+    void EnterRunLayout();
+    void EnterTranscriptionLayout();
+
+    // Dialog units to pixels through the dialog font's average character size.
+    QRect DialogUnitsToPixels(int x, int y, int width, int height) const;
+
+    // Project, options and navigation.
+    ProjectState state;
+    SegmentationOptions segmentationOptions;
+    PlaybackOptions playbackOptions;
+    NavigationState navigation;
+    std::string transcriptText; // the transcript box's text as last saved
+
+    // Playback members.
+    PlaybackState playbackState = PlaybackState::Closed;
+    std::string playbackPath;  // the file the device opens: the segment, or its slow version
+    int32_t rewindSeconds = 1; // seconds to go back when continuing after a pause
+    QBasicTimer positionTimer; // polls the playback position while playing
+
+    // Option dialogs, created on first use by the project commands and
+    // destroyed at close.
+    QDialog* segmentOptionsDlg = nullptr;
+    QDialog* playbackOptionsDlg = nullptr;
+
+    CFolderBrowser folderBrowser;
+
+    // Controls. Set-up:
+    QLabel* inputLabel = nullptr;
+    QLineEdit* inputEdit = nullptr;
+    QPushButton* browseInputButton = nullptr;
+    QLabel* outputLabel = nullptr;
+    QLineEdit* outputEdit = nullptr;
+    QPushButton* browseOutputButton = nullptr;
+    QLabel* projectNameLabel = nullptr;
+    QLineEdit* projectNameEdit = nullptr;
+    QPushButton* startButton = nullptr;
+    QPushButton* optionsButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+    // Run display:
+    QLabel* statusLine = nullptr;
+    QProgressBar* progressBar = nullptr;
+    // Transcription:
+    CWaveformView* waveformView = nullptr;
+    QSlider* positionSlider = nullptr;
+    QLabel* totalLabel = nullptr;
+    QLineEdit* segmentNumberEdit = nullptr;
+    QPushButton* goButton = nullptr;
+    QPushButton* previousButton = nullptr;
+    QPushButton* playButton = nullptr;
+    QPushButton* pauseButton = nullptr;
+    QPushButton* nextButton = nullptr;
+    QLabel* positionLabel = nullptr;
+    QLabel* lengthLabel = nullptr;
+    QSlider* speedSlider = nullptr;
+    QSlider* volumeSlider = nullptr;
+    QLabel* speedLabel = nullptr;
+    QLabel* speedFastLabel = nullptr;
+    QLabel* speedNormalLabel = nullptr;
+    QLabel* speedSlowLabel = nullptr;
+    QLabel* volumeLabel = nullptr;
+    QPlainTextEdit* transcriptEdit = nullptr;
+    QPushButton* createTextFileButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    // Menu:
+    QMenuBar* menuBar = nullptr;
+    QAction* newProjectAction = nullptr;
+    QAction* openProjectAction = nullptr;
+    QAction* cleanProjectAction = nullptr;
+    QAction* createTextFileAction = nullptr;
+    QAction* segmentOptionsAction = nullptr;
+    QAction* playbackOptionsAction = nullptr;
+    QAction* helpAction = nullptr;
+    QAction* aboutAction = nullptr;
+
+    // Playback operations (VorlaDlgTransport.cpp). The device operations
+    // report failures to the user themselves and return false.
+    bool SendMciCommand(const std::string& command, std::string* answer);
+    bool OpenAndPlay();
+    bool CloseDevice();
+    bool PauseDevice();
+    bool ResumeDevice();
+    void SeekDevice(int64_t positionMs);
+    void MeasureLength();
+    void StopAndReset();
+    void ResetPositionDisplay(int64_t lengthMs);
+    void OnTimer();
+
+    // Closing (VorlaDlgProject.cpp): stop playback, offer the final text
+    // file, destroy the option dialogs, delete the temporary files.
+    void CloseProcedure();
+
+public slots:
+    // Set-up (VorlaDlg.cpp).
+    void OnNewProject();
+    void OnCancelSetup();
+    void OnBrowseInput();
+    void OnBrowseOutput();
+    // Start (VorlaDlgRun.cpp).
+    void OnStart();
+    // Navigation (VorlaDlgNavigation.cpp).
+    void OnNextSegment();
+    void OnPreviousSegment();
+    void OnGoToSegment();
+    void SaveTranscript();
+    // Transport (VorlaDlgTransport.cpp); virtual so that tests can watch them.
+    virtual void OnPlay();
+    virtual void OnPause();
+    virtual void StopPlayback();
+    virtual void PlaySlowVersion();
+    void OnHScroll(int action);
+    void OnVolumeReleased();
+    // Project commands (VorlaDlgProject.cpp).
+    void OnOpenProject();
+    void OnCleanProject();
+    void OnCreateTextFile();
+    void OnSegmentOptions();
+    void OnPlaybackOptions();
+    void OnAbout();
+    void OnHelpFile();
+    void OnCloseButton();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // OnClose
+    void reject() override;                       // Esc
+    void timerEvent(QTimerEvent* event) override; // routes the position timer to OnTimer
+
+private:
+    friend class SegmentationDisplay;
+
+    // Start-up pieces (VorlaDlg.cpp, except InitPlayback and
+    // CreateVolumeSlider in VorlaDlgTransport.cpp).
+    void CreateControls();
+    void CreateMenu();
+    void InitPlayback();
+    QSlider* CreateVolumeSlider(QWidget* parent);
+    void SetSetupControls(bool shown);
+    void SetTranscriptionControlsEnabled(bool enabled);
+    // Carries out the command of an accelerator key (Page Up and Enter next,
+    // Page Down previous, Tab Play, Shift+Tab Pause); false for other keys.
+    bool RunAccelerator(const QKeyEvent& event);
+    // "Lectorio", or "Lectorio - " and the name.
+    void SetProjectCaption(const std::string& name);
+    // The message for a transcript that could not be written: once, until a
+    // save succeeds again.
+    void ReportSaveFailure(const std::string& path);
+
+    // The run (VorlaDlgRun.cpp).
+    // Body of the worker thread; `options` is the run's own copy.
+    void SegmentationWorker(SegmentationOptions options);
+    void FinishRun(bool transcriptsCreated);
+    // Shows the transcript of the segment just stepped to (navigation).
+    void ShowCurrentSegment();
+
+    Prompter* prompter_ = nullptr;
+    std::unique_ptr<Prompter> ownPrompter_;
+    QWidget* client_ = nullptr;
+    bool runActive = false;
+    bool closeAfterRun_ = false;
+    std::thread worker_;
+    bool saveFailureReported_ = false;
+    std::unique_ptr<TransportData, TransportDataDeleter> transport;
+    std::unique_ptr<ProjectCommandData, ProjectCommandDataDeleter> projectCommands;
+};
+
+} // namespace lectorio

@@ -1,0 +1,151 @@
+#include "SegmentWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace lectorio {
+
+SegmentWriter::SegmentWriter(const std::string& outputFolder, const std::string& projectName,
+                             const WaveFile& input, const std::string& inputPath,
+                             SegmentationListener& listener, SegmentationResult& result)
+    : folder_(outputFolder), projectName_(projectName), input_(input), listener_(listener), result_(result),
+      rate_(static_cast<double>(input.sampleRate)) {
+    if (!folder_.empty() && folder_.back() == '/')
+        folder_.pop_back();
+    haveInputStat_ = ::stat(inputPath.c_str(), &inputStat_) == 0;
+}
+
+SegmentWriter::~SegmentWriter() {
+    CloseLabelFile();
+}
+
+bool SegmentWriter::IsInputFile(const std::string& path) const {
+    struct stat st {};
+    return haveInputStat_ && ::stat(path.c_str(), &st) == 0 && st.st_dev == inputStat_.st_dev &&
+           st.st_ino == inputStat_.st_ino;
+}
+
+bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
+    // A link or a second name of the recording must not be emptied either.
+    if (!IsInputFile(labelPath))
+        label_ = std::fopen(labelPath.c_str(), "w");
+    if (!label_ || std::fputs("#\n", label_) < 0) {
+        labelFailed_ = true;
+        ++result_.failedFiles;
+        listener_.OnFileWriteFailed(labelPath);
+        if (label_)
+            std::fclose(label_);
+        label_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void SegmentWriter::CloseLabelFile() {
+    if (!label_)
+        return;
+    const bool ok = !std::ferror(label_);
+    if (std::fclose(label_) == 0 && ok && !labelFailed_)
+        result_.labelFileWritten = true;
+    label_ = nullptr;
+}
+
+int32_t SegmentWriter::RaiseCount() {
+    ++count_;
+    result_.segmentCount = count_;
+    listener_.OnSegmentCount(count_);
+    return count_;
+}
+
+std::string SegmentWriter::SegmentName(int32_t n) const {
+    char number[16];
+    std::snprintf(number, sizeof number, "%.5d", n);
+    return std::string(number) + "_" + projectName_ + ".wav";
+}
+
+std::string SegmentWriter::SegmentPath(int32_t n) const {
+    return folder_ + "/" + SegmentName(n);
+}
+
+void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
+    if (!label_)
+        return;
+    // "%f 121 S%d": six decimals with a '.' whatever the process's locale.
+    char line[96];
+    auto [end, ec] = std::to_chars(line, line + 64, seconds, std::chars_format::fixed, 6);
+    if (ec != std::errc())
+        end = line;
+    const int tail =
+        std::snprintf(end, static_cast<size_t>(line + sizeof line - end), " 121 %c%d\n", kind, n);
+    const size_t length = static_cast<size_t>(end - line) + static_cast<size_t>(std::max(tail, 0));
+    if (std::fwrite(line, 1, length, label_) != length)
+        labelFailed_ = true;
+}
+
+void SegmentWriter::SilenceEnds(const BlockView& blocks, int64_t from, int64_t to) {
+    const int32_t n = RaiseCount();
+    const double seconds = static_cast<double>(to) / rate_;
+    if (seconds - static_cast<double>(lastSpeechEndTime_) > 0.01)
+        WriteLabelLine(seconds, 'S', n);
+    WritePart(n, blocks, from, to);
+}
+
+void SegmentWriter::SpeechEnds(const BlockView& blocks, int64_t from, int64_t to) {
+    const int32_t n = RaiseCount();
+    listener_.OnStatus("Created File  : " + SegmentName(n));
+    const double seconds = static_cast<double>(to) / rate_;
+    WriteLabelLine(seconds, 'V', n);
+    lastSpeechEndTime_ = static_cast<float>(seconds);
+    WritePart(n, blocks, from, to);
+}
+
+void SegmentWriter::InputEnds(const BlockView& blocks, int64_t from, int64_t to, int64_t endPosition) {
+    const int32_t n = RaiseCount();
+    WriteLabelLine(static_cast<double>(endPosition) / rate_, n % 2 == 0 ? 'V' : 'S', n);
+    listener_.OnStatus("Created File  : " + SegmentName(n));
+    WritePart(n, blocks, from, to);
+}
+
+void SegmentWriter::WritePart(int32_t n, const BlockView& blocks, int64_t from, int64_t to) {
+    const std::string path = SegmentPath(n);
+    bool ok = false;
+    int64_t written = 0;
+    if (!IsInputFile(path)) {
+        auto file = CreateWaveFileLike(path, input_);
+        ok = file->status == WaveStatus::Writing;
+        // Only samples the two blocks hold are ever written; a part that ends
+        // before it starts is an empty file.
+        const int64_t first = std::max(from, blocks.base - kBlockSamples);
+        const int64_t last = std::min(to, blocks.end - 1);
+        if (ok && first < blocks.base && first <= last) {
+            const int64_t upto = std::min(last, blocks.base - 1);
+            const int64_t count = upto - first + 1;
+            const int64_t got =
+                file->WriteMonoSamples(blocks.previous + (first - (blocks.base - kBlockSamples)), count);
+            ok = got == count;
+            written += std::max<int64_t>(got, 0);
+        }
+        if (ok && last >= blocks.base && first <= last) {
+            const int64_t begin = std::max(first, blocks.base);
+            const int64_t count = last - begin + 1;
+            const int64_t got = file->WriteMonoSamples(blocks.current + (begin - blocks.base), count);
+            ok = got == count;
+            written += std::max<int64_t>(got, 0);
+        }
+        file->Close();
+        ok = ok && file->status == WaveStatus::Closed;
+    }
+    if (n % 2 == 0)
+        result_.speechFrames += written;
+    else
+        result_.silenceFrames += written;
+    if (ok) {
+        ++result_.filesWritten;
+    } else {
+        ++result_.failedFiles;
+        listener_.OnFileWriteFailed(path);
+    }
+}
+
+} // namespace lectorio

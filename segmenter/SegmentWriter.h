@@ -1,0 +1,83 @@
+// Turns the cuts of the detector into files: numbered segment recordings in
+// the output folder, label lines in the label file, status texts.
+//
+// Used only by SegmentRecording, on its thread. The writer borrows the input
+// WaveFile (for its format), the listener and the result; it owns the label
+// file stream while it is open.
+#pragma once
+
+#include "Segmenter.h"
+#include "WaveFile.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace lectorio {
+
+// Samples are kept in two blocks of this many samples; a sample's absolute
+// position p lies at index p mod kBlockSamples of the block that holds it.
+inline constexpr int64_t kBlockSamples = 5'000'000;
+
+// The two blocks as the writer sees them: `current` holds the positions from
+// `base` on, `previous` the kBlockSamples positions before `base`.
+struct BlockView {
+    const int16_t* current = nullptr;
+    const int16_t* previous = nullptr;
+    int64_t base = 0;
+    int64_t end = 0; // one past the last valid position (input length or block end)
+};
+
+class SegmentWriter {
+public:
+    SegmentWriter(const std::string& outputFolder, const std::string& projectName, const WaveFile& input,
+                  const std::string& inputPath, SegmentationListener& listener, SegmentationResult& result);
+    ~SegmentWriter();
+    SegmentWriter(const SegmentWriter&) = delete;
+    SegmentWriter& operator=(const SegmentWriter&) = delete;
+
+    // Creates (or empties) the label file and writes its "#" line. Refuses a
+    // path that is the input recording itself. Returns false when no label
+    // file is written.
+    bool OpenLabelFile(const std::string& labelPath);
+    void CloseLabelFile();
+
+    // Raises the segment count by one and reports it; returns the new count.
+    int32_t RaiseCount();
+    int32_t Count() const { return count_; }
+
+    // The three events of the detector; positions are absolute and inclusive.
+    // A silence part ends at a speech start (from E0 to S0).
+    void SilenceEnds(const BlockView& blocks, int64_t from, int64_t to);
+    // A speech part ends at frame position `to` (from S0).
+    void SpeechEnds(const BlockView& blocks, int64_t from, int64_t to);
+    // The rest of the input: `endPosition` is the position just past the last
+    // analysed frame, which times the label line.
+    void InputEnds(const BlockView& blocks, int64_t from, int64_t to, int64_t endPosition);
+
+    // "F/NNNNN_P.wav", with "/" added only when F does not end with one.
+    std::string SegmentPath(int32_t n) const;
+    std::string SegmentName(int32_t n) const;
+
+private:
+    void WriteLabelLine(double seconds, char kind, int32_t n);
+    void WritePart(int32_t n, const BlockView& blocks, int64_t from, int64_t to);
+    bool IsInputFile(const std::string& path) const;
+
+    std::string folder_;
+    std::string projectName_;
+    const WaveFile& input_;
+    SegmentationListener& listener_;
+    SegmentationResult& result_;
+    double rate_;
+    struct stat inputStat_ {};
+    bool haveInputStat_ = false;
+    std::FILE* label_ = nullptr;
+    bool labelFailed_ = false;
+    int32_t count_ = 0;
+    float lastSpeechEndTime_ = 0.0f; // seconds, single precision by design
+};
+
+} // namespace lectorio

@@ -1,0 +1,145 @@
+#include "GuiTestSupport.h"
+#include "WaveformView.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+namespace lectorio {
+namespace {
+
+std::vector<QWidget*> SetupControls(CVorlaDlg& d) {
+    return {d.inputLabel,  d.inputEdit,          d.browseInputButton, d.outputLabel,
+            d.outputEdit,  d.browseOutputButton, d.projectNameLabel,  d.projectNameEdit,
+            d.startButton, d.optionsButton,      d.cancelButton};
+}
+
+TEST(SetupMode, StartUpShowsTheDisabledTranscriptionLayout) {
+    ProjectFixture f;
+    CVorlaDlg& d = f.dialog;
+    EXPECT_EQ(d.windowTitle(), "Lectorio");
+    EXPECT_FALSE(d.windowIcon().isNull());
+    for (QWidget* w : SetupControls(d)) {
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_FALSE(w->isEnabled());
+    }
+    EXPECT_FALSE(d.IsSetupShown());
+    EXPECT_TRUE(d.waveformView->isVisible());
+    EXPECT_FALSE(d.statusLine->isVisible());
+    EXPECT_FALSE(d.progressBar->isVisible());
+    for (QWidget* w :
+         std::vector<QWidget*>{d.nextButton, d.previousButton, d.playButton, d.pauseButton, d.goButton,
+                               d.segmentNumberEdit, d.transcriptEdit, d.createTextFileButton, d.speedSlider})
+        EXPECT_FALSE(w->isEnabled());
+    EXPECT_TRUE(d.positionSlider->isEnabled());
+    EXPECT_TRUE(d.volumeSlider->isEnabled());
+    EXPECT_TRUE(d.closeButton->isEnabled());
+    EXPECT_EQ(d.totalLabel->text(), "");
+    EXPECT_EQ(d.speedSlider->minimum(), 5);
+    EXPECT_EQ(d.speedSlider->maximum(), 20);
+    EXPECT_EQ(d.speedSlider->value(), 10);
+    EXPECT_EQ(d.nextButton->text(), "--->");
+    EXPECT_EQ(d.previousButton->text(), "<---");
+    // Menu 146 with every item.
+    QStringList items;
+    for (QAction* menu : d.menuBar->actions())
+        for (QAction* item : menu->menu()->actions())
+            items << item->text();
+    EXPECT_EQ(items, QStringList({"New Project", "Open Project", "Clean Project", "Create Text File",
+                                  "Segmentation Options", "Playback Options", "Help", "About"}));
+}
+
+TEST(SetupMode, NewProjectAndCancelSwitchModesAndCaptions) {
+    ProjectFixture f;
+    CVorlaDlg& d = f.dialog;
+    d.newProjectAction->trigger();
+    EXPECT_EQ(d.windowTitle(), "Lectorio - New Project");
+    EXPECT_TRUE(d.IsSetupShown());
+    EXPECT_FALSE(d.waveformView->isVisible());
+    for (QWidget* w : SetupControls(d)) {
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(w->isEnabled());
+    }
+    QTest::keyClicks(d.inputEdit, "typed");
+    QTest::mouseClick(d.cancelButton, Qt::LeftButton);
+    EXPECT_EQ(d.windowTitle(), "Lectorio");
+    EXPECT_FALSE(d.IsSetupShown());
+    EXPECT_TRUE(d.waveformView->isVisible());
+    EXPECT_EQ(d.inputEdit->text(), "typed");
+
+    // With a project on screen, Cancel returns to it and its caption.
+    f.OpenProject(4, true);
+    d.OnNewProject();
+    EXPECT_EQ(d.inputEdit->text(), "");
+    d.OnCancelSetup();
+    EXPECT_EQ(d.windowTitle(), "Lectorio - talk");
+    EXPECT_EQ(d.state.currentSegment, 2);
+    EXPECT_TRUE(d.nextButton->isEnabled());
+}
+
+TEST(SetupMode, BrowseInputProposesTheProjectName) {
+    ProjectFixture f;
+    CVorlaDlg& d = f.dialog;
+    d.OnNewProject();
+    f.prompter.files = {"/rec/Interview 3.wav", ""};
+    QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
+    EXPECT_EQ(f.prompter.filters.at(0), "Wav Files (*.wav)|*.wav||");
+    EXPECT_EQ(d.inputEdit->text(), "/rec/Interview 3.wav");
+    EXPECT_EQ(d.projectNameEdit->text(), "Interview 3");
+    // A cancelled dialog empties the name and keeps the input box.
+    QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
+    EXPECT_EQ(d.inputEdit->text(), "/rec/Interview 3.wav");
+    EXPECT_EQ(d.projectNameEdit->text(), "");
+}
+
+TEST(SetupMode, FolderBrowserKeepsTheLastChoiceAndRefusesWhileBusy) {
+    ProjectFixture f;
+    CVorlaDlg& d = f.dialog;
+    d.OnNewProject();
+    QTest::keyClicks(d.outputEdit, "typed");
+    f.prompter.folders = {"", "/data/out/", "", "/data/other"};
+    // A cancel at the first browse leaves the box as typed.
+    QTest::mouseClick(d.browseOutputButton, Qt::LeftButton);
+    EXPECT_EQ(d.outputEdit->text(), "typed");
+    EXPECT_EQ(f.prompter.folderRequests.at(0).title, "Browse for path");
+    QTest::mouseClick(d.browseOutputButton, Qt::LeftButton);
+    EXPECT_EQ(d.outputEdit->text(), "/data/out/");
+    // A later cancel puts the earlier choice back over what was typed.
+    d.outputEdit->setText("typed again");
+    QTest::mouseClick(d.browseOutputButton, Qt::LeftButton);
+    EXPECT_EQ(d.outputEdit->text(), "/data/out/");
+    EXPECT_EQ(f.prompter.folderRequests.at(2).start, "/data/out");
+    d.folderBrowser.busy = true;
+    QTest::mouseClick(d.browseOutputButton, Qt::LeftButton);
+    EXPECT_EQ(f.prompter.folderRequests.size(), 3u);
+    EXPECT_EQ(d.outputEdit->text(), "/data/out/");
+}
+
+TEST(SetupMode, StandInCommandsSayTheyAreNotAvailableYet) {
+    ProjectFixture f;
+    f.dialog.openProjectAction->trigger();
+    f.dialog.aboutAction->trigger();
+    ASSERT_EQ(f.prompter.messages.size(), 2u);
+    EXPECT_EQ(f.prompter.messages[0].text, "Open Project is not available yet.");
+    EXPECT_EQ(f.prompter.messages[1].text, "About is not available yet.");
+}
+
+} // namespace
+} // namespace lectorio
+
+namespace lectorio {
+namespace {
+
+TEST(QtPrompterFilter, PairsBecomeQtFilters) {
+    EXPECT_EQ(QtFileFilter("Wav Files (*.wav)|*.wav||"), "Wav Files (*.wav)");
+    EXPECT_EQ(QtFileFilter("Sound|*.wav;*.WAV|Projects (*.vprj)|*.vprj||"),
+              "Sound (*.wav *.WAV);;Projects (*.vprj)");
+    EXPECT_EQ(QtFileFilter("Text (*.txt)"), "Text (*.txt)");
+}
+
+} // namespace
+} // namespace lectorio

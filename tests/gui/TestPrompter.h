@@ -1,0 +1,73 @@
+// A Prompter for tests: records every message (text, caption, buttons, icon),
+// every file and folder request, and answers from queues. An empty answer
+// queue answers Ok to a message, No to a question and cancels a dialog.
+#pragma once
+
+#include "Prompter.h"
+
+#include <deque>
+#include <vector>
+
+namespace lectorio {
+
+class TestPrompter : public Prompter {
+public:
+    struct Shown {
+        QString text;
+        QString caption;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::None;
+    };
+    struct FolderRequest {
+        QString title;
+        QString start;
+    };
+
+    Answer Message(QWidget* /*parent*/, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override {
+        messages.push_back({text, caption, buttons, icon});
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        if (answers.empty())
+            return Answer::No;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    QString OpenFile(QWidget* /*parent*/, const QString& filter) override {
+        filters.push_back(filter);
+        return Next(files);
+    }
+
+    QString BrowseFolder(QWidget* /*parent*/, const QString& title, const QString& start) override {
+        folderRequests.push_back({title, start});
+        return Next(folders);
+    }
+
+    // The texts shown so far, in order.
+    std::vector<QString> Texts() const {
+        std::vector<QString> texts;
+        for (const Shown& shown : messages)
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    std::vector<Shown> messages;
+    std::deque<Answer> answers;
+    std::deque<QString> files;   // answers of OpenFile; "" cancels
+    std::deque<QString> folders; // answers of BrowseFolder; "" cancels
+    std::vector<QString> filters;
+    std::vector<FolderRequest> folderRequests;
+
+private:
+    static QString Next(std::deque<QString>& queue) {
+        if (queue.empty())
+            return {};
+        QString value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+} // namespace lectorio

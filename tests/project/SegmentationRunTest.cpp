@@ -1,0 +1,138 @@
+#include "SegmentationRun.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+using namespace lectorio;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Folder {
+    fs::path path;
+    Folder() {
+        path = fs::temp_directory_path() / ("lectorio-run-" + std::to_string(::getpid()));
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~Folder() { fs::remove_all(path); }
+};
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Two seconds of silence, one of a loud square wave, two of silence.
+void WriteSpeech(const std::string& path) {
+    std::vector<int16_t> x(16000 * 5, 0);
+    for (int i = 32000; i < 48000; ++i)
+        x[static_cast<size_t>(i)] = (i & 1) ? -8000 : 8000;
+    auto w = CreateWaveFile(path, 16000, 16, 1, kFormatPcm);
+    w->WriteMonoSamples(x.data(), static_cast<int64_t>(x.size()));
+}
+
+struct Display : SegmentationListener {
+    std::vector<int32_t> counts;
+    std::vector<int32_t> stateCounts;
+    const ProjectState* state = nullptr;
+    int finalProgress = -1;
+    void OnSegmentCount(int32_t c) override {
+        counts.push_back(c);
+        stateCounts.push_back(state->segmentCount);
+    }
+    void OnProgress(int p) override { finalProgress = p; }
+};
+
+} // namespace
+
+TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
+    Folder dir;
+    ProjectState state;
+    state.inputPath = (dir.path / "talk.wav").string();
+    state.outputFolder = dir.path.string();
+    state.projectName = "talk";
+    WriteSpeech(state.inputPath);
+    std::ofstream(dir.path / "00004_talk.wav") << "old";
+    std::ofstream(dir.path / "00004_talk.txt") << "old";
+    std::ofstream(dir.path / "05000_talk.wav") << "kept";
+
+    Display display;
+    display.state = &state;
+    const auto result = RunSegmentation(state, {}, display);
+    EXPECT_EQ(result.segmentCount, 3);
+    EXPECT_EQ(state.segmentCount, 3);
+    EXPECT_EQ(state.lastRunSegmentCount, 3);
+    EXPECT_EQ(display.counts, (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(display.stateCounts, display.counts); // updated before the display hears of it
+    EXPECT_EQ(display.finalProgress, 1000);
+    EXPECT_TRUE(result.projectFileWritten);
+    EXPECT_EQ(Slurp(dir.path / "talk.vprj"), "3 " + dir.path.string());
+    EXPECT_FALSE(fs::exists(dir.path / "00004_talk.wav"));
+    EXPECT_FALSE(fs::exists(dir.path / "00004_talk.txt"));
+    EXPECT_TRUE(fs::exists(dir.path / "05000_talk.wav"));
+    EXPECT_TRUE(fs::exists(dir.path / "talk.lab"));
+}
+
+TEST(SegmentationRun, InputThatIsNoWaveFile) {
+    Folder dir;
+    ProjectState state;
+    state.inputPath = (dir.path / "notes.txt").string();
+    state.outputFolder = dir.path.string();
+    state.projectName = "p";
+    std::ofstream(state.inputPath) << "hello";
+    for (int n : {1, 2, 4999})
+        std::ofstream(state.SegmentWavePath(n)) << "old";
+    state.segmentCount = 12;
+    Display display;
+    display.state = &state;
+    const auto result = RunSegmentation(state, {}, display);
+    EXPECT_EQ(result.segmentCount, 0);
+    EXPECT_EQ(state.segmentCount, 0);
+    for (int n : {1, 2, 4999})
+        EXPECT_FALSE(fs::exists(state.SegmentWavePath(n))) << n;
+    EXPECT_EQ(Slurp(dir.path / "p.vprj"), "0 " + dir.path.string());
+    EXPECT_FALSE(fs::exists(dir.path / "notes.txt.lab"));
+    EXPECT_EQ(Slurp(state.inputPath), "hello");
+}
+
+TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
+    Folder dir;
+    ProjectState state;
+    state.inputPath = (dir.path / "talk.wav").string();
+    state.outputFolder = dir.path.string();
+    state.projectName = "talk";
+    WriteSpeech(state.inputPath);
+    Display display;
+    display.state = &state;
+    RunSegmentation(state, {}, display);
+    state.lastRunSegmentCount = 5; // as if the earlier run had made five
+    std::ofstream(state.SegmentWavePath(5)) << "old";
+    std::ofstream(state.SegmentWavePath(6)) << "other";
+    RunSegmentation(state, {}, display);
+    EXPECT_FALSE(fs::exists(state.SegmentWavePath(5)));
+    EXPECT_TRUE(fs::exists(state.SegmentWavePath(6)));
+}
+
+TEST(SegmentationRun, ProjectFileThatCannotBeWrittenIsReported) {
+    Folder dir;
+    ProjectState state;
+    state.inputPath = (dir.path / "talk.wav").string();
+    state.outputFolder = (dir.path / "missing").string();
+    state.projectName = "talk";
+    WriteSpeech(state.inputPath);
+    struct : SegmentationListener {
+        std::vector<std::string> failed;
+        void OnFileWriteFailed(const std::string& p) override { failed.push_back(p); }
+    } display;
+    const auto result = RunSegmentation(state, {}, display);
+    EXPECT_FALSE(result.projectFileWritten);
+    EXPECT_EQ(result.failedFiles, 3);
+    ASSERT_FALSE(display.failed.empty());
+    EXPECT_EQ(display.failed.back(), state.ProjectFilePath());
+}
