@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "DlgFieldReaders.h"
 #include "DlgLayout.h"
+#include "OptionFields.h"
 
 namespace lectorio {
 
@@ -62,7 +62,7 @@ void CPlaybackOptionsDlg::ShowDialog() {
 }
 
 void CPlaybackOptionsDlg::accept() {
-    int32_t rewind = fields::ReadWholeNumber(rewind_->text().toStdString());
+    int32_t rewind = ReadIntField(rewind_->text().toStdString());
     if (rewind < 0) {
         rewind = 0;
         rewind_->setText(QStringLiteral("0"));

@@ -6,14 +6,22 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "DlgFieldReaders.h"
 #include "DlgLayout.h"
+#include "OptionFields.h"
 
 namespace lectorio {
 
 namespace {
 
-constexpr float kLowestThreshold = 0.00001f;
+std::string TextOf(const QLineEdit* field) {
+    return field->text().toStdString();
+}
+
+void SetTextIfChanged(QLineEdit* field, const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    if (field->text() != value)
+        field->setText(value);
+}
 
 QLineEdit* AddField(QDialog* dialog, const DlgLayout& units, const char* name, int y) {
     auto* field = new QLineEdit(dialog);
@@ -33,31 +41,6 @@ int CheckBoxExtra(const QWidget* widget) {
 void AddLabel(QDialog* dialog, const DlgLayout& units, const char* text, int x, int y, int w, int h) {
     auto* label = new QLabel(QString::fromLatin1(text), dialog);
     units.Place(label, x, y, w, h);
-}
-
-// A threshold field by atof rules, kept within kLowestThreshold..1; a value
-// outside is replaced and shown with "%f".
-float ReadThreshold(QLineEdit* field) {
-    float value = static_cast<float>(fields::ReadDecimalFraction(field->text().toStdString()));
-    if (value < kLowestThreshold) {
-        value = kLowestThreshold;
-        field->setText(QString::asprintf("%f", static_cast<double>(value)));
-    } else if (value > 1.0f) {
-        value = 1.0f;
-        field->setText(QString::asprintf("%f", 1.0));
-    }
-    return value;
-}
-
-// A whole-number field by atoi rules, kept within 0..32767; a value outside is
-// replaced and shown with "%i".
-int32_t ReadShortRange(QLineEdit* field) {
-    int32_t value = fields::ReadWholeNumber(field->text().toStdString());
-    if (value < 0 || value > 32767) {
-        value = value < 0 ? 0 : 32767;
-        field->setText(QString::asprintf("%i", value));
-    }
-    return value;
 }
 
 } // namespace
@@ -122,26 +105,29 @@ void CSegmentOptionsDlg::ShowDialog() {
 }
 
 void CSegmentOptionsDlg::FillFields() {
-    maxLength_->setText(QString::asprintf("%i", options_.maxSegmentLength));
-    startThreshold_->setText(QString::asprintf("%1.2f", static_cast<double>(options_.startThreshold)));
-    endThreshold_->setText(QString::asprintf("%1.2f", static_cast<double>(options_.endThreshold)));
-    energyHistory_->setText(QString::asprintf("%i", options_.energyHistory));
-    sampleThreshold_->setText(QString::asprintf("%i", static_cast<int>(options_.sampleThreshold)));
+    const SegmentationFieldTexts texts = FormatSegmentationFields(options_);
+    maxLength_->setText(QString::fromStdString(texts.maxSegmentLength));
+    startThreshold_->setText(QString::fromStdString(texts.startThreshold));
+    endThreshold_->setText(QString::fromStdString(texts.endThreshold));
+    energyHistory_->setText(QString::fromStdString(texts.energyHistory));
+    sampleThreshold_->setText(QString::fromStdString(texts.sampleThreshold));
     createLabel_->setChecked(options_.createLabelFile);
 }
 
 SegmentationOptions CSegmentOptionsDlg::ValidateSegmentationFields() {
-    SegmentationOptions values;
-    values.startThreshold = ReadThreshold(startThreshold_);
-    values.endThreshold = ReadThreshold(endThreshold_);
-    values.sampleThreshold = static_cast<float>(ReadShortRange(sampleThreshold_));
-    values.energyHistory = ReadShortRange(energyHistory_);
-    values.maxSegmentLength = fields::ReadWholeNumber(maxLength_->text().toStdString());
-    if (values.maxSegmentLength < 1 || values.maxSegmentLength > 1000) {
-        values.maxSegmentLength = 3;
-        maxLength_->setText(QStringLiteral("3"));
-    }
-    values.createLabelFile = createLabel_->isChecked();
+    SegmentationFieldTexts texts;
+    texts.maxSegmentLength = TextOf(maxLength_);
+    texts.startThreshold = TextOf(startThreshold_);
+    texts.endThreshold = TextOf(endThreshold_);
+    texts.energyHistory = TextOf(energyHistory_);
+    texts.sampleThreshold = TextOf(sampleThreshold_);
+    const SegmentationOptions values = lectorio::ValidateSegmentationFields(texts, createLabel_->isChecked());
+    // Only corrected fields change; the others keep exactly what was typed.
+    SetTextIfChanged(startThreshold_, texts.startThreshold);
+    SetTextIfChanged(endThreshold_, texts.endThreshold);
+    SetTextIfChanged(sampleThreshold_, texts.sampleThreshold);
+    SetTextIfChanged(energyHistory_, texts.energyHistory);
+    SetTextIfChanged(maxLength_, texts.maxSegmentLength);
     return values;
 }
 

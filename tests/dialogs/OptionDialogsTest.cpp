@@ -5,7 +5,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "DlgFieldReaders.h"
 #include "PlaybackOptionsDlg.h"
 #include "RecordingPrompter.h"
 #include "SegmentOptionsDlg.h"
@@ -39,28 +38,6 @@ struct SegmentFixture {
 };
 
 } // namespace
-
-TEST(FieldReaders, DecimalNotationOnly) {
-    EXPECT_EQ(fields::ReadWholeNumber("12.7"), 12);
-    EXPECT_EQ(fields::ReadWholeNumber("  -4x"), -4);
-    EXPECT_EQ(fields::ReadWholeNumber("abc"), 0);
-    EXPECT_EQ(fields::ReadWholeNumber("0x1F"), 0);
-    EXPECT_EQ(fields::ReadWholeNumber("99999999999"), INT32_MAX);
-    EXPECT_EQ(fields::ReadWholeNumber("-99999999999"), INT32_MIN);
-    EXPECT_EQ(fields::ReadWholeNumber("4294967297"), INT32_MAX);
-    EXPECT_EQ(fields::ReadDecimalFraction(" 0.25abc"), 0.25);
-    EXPECT_EQ(fields::ReadDecimalFraction(".5"), 0.5);
-    EXPECT_EQ(fields::ReadDecimalFraction("-2."), -2.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("1e-3"), 1e-3);
-    EXPECT_EQ(fields::ReadDecimalFraction("2e"), 2.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("nan"), 0.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("-inf"), 0.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("infinity"), 0.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("0x1p3"), 0.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("."), 0.0);
-    EXPECT_EQ(fields::ReadDecimalFraction("1e999"), std::numeric_limits<double>::max());
-    EXPECT_EQ(fields::ReadDecimalFraction("1e-999"), 0.0);
-}
 
 TEST(SegmentOptionsDlg, FieldsStartFromTheOptions) {
     SegmentFixture f;
