@@ -33,7 +33,7 @@ bool AskYesNo(QWidget* parent, Prompter& prompter, const QString& text, const QS
 } // namespace
 
 QString AskProjectFile(QWidget* parent, Prompter& prompter) {
-    return prompter.OpenFile(parent, QStringLiteral("Lectorio Project Files (*.vprj)"));
+    return prompter.OpenFile(parent, QStringLiteral("Lectorio Project Files (*.vprj)|*.vprj||"));
 }
 
 std::optional<ProjectToOpen> ReadProjectToOpen(QWidget* parent, Prompter& prompter, const QString& path) {

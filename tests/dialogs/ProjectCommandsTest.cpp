@@ -60,7 +60,7 @@ TEST(OpenProjectFile, ReadsFolderNameAndCount) {
 
     prompter.files = {f / "talk.vprj"};
     EXPECT_EQ(AskProjectFile(nullptr, prompter), f / "talk.vprj");
-    EXPECT_EQ(prompter.filters.back(), "Lectorio Project Files (*.vprj)");
+    EXPECT_EQ(prompter.filters.back(), "Lectorio Project Files (*.vprj)|*.vprj||");
 }
 
 TEST(OpenProjectFile, UnreadableOrFolderlessFilesAreReported) {
