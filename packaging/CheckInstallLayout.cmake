@@ -1,6 +1,6 @@
 # Installs the build tree into a scratch prefix and checks the layout: the
 # programs and the help file in one program folder, the bin links resolving to
-# them, the desktop files under the application's id.
+# them, the desktop entry, metainfo and icons under the application's id.
 # cmake -DBUILD_DIR=... -DSTAGE=... -DPROGRAM_DIR=... -DAPP_ID=... -P CheckInstallLayout.cmake
 file(REMOVE_RECURSE "${STAGE}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${STAGE}"
@@ -30,7 +30,8 @@ execute_process(COMMAND "${STAGE}/bin/lectorio-cli" --help RESULT_VARIABLE resul
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the installed lectorio-cli does not run through its link")
 endif()
-foreach(file "share/applications/${APP_ID}.desktop" "share/metainfo/${APP_ID}.metainfo.xml")
+foreach(file "share/applications/${APP_ID}.desktop" "share/metainfo/${APP_ID}.metainfo.xml"
+             "share/icons/hicolor/48x48/apps/${APP_ID}.png" "share/icons/hicolor/scalable/apps/${APP_ID}.svg")
   if(NOT EXISTS "${STAGE}/${file}")
     message(FATAL_ERROR "${file} is not installed")
   endif()

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "SegmentNumbers.h"
+
 namespace lectorio {
 
 namespace {
@@ -125,8 +127,9 @@ void AppendTranscriptWords(std::string& out, std::string_view transcript) {
 
 std::string BuildFinalText(const ProjectState& state) {
     std::string text;
-    for (int32_t n = 1; n <= state.segmentCount; ++n)
+    ForEachSegmentNumber(state.outputFolder, state.projectName, {".txt"}, state.segmentCount, [&](int32_t n) {
         AppendTranscriptWords(text, ReadWholeFile(state.SegmentTextPath(n)));
+    });
     return text;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "SegmentNumbers.h"
+
 namespace lectorio {
 
 std::string CleanTarget::SegmentWavePath(int32_t n) const {
@@ -30,10 +32,11 @@ CleanTargetStatus ReadCleanTarget(const std::string& projectFilePath, CleanTarge
 }
 
 void CleanProjectFiles(const CleanTarget& target, const FileDeleter& deleteFile) {
-    for (int32_t n = 1; n <= target.segmentCount; ++n) {
-        deleteFile(target.SegmentWavePath(n));
-        deleteFile(target.SegmentTextPath(n));
-    }
+    ForEachSegmentNumber(target.outputFolder, target.projectName, {".wav", ".txt"}, target.segmentCount,
+                         [&](int32_t n) {
+                             deleteFile(target.SegmentWavePath(n));
+                             deleteFile(target.SegmentTextPath(n));
+                         });
     deleteFile(target.projectFilePath);
 }
 
@@ -47,8 +50,8 @@ void DeleteClosingFiles(ProjectState& state, const FileDeleter& deleteFile) {
     if (state.outputFolder.empty())
         return;
     const int32_t last = std::max(state.lastRunSegmentCount, state.segmentCount);
-    for (int32_t n = 1; n <= last; ++n)
-        deleteFile(state.SlowWavePath(n));
+    ForEachSegmentNumber(state.outputFolder, state.projectName, {"_y.wav"}, last,
+                         [&](int32_t n) { deleteFile(state.SlowWavePath(n)); });
     deleteFile(state.PitchTrackPath());
 }
 
