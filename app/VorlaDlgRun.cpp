@@ -33,11 +33,6 @@ bool FileOpensForReading(const std::string& path) {
     return true;
 }
 
-bool IsWritableFolder(const std::string& folder) {
-    std::error_code error;
-    return std::filesystem::is_directory(folder, error) && ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
 } // namespace
 
 // Carries the segmenter's progress, status texts and error box to the window:
@@ -150,6 +145,15 @@ void CVorlaDlg::OnStart() {
                                QStringLiteral("No Input File"), Prompter::Buttons::Ok, Prompter::Icon::None);
             return;
         }
+    }
+
+    if (RecordingIsProjectSegment(state, input)) {
+        // The run rewrites and deletes the project's segment files.
+        prompter().Message(this,
+                           QStringLiteral("The input file is a segment file of this project itself. Choose "
+                                          "another project name or output folder."),
+                           QStringLiteral("No Input File"), Prompter::Buttons::Ok, Prompter::Icon::None);
+        return;
     }
 
     statusLine->setText(QStringLiteral("Segmentation In Process..."));

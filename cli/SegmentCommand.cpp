@@ -56,19 +56,6 @@ private:
     bool drawn_ = false;
 };
 
-bool IsWritableFolder(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(path.c_str(), W_OK | X_OK) == 0;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 } // namespace
 
 int RunSegment(const Args& args) {
@@ -127,12 +114,10 @@ int RunSegment(const Args& args) {
     }
     // The run rewrites and deletes the project's segment files: the recording
     // must not be one of them.
-    for (int32_t n = 1; n < 5000; ++n) {
-        if (SameFile(state.inputPath, state.SegmentWavePath(n))) {
-            std::fprintf(stderr, "lectorio-cli segment: '%s' is segment %d of project '%s' itself\n",
-                         state.inputPath.c_str(), n, state.projectName.c_str());
-            return 2;
-        }
+    if (RecordingIsProjectSegment(state, state.inputPath)) {
+        std::fprintf(stderr, "lectorio-cli segment: '%s' is a segment file of project '%s' itself\n",
+                     state.inputPath.c_str(), state.projectName.c_str());
+        return 2;
     }
 
     TerminalDisplay display(::isatty(STDERR_FILENO) == 1);

@@ -34,7 +34,8 @@ const char* UsageText() {
            "      Joins the transcripts of a project into its final text file and prints\n"
            "      the file's path.\n"
            "\n"
-           "Exit status: 0 done, 2 bad arguments or unreadable input.\n";
+           "Exit status: 0 done, 1 some files could not be written, 2 bad arguments or\n"
+           "unreadable input.\n";
 }
 
 } // namespace lectorio::cli

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -18,19 +19,33 @@ std::string SegmentNumberText(int32_t n) {
     return buffer;
 }
 
-std::string ProjectState::SegmentStem(int32_t n) const { return SegmentNumberText(n) + "_" + projectName; }
+std::string ProjectState::SegmentStem(int32_t n) const {
+    return SegmentNumberText(n) + "_" + projectName;
+}
 
-std::string ProjectState::SegmentWavePath(int32_t n) const { return outputFolder + "/" + SegmentStem(n) + ".wav"; }
+std::string ProjectState::SegmentWavePath(int32_t n) const {
+    return outputFolder + "/" + SegmentStem(n) + ".wav";
+}
 
-std::string ProjectState::SegmentTextPath(int32_t n) const { return outputFolder + "/" + SegmentStem(n) + ".txt"; }
+std::string ProjectState::SegmentTextPath(int32_t n) const {
+    return outputFolder + "/" + SegmentStem(n) + ".txt";
+}
 
-std::string ProjectState::SlowWavePath(int32_t n) const { return outputFolder + "/" + SegmentStem(n) + "_y.wav"; }
+std::string ProjectState::SlowWavePath(int32_t n) const {
+    return outputFolder + "/" + SegmentStem(n) + "_y.wav";
+}
 
-std::string ProjectState::ProjectFilePath() const { return outputFolder + "/" + projectName + ".vprj"; }
+std::string ProjectState::ProjectFilePath() const {
+    return outputFolder + "/" + projectName + ".vprj";
+}
 
-std::string ProjectState::FinalTextPath() const { return outputFolder + "/" + projectName + ".txt"; }
+std::string ProjectState::FinalTextPath() const {
+    return outputFolder + "/" + projectName + ".txt";
+}
 
-std::string ProjectState::PitchTrackPath() const { return outputFolder + "/dosya.ptc"; }
+std::string ProjectState::PitchTrackPath() const {
+    return outputFolder + "/dosya.ptc";
+}
 
 bool ProjectState::CreateEmptyTextFiles() {
     bool ok = true;
@@ -193,6 +208,34 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
     return ok;
 }
 
-void DeleteFileQuietly(const std::string& path) { ::unlink(path.c_str()); }
+bool IsWritableFolder(const std::string& folder) {
+    struct stat st {};
+    return !folder.empty() && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool RecordingIsProjectSegment(const ProjectState& state, const std::string& inputPath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const std::string suffix = "_" + state.projectName + ".wav";
+    for (fs::directory_iterator it(state.outputFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() < 5 + suffix.size() ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string number = name.substr(0, name.size() - suffix.size());
+        if (number.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code same;
+        if (fs::equivalent(it->path(), inputPath, same))
+            return true;
+    }
+    return false;
+}
+
+void DeleteFileQuietly(const std::string& path) {
+    ::unlink(path.c_str());
+}
 
 } // namespace lectorio

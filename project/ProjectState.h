@@ -84,6 +84,14 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 // `path`, so a crash or a full disk never leaves the old file truncated.
 bool WriteFileAtomically(const std::string& path, const std::string& content);
 
+// Whether `folder` exists as a folder that this process can create files in.
+bool IsWritableFolder(const std::string& folder);
+
+// Whether the recording `inputPath` is one of the segment recordings of
+// project `state` (by name pattern NNNNN_P.wav in its folder, and the same
+// file on disk, links included): a run would overwrite or delete it.
+bool RecordingIsProjectSegment(const ProjectState& state, const std::string& inputPath);
+
 // Deletes a file; a missing file is no error.
 void DeleteFileQuietly(const std::string& path);
 

@@ -20,7 +20,9 @@ struct TempFolder {
     ~TempFolder() { fs::remove_all(path); }
 };
 
-void Touch(const std::string& p, const std::string& content = "") { std::ofstream(p) << content; }
+void Touch(const std::string& p, const std::string& content = "") {
+    std::ofstream(p) << content;
+}
 
 std::string Slurp(const std::string& p) {
     std::ifstream in(p, std::ios::binary);
@@ -119,4 +121,22 @@ TEST(ProjectFile, AtomicWriteKeepsTheOldFileOnFailure) {
     EXPECT_FALSE(WriteFileAtomically(t.path.string() + "/no/such/folder.txt", "x"));
     // No temporary files are left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(t.path), fs::directory_iterator()), 1);
+}
+
+TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
+    TempFolder t;
+    ProjectState s;
+    s.outputFolder = t.path.string();
+    s.projectName = "talk";
+    Touch(s.SegmentWavePath(12345), "RIFF");
+    Touch(t.path.string() + "/rec.wav", "RIFF");
+    fs::create_hard_link(s.SegmentWavePath(12345), t.path.string() + "/linked.wav");
+    EXPECT_TRUE(RecordingIsProjectSegment(s, s.SegmentWavePath(12345)));
+    EXPECT_TRUE(RecordingIsProjectSegment(s, t.path.string() + "/linked.wav"));
+    EXPECT_FALSE(RecordingIsProjectSegment(s, t.path.string() + "/rec.wav"));
+    s.projectName = "other";
+    EXPECT_FALSE(RecordingIsProjectSegment(s, t.path.string() + "/linked.wav"));
+    EXPECT_TRUE(IsWritableFolder(s.outputFolder));
+    EXPECT_FALSE(IsWritableFolder(t.path.string() + "/rec.wav"));
+    EXPECT_FALSE(IsWritableFolder(""));
 }

@@ -1,0 +1,215 @@
+#include "PitchAnalyzer.h"
+
+#include "Correlation.h"
+#include "WaveFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace lectorio {
+
+void AnalysisFrameSizes(int64_t sampleRate, int32_t& frameLength, int32_t& frameStep) {
+    frameLength = 0;
+    frameStep = 0;
+    if (sampleRate < kLowestAnalysisRate || sampleRate > kHighestAnalysisRate)
+        return;
+    const PitchAnalysisParams params;
+    // The single-precision constants widened to double before the product:
+    // 22050 Hz gives H = 220 (0.01f is a little below 0.01), not 221.
+    frameLength =
+        static_cast<int32_t>(std::floor(static_cast<double>(sampleRate) * params.frameLength + 0.5));
+    frameStep = static_cast<int32_t>(std::floor(static_cast<double>(sampleRate) * params.frameStep + 0.5));
+}
+
+PitchAnalyzer::PitchAnalyzer() = default;
+PitchAnalyzer::~PitchAnalyzer() = default;
+
+void PitchAnalyzer::SetFiles(const std::string& in, const std::string& out) {
+    inputPath = in;
+    outputPath = out;
+}
+
+int PitchAnalyzer::OpenInput() {
+    engineResult = input.OpenForReading(inputPath);
+    decoder_ = OpenWaveFile(inputPath);
+    if (decoder_->status == WaveStatus::Reading) {
+        fs = static_cast<int32_t>(
+            std::min<uint32_t>(decoder_->sampleRate, std::numeric_limits<int32_t>::max()));
+    } else {
+        decoder_.reset();
+        fs =
+            static_cast<int32_t>(std::min<uint32_t>(input.SampleRate(), std::numeric_limits<int32_t>::max()));
+    }
+    return engineResult;
+}
+
+bool PitchAnalyzer::InputReadable() const {
+    return decoder_ != nullptr;
+}
+
+void PitchAnalyzer::Prepare(float lowestFrequency, float highestFrequency) {
+    params.lowestFrequency = lowestFrequency;
+    params.highestFrequency = highestFrequency;
+    AnalysisFrameSizes(fs, frameLength, frameStep);
+    if (frameLength == 0) {
+        minimumLag = maximumLag = 0;
+        return;
+    }
+    minimumLag = static_cast<int32_t>(fs / static_cast<double>(highestFrequency));
+    maximumLag = std::min(static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)), frameLength);
+}
+
+void PitchAnalyzer::Run() {
+    std::vector<int16_t> samples;
+    if (decoder_) {
+        samples.resize(static_cast<size_t>(std::max<int64_t>(decoder_->frameCount, 0)));
+        int64_t got = 0;
+        while (got < static_cast<int64_t>(samples.size())) {
+            const int64_t r =
+                decoder_->ReadMonoSamples(samples.data() + got, static_cast<int64_t>(samples.size()) - got);
+            if (r <= 0)
+                break;
+            got += r;
+        }
+        samples.resize(static_cast<size_t>(got));
+        decoder_->Close();
+    }
+    input.Close();
+    RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()));
+}
+
+void PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n) {
+    track.Clear();
+    lowestLogEnergy = 10.0f;
+    previousVoicing = olderVoicing = 0.0f;
+    previousRaw = olderRaw = 0.0f;
+    nextFramePosition = 0;
+    if (frameLength <= 0 || frameStep <= 0 || n < frameLength)
+        return;
+    std::vector<float> frame(static_cast<size_t>(frameLength));
+    for (; nextFramePosition + frameLength <= n; nextFramePosition += frameStep) {
+        std::copy_n(samples + nextFramePosition, frameLength, frame.begin());
+        AnalyzeFrame(frame.data());
+    }
+}
+
+void PitchAnalyzer::AnalyzeFrame(float* x) {
+    const int32_t n = frameLength;
+    double sum = 0.0;
+    for (int32_t i = 0; i < n; ++i)
+        sum += x[i];
+    const double mean = sum / static_cast<double>(n);
+    for (int32_t i = 0; i < n; ++i)
+        x[i] = static_cast<float>(x[i] - mean);
+
+    double energy = 0.0;
+    for (int32_t i = 0; i < n; ++i)
+        energy += static_cast<double>(x[i]) * static_cast<double>(x[i]);
+
+    // Not limited to N here: 40 Hz is always shorter than the 40 ms frame.
+    const int32_t lowLag = static_cast<int32_t>(fs / static_cast<double>(params.highestFrequency));
+    const int32_t highLag = static_cast<int32_t>(fs / static_cast<double>(params.lowestFrequency));
+    sums_.resize(static_cast<size_t>(highLag - lowLag + 1));
+    CorrelationSums(x, n, lowLag, highLag, sums_.data());
+
+    // Strictly larger wins, so the smallest lag wins among equal sums.
+    double best = -1.0e10;
+    int32_t bestLag = lowLag;
+    for (int32_t lag = lowLag; lag <= highLag; ++lag) {
+        if (sums_[lag - lowLag] > best) {
+            best = sums_[lag - lowLag];
+            bestLag = lag;
+        }
+    }
+    // A peak at either end of the range is no pitch. Inside the range the
+    // energy is positive: a frame of zeros has its peak at the first lag.
+    const float v = (bestLag == lowLag || bestLag == highLag) ? 0.0f : static_cast<float>(best / energy);
+    const float candidate = static_cast<float>(fs) / static_cast<float>(bestLag);
+    lastBestLag = bestLag;
+    lastVoicing = v;
+    DecideFrame(v, candidate, energy);
+}
+
+float PitchAnalyzer::DecideFrame(float v, float candidate, double energy) {
+    const float t = params.voicingThreshold;
+    const float bridged = static_cast<float>(t + 0.01); // 0.41f
+    if (v > t && previousVoicing < t && olderVoicing > t)
+        previousVoicing = bridged; // bridges a one-frame gap in the history only
+    else if (t - 0.1 < v && previousVoicing > t && olderVoicing > t)
+        v = bridged;
+    float f = candidate;
+    if (v < t)
+        f = 0.0f;
+
+    const float logEnergy = static_cast<float>(std::log(energy / frameLength + 1.0));
+    if (logEnergy < lowestLogEnergy)
+        lowestLogEnergy = logEnergy;
+    if (logEnergy < lowestLogEnergy + 3.0)
+        f = 0.0f;
+
+    olderVoicing = previousVoicing;
+    previousVoicing = v;
+
+    float three[3] = {olderRaw, previousRaw, f};
+    std::sort(three, three + 3);
+    const float median = three[1];
+    const float smooth = static_cast<float>(0.25 * olderRaw + 0.25 * previousRaw + 0.5 * f);
+    const float out = std::fabs(static_cast<double>(smooth) - median) < 10.0 ? smooth : median;
+    olderRaw = previousRaw;
+    previousRaw = f;
+    track.Append(out);
+    return out;
+}
+
+PitchTrack PitchAnalyzer::Track() const {
+    PitchTrack result;
+    result.frameLength = frameLength;
+    result.frameStep = frameStep;
+    result.sampleRate = fs;
+    result.values = track.Values();
+    return result;
+}
+
+bool PitchAnalyzer::WriteTrack() {
+    if (track.Empty())
+        return false;
+    return WritePitchTrack(outputPath, Track());
+}
+
+const char* PitchTrackOutcomeText(PitchTrackOutcome outcome) {
+    switch (outcome) {
+    case PitchTrackOutcome::Written:
+        return "pitch track written";
+    case PitchTrackOutcome::SegmentUnreadable:
+        return "the segment cannot be read as a WAV file";
+    case PitchTrackOutcome::UnsupportedRate:
+        return "the segment's sample rate cannot be analysed (400 to 384000 Hz are)";
+    case PitchTrackOutcome::TooShort:
+        return "the segment is shorter than one analysis frame (40 ms)";
+    case PitchTrackOutcome::WriteFailed:
+        return "the pitch track file cannot be written";
+    }
+    return "unknown outcome";
+}
+
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath) {
+    PitchAnalyzer analyzer;
+    analyzer.SetFiles(segmentPath, trackPath);
+    analyzer.OpenInput();
+    if (!analyzer.InputReadable())
+        return PitchTrackOutcome::SegmentUnreadable;
+    analyzer.Prepare(analyzer.params.lowestFrequency, analyzer.params.highestFrequency);
+    if (analyzer.frameLength == 0)
+        return PitchTrackOutcome::UnsupportedRate;
+    analyzer.Run();
+    if (analyzer.track.Empty())
+        return PitchTrackOutcome::TooShort;
+    return analyzer.WriteTrack() ? PitchTrackOutcome::Written : PitchTrackOutcome::WriteFailed;
+}
+
+bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath) {
+    return AnalyzeSegment(segmentPath, trackPath) == PitchTrackOutcome::Written;
+}
+
+} // namespace lectorio

@@ -1,0 +1,154 @@
+// Pitch and voicing analysis of one speech segment.
+//
+// A short-time autocorrelation estimator with a voicing decision, an adaptive
+// energy floor, hysteresis on the voicing value and a three-frame smoother
+// gives one fundamental frequency per 10 ms frame (0 = unvoiced or quiet).
+// The results are bit-exact: constants are single-precision values widened
+// to double where the arithmetic is double, and nothing may be contracted
+// into fused multiply-adds.
+//
+// A PitchAnalyzer is built for one segment, used on one thread and thrown
+// away; no state carries over between segments.
+#pragma once
+
+#include "EngineWaveFile.h"
+#include "PitchTrackFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lectorio {
+
+class WaveFile;
+
+struct PitchAnalysisParams {
+    float frameLength = 0.04f;       // seconds
+    float frameStep = 0.01f;         // seconds
+    float lowestFrequency = 40.0f;   // Hz
+    float highestFrequency = 400.0f; // Hz
+    float voicingThreshold = 0.4f;
+};
+
+// The analysed values, one per frame, in a vector that grows geometrically.
+class ValueTrack {
+public:
+    void Append(float value) { values_.push_back(value); }
+    void Clear() { values_.clear(); }
+    size_t Size() const { return values_.size(); }
+    bool Empty() const { return values_.empty(); }
+    float operator[](size_t i) const { return values_[i]; }
+    const std::vector<float>& Values() const { return values_; }
+
+private:
+    std::vector<float> values_;
+};
+
+// Sample rates the analysis accepts, in Hz. Below the lowest the frame step
+// would be 0 samples and the shortest lag 0; above the highest the frames
+// grow so long that one segment would take minutes.
+inline constexpr int32_t kLowestAnalysisRate = 400;
+inline constexpr int32_t kHighestAnalysisRate = 384000;
+
+class PitchAnalyzer {
+public:
+    PitchAnalyzer();
+    ~PitchAnalyzer();
+    PitchAnalyzer(const PitchAnalyzer&) = delete;
+    PitchAnalyzer& operator=(const PitchAnalyzer&) = delete;
+
+    void SetFiles(const std::string& inputPath, const std::string& outputPath);
+
+    // Opens the input. The samples are decoded to mono 16-bit by WaveFile
+    // (every sample width and channel count it reads); the returned code is
+    // that of the engine reader's header checks (EngineWaveFile), kept for
+    // callers that report it: the analysis runs on whatever WaveFile reads.
+    // fs is WaveFile's sample rate, or 44100 when the file cannot be read.
+    int OpenInput();
+
+    // Frame length N, step H and the lag range, in samples, from fs. A
+    // rate outside kLowestAnalysisRate..kHighestAnalysisRate gives N = H = 0
+    // and no frames.
+    void Prepare(float lowestFrequency, float highestFrequency);
+
+    // Reads the opened input and analyses every whole frame of it.
+    void Run();
+
+    // The same on samples in memory (n frames at the prepared fs).
+    void RunOnSamples(const int16_t* samples, int64_t n);
+
+    // Analyses one frame of N samples (x is changed: its mean is removed)
+    // and appends one value to the track.
+    void AnalyzeFrame(float* x);
+
+    // The decisions after the correlation: voicing hysteresis, energy gate,
+    // history shift and smoother. v is the voicing value, candidate the
+    // frequency of the best lag (Hz) and energy the frame's sum of squares.
+    // Returns the value appended to the track.
+    float DecideFrame(float v, float candidate, double energy);
+
+    // Writes the pitch-track file when at least one frame was analysed.
+    // Returns whether the file was written.
+    bool WriteTrack();
+
+    PitchTrack Track() const;
+
+    PitchAnalysisParams params;
+    EngineWaveFile input;
+    std::string inputPath;
+    std::string outputPath;
+    int32_t fs = 0;
+    int32_t frameLength = 0; // N
+    int32_t frameStep = 0;   // H
+    int32_t minimumLag = 0;
+    int32_t maximumLag = 0;
+    ValueTrack track;
+
+    // Running state of one run.
+    float lowestLogEnergy = 10.0f;
+    float previousVoicing = 0.0f;  // p1
+    float olderVoicing = 0.0f;     // p2
+    float previousRaw = 0.0f;      // h1
+    float olderRaw = 0.0f;         // h0
+    int64_t nextFramePosition = 0; // samples
+
+    // The last frame's best lag (samples) and voicing value, for inspection.
+    int32_t lastBestLag = 0;
+    float lastVoicing = 0.0f;
+
+    int engineResult = kEngineWrongState; // result of the last OpenInput
+
+    // Whether OpenInput found samples that WaveFile can decode.
+    bool InputReadable() const;
+
+private:
+    std::unique_ptr<WaveFile> decoder_;
+    std::vector<double> sums_;
+};
+
+enum class PitchTrackOutcome {
+    Written,
+    SegmentUnreadable, // WaveFile cannot read the segment
+    UnsupportedRate,   // sample rate outside the analysable range
+    TooShort,          // fewer samples than one analysis frame
+    WriteFailed,       // the track file cannot be created or written
+};
+
+const char* PitchTrackOutcomeText(PitchTrackOutcome outcome);
+
+// One full analysis: the segment's pitch track is written to trackPath
+// (through a temporary file, so an old track is either replaced whole or
+// left as it was).
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath);
+
+// AnalyzeSegment(...) == Written. A segment shorter than one analysis frame
+// (40 ms) gets no track and the call returns false: the caller then plays
+// the segment as it is instead of a slowed copy.
+bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath);
+
+// Frame length and step in samples for a sample rate, as the analysis
+// computes them (0 and 0 for a rate it refuses).
+void AnalysisFrameSizes(int64_t sampleRate, int32_t& frameLength, int32_t& frameStep);
+
+} // namespace lectorio

@@ -1,0 +1,108 @@
+#include "PitchTrackFile.h"
+
+#include "OutputFile.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace lectorio {
+
+namespace {
+
+void PutFloat(std::vector<uint8_t>& out, float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+}
+
+float GetFloat(const uint8_t* p) {
+    const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+// Truncation of a header value to an integer, refusing what has none.
+bool HeaderInteger(float value, int64_t& result) {
+    if (!std::isfinite(value) || value < 0.0f || value >= 2147483648.0f)
+        return false;
+    result = static_cast<int64_t>(value);
+    return true;
+}
+
+} // namespace
+
+TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return TrackReadResult::Missing;
+    uint8_t header[16];
+    if (std::fread(header, 1, sizeof header, f) != sizeof header) {
+        std::fclose(f);
+        return TrackReadResult::Truncated;
+    }
+    int64_t n = 0, h = 0, fs = 0, k = 0;
+    if (!HeaderInteger(GetFloat(header), n) || !HeaderInteger(GetFloat(header + 4), h) ||
+        !HeaderInteger(GetFloat(header + 8), fs) || !HeaderInteger(GetFloat(header + 12), k)) {
+        std::fclose(f);
+        return TrackReadResult::Malformed;
+    }
+    // Read in pieces so that a header claiming a huge K costs no memory
+    // before the file proves to hold the values.
+    std::vector<float> values;
+    uint8_t block[4096];
+    while (static_cast<int64_t>(values.size()) < k) {
+        const int64_t wanted = std::min<int64_t>(static_cast<int64_t>(sizeof block) / 4,
+                                                 k - static_cast<int64_t>(values.size()));
+        const size_t got = std::fread(block, 1, static_cast<size_t>(wanted) * 4, f);
+        for (size_t i = 0; i + 4 <= got; i += 4)
+            values.push_back(GetFloat(block + i));
+        if (got != static_cast<size_t>(wanted) * 4) {
+            std::fclose(f);
+            return TrackReadResult::Truncated;
+        }
+    }
+    const bool extra = std::fgetc(f) != EOF;
+    std::fclose(f);
+    if (extra)
+        return TrackReadResult::Malformed;
+    for (const float v : values)
+        if (!std::isfinite(v) || v < 0.0f)
+            return TrackReadResult::Malformed;
+    track.frameLength = static_cast<int32_t>(n);
+    track.frameStep = static_cast<int32_t>(h);
+    track.sampleRate = static_cast<int32_t>(fs);
+    track.values = std::move(values);
+    return TrackReadResult::Ok;
+}
+
+bool WritePitchTrack(const std::string& path, const PitchTrack& track) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(16 + 4 * track.values.size());
+    PutFloat(bytes, static_cast<float>(track.frameLength));
+    PutFloat(bytes, static_cast<float>(track.frameStep));
+    PutFloat(bytes, static_cast<float>(track.sampleRate));
+    PutFloat(bytes, static_cast<float>(track.values.size()));
+    for (const float v : track.values)
+        PutFloat(bytes, v);
+
+    const std::string temporary = CreateFileBeside(path);
+    if (temporary.empty())
+        return false;
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (ok) {
+        ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        ok = std::fclose(f) == 0 && ok;
+    }
+    if (!ok) {
+        RemoveQuietly(temporary);
+        return false;
+    }
+    return MoveIntoPlace(temporary, path);
+}
+
+} // namespace lectorio

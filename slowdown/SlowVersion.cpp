@@ -1,0 +1,275 @@
+#include "SlowVersion.h"
+
+#include "OutputFile.h"
+#include "PitchAnalyzer.h"
+#include "WaveFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace lectorio {
+
+void MakeWindow(float* buffer, int64_t length) {
+    const double twoPi = 6.2831855f;
+    for (int64_t i = 0; i < length; ++i)
+        buffer[i] = static_cast<float>(
+            0.5 * (1.0 - std::cos((twoPi * static_cast<double>(i + 1)) / static_cast<double>(length + 1))));
+}
+
+void ReverseSamples(float* buffer, int64_t length) {
+    for (int64_t i = 0; i < length / 2; ++i)
+        std::swap(buffer[i], buffer[length - 1 - i]);
+}
+
+bool PlaceMarks(const PitchTrack& track, int64_t sampleCount, PitchMarks& marks) {
+    marks.position.assign(1, 0);
+    marks.voiced.assign(1, 0);
+    const int64_t h = track.frameStep;
+    if (h <= 0)
+        return false;
+    const int64_t lastSample = sampleCount - 1;
+    const double fs = track.sampleRate;
+    int64_t p = 0;
+    for (size_t i = 0; i < track.values.size(); ++i) {
+        const float centre = static_cast<float>(track.frameLength / 2 + static_cast<int64_t>(i) * h);
+        const float f = track.values[i];
+        if (f == 0.0f) {
+            p += h;
+            if (p >= lastSample)
+                return false;
+            marks.position.push_back(p);
+            marks.voiced.push_back(0);
+            continue;
+        }
+        const double period = std::ceil((1.0 / f) * fs);
+        // A period this long never fits before a frame centre (and would
+        // not fit an integer either).
+        if (!(period <= 1099511627776.0))
+            continue;
+        const int64_t step = static_cast<int64_t>(period);
+        while (static_cast<float>(p + step) <= centre) {
+            p += step;
+            if (p >= lastSample)
+                return false;
+            marks.position.push_back(p);
+            marks.voiced.push_back(1);
+        }
+    }
+    return true;
+}
+
+NearestMarkSearch::NearestMarkSearch(const std::vector<int64_t>& positions, double factor)
+    : positions_(positions), factor_(factor) {}
+
+double NearestMarkSearch::Offset(int64_t a, int64_t t) const {
+    return std::trunc(static_cast<double>(positions_[a]) * factor_ - static_cast<double>(t));
+}
+
+int64_t NearestMarkSearch::Find(int64_t t) {
+    // Offsets never decrease along the marks and never increase with t, so
+    // the first mark at or after t only moves forward. The nearest mark is
+    // that one or the first of the run of equal offsets just before it.
+    const int64_t count = static_cast<int64_t>(positions_.size());
+    while (firstAtOrAfter_ < count && Offset(firstAtOrAfter_, t) < 0.0)
+        ++firstAtOrAfter_;
+    const int64_t right = firstAtOrAfter_;
+    if (right == 0)
+        return 0;
+    int64_t left = right - 1;
+    const double leftOffset = Offset(left, t);
+    while (left > 0 && Offset(left - 1, t) == leftOffset)
+        --left;
+    if (right == count || -leftOffset <= Offset(right, t))
+        return left;
+    return right;
+}
+
+int64_t StretchedLength(int64_t n, double factor) {
+    return static_cast<int64_t>(std::ceil(static_cast<double>(n) * factor));
+}
+
+std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outputLength, double factor) {
+    const int64_t count = marks.Count();
+    // Entries past the last mark read as 0 (position) and unvoiced.
+    auto mark = [&](int64_t a) { return a < count ? marks.position[a] : int64_t{0}; };
+    auto voiced = [&](int64_t a) { return a < count && marks.voiced[a] != 0; };
+
+    std::vector<OverlapSegment> plan;
+    NearestMarkSearch search(marks.position, factor);
+    int64_t t = 0;
+    int64_t previous = -1;
+    for (;;) {
+        int64_t j = search.Find(t);
+        if (!plan.empty() && j == 0)
+            j = 1;
+        const int64_t span = voiced(j + 1) ? 2 : 3;
+        if (mark(j + span) == 0)
+            break;
+        OverlapSegment piece;
+        piece.mark = j;
+        piece.length = mark(j + span) - mark(j) + 1;
+        piece.outputStart = j == 0 ? 0 : t;
+        const int64_t step = j == 0 ? mark(1) : mark(j + 1) - mark(j);
+        if (piece.outputStart + piece.length - 1 >= outputLength)
+            break;
+        // A repeated unvoiced stretch is played backwards so that it does
+        // not sound periodic.
+        piece.reversed = j == previous && !voiced(j + 1);
+        plan.push_back(piece);
+        t = piece.outputStart + step;
+        previous = j;
+    }
+    return plan;
+}
+
+std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
+                                    double factor) {
+    const int64_t outputLength = StretchedLength(static_cast<int64_t>(samples.size()), factor);
+    const std::vector<OverlapSegment> plan = PlanOverlapAdd(marks, outputLength, factor);
+    std::vector<int16_t> result(static_cast<size_t>(outputLength));
+
+    // Pieces start ever later, so every output sample before the start of
+    // the next piece is complete. The sums live in a ring longer than any
+    // piece and are finished as soon as they are complete: the memory used
+    // stays small whatever the segment's length.
+    int64_t longest = 1;
+    for (const OverlapSegment& piece : plan)
+        longest = std::max(longest, piece.length);
+    int64_t ringSize = 1;
+    while (ringSize < longest)
+        ringSize *= 2;
+    const int64_t mask = ringSize - 1;
+    std::vector<float> out(static_cast<size_t>(ringSize), 0.0f);
+    std::vector<float> weight(static_cast<size_t>(ringSize), 0.0f);
+    int64_t finished = 0;
+    auto finishUpTo = [&](int64_t end) {
+        for (; finished < end; ++finished) {
+            const int64_t r = finished & mask;
+            float value = out[r];
+            if (weight[r] != 0.0f)
+                value = value / weight[r];
+            // A weighted mean of 16-bit samples; the clamp only guards rounding.
+            value = std::clamp(value, -32768.0f, 32767.0f);
+            result[finished] = static_cast<int16_t>(value);
+            out[r] = 0.0f;
+            weight[r] = 0.0f;
+        }
+    };
+
+    std::unordered_map<int64_t, std::vector<float>> windows;
+    std::vector<float> segment;
+    for (const OverlapSegment& piece : plan) {
+        finishUpTo(piece.outputStart);
+        const int64_t length = piece.length;
+        std::vector<float>& window = windows[length];
+        if (window.empty()) {
+            window.resize(static_cast<size_t>(length));
+            MakeWindow(window.data(), length);
+        }
+        segment.resize(static_cast<size_t>(length));
+        const int16_t* in = samples.data() + marks.position[piece.mark];
+        for (int64_t i = 0; i < length; ++i)
+            segment[i] = static_cast<float>(in[i]) * window[i];
+        if (piece.reversed)
+            ReverseSamples(segment.data(), length);
+        for (int64_t i = 0; i < length; ++i) {
+            const int64_t r = (piece.outputStart + i) & mask;
+            out[r] += segment[i];
+            weight[r] += window[i];
+        }
+    }
+    finishUpTo(outputLength);
+    return result;
+}
+
+bool TrackFitsSegment(const PitchTrack& track, int64_t sampleRate, int64_t sampleCount) {
+    int32_t frameLength = 0;
+    int32_t frameStep = 0;
+    AnalysisFrameSizes(sampleRate, frameLength, frameStep);
+    if (frameLength == 0 || track.sampleRate != sampleRate || track.frameLength != frameLength ||
+        track.frameStep != frameStep || sampleCount < frameLength)
+        return false;
+    const int64_t frames = (sampleCount - frameLength) / frameStep + 1;
+    return static_cast<int64_t>(track.values.size()) == frames;
+}
+
+const char* SlowVersionResultText(SlowVersionResult result) {
+    switch (result) {
+    case SlowVersionResult::Done:
+        return "slowed copy written";
+    case SlowVersionResult::SegmentUnreadable:
+        return "the segment cannot be read as a WAV file";
+    case SlowVersionResult::TrackMissing:
+        return "the pitch track file cannot be opened";
+    case SlowVersionResult::TrackTruncated:
+        return "the pitch track file is truncated or damaged";
+    case SlowVersionResult::TrackMismatch:
+        return "the pitch track belongs to another segment";
+    case SlowVersionResult::BadFactor:
+        return "the duration factor is out of range";
+    case SlowVersionResult::OutputIsSegment:
+        return "the output file would replace the segment itself";
+    case SlowVersionResult::OutputFailed:
+        return "the output file cannot be written";
+    }
+    return "unknown result";
+}
+
+SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
+                                        const std::string& trackPath, double factor) {
+    if (!(factor >= kSmallestFactor && factor <= kLargestFactor))
+        return SlowVersionResult::BadFactor;
+    std::unique_ptr<WaveFile> input = OpenWaveFile(segmentPath);
+    if (input->status != WaveStatus::Reading)
+        return SlowVersionResult::SegmentUnreadable;
+    if (SameFile(segmentPath, outputPath))
+        return SlowVersionResult::OutputIsSegment;
+
+    std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(input->frameCount, 0)));
+    int64_t got = 0;
+    while (got < static_cast<int64_t>(samples.size())) {
+        const int64_t r =
+            input->ReadMonoSamples(samples.data() + got, static_cast<int64_t>(samples.size()) - got);
+        if (r <= 0)
+            break;
+        got += r;
+    }
+    samples.resize(static_cast<size_t>(got));
+    input->Close();
+
+    PitchTrack track;
+    switch (ReadPitchTrack(trackPath, track)) {
+    case TrackReadResult::Ok:
+        break;
+    case TrackReadResult::Missing:
+        return SlowVersionResult::TrackMissing;
+    case TrackReadResult::Truncated:
+    case TrackReadResult::Malformed:
+        return SlowVersionResult::TrackTruncated;
+    }
+    PitchMarks marks;
+    if (!TrackFitsSegment(track, input->sampleRate, got) || !PlaceMarks(track, got, marks))
+        return SlowVersionResult::TrackMismatch;
+
+    const std::vector<int16_t> output = StretchSamples(samples, marks, factor);
+
+    const std::string temporary = CreateFileBeside(outputPath);
+    if (temporary.empty())
+        return SlowVersionResult::OutputFailed;
+    std::unique_ptr<WaveFile> writer = CreateWaveFileLike(temporary, *input);
+    bool ok = writer->status == WaveStatus::Writing;
+    if (ok)
+        ok = writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
+             static_cast<int64_t>(output.size());
+    writer->Close();
+    ok = ok && writer->status == WaveStatus::Closed;
+    writer.reset();
+    if (!ok) {
+        RemoveQuietly(temporary);
+        return SlowVersionResult::OutputFailed;
+    }
+    return MoveIntoPlace(temporary, outputPath) ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;
+}
+
+} // namespace lectorio

@@ -1,0 +1,187 @@
+// The fast paths against plain evaluations written straight from the
+// description of the method: the vectorised correlation sums and the moving
+// nearest-mark index must give bit-identical results.
+#include "Correlation.h"
+#include "PitchAnalyzer.h"
+#include "SlowVersion.h"
+
+#include "TestSupport.h"
+
+#include <cstring>
+
+using namespace lectorio;
+using namespace lectorio::testing;
+
+namespace {
+
+void PlainCorrelation(const float* x, int32_t n, int32_t lowLag, int32_t highLag, double* r) {
+    for (int32_t lag = lowLag; lag <= highLag; ++lag) {
+        double sum = 0.0;
+        for (int32_t i = 0; i + lag < n; ++i)
+            sum += static_cast<double>(x[i + lag]) * static_cast<double>(x[i]);
+        r[lag - lowLag] = sum;
+    }
+}
+
+// The whole synthesis with a scan over all marks for every piece.
+std::vector<int16_t> PlainSynthesis(const std::vector<float>& x, const PitchTrack& track, double factor) {
+    const int64_t n = static_cast<int64_t>(x.size());
+    const int64_t frames = static_cast<int64_t>(track.values.size());
+    std::vector<int64_t> m(1, 0);
+    std::vector<int> v(1, 0);
+    int64_t p = 0;
+    for (int64_t i = 0; i < frames; ++i) {
+        const float centre = static_cast<float>(track.frameLength / 2 + i * track.frameStep);
+        if (track.values[i] == 0.0f) {
+            p += track.frameStep;
+            m.push_back(p);
+            v.push_back(0);
+        } else {
+            const int64_t period =
+                static_cast<int64_t>(std::ceil((1.0 / track.values[i]) * track.sampleRate));
+            while (static_cast<float>(p + period) <= centre) {
+                p += period;
+                m.push_back(p);
+                v.push_back(1);
+            }
+        }
+    }
+    const int64_t marks = static_cast<int64_t>(m.size());
+    m.resize(m.size() + 4, 0);
+    v.resize(v.size() + 4, 0);
+
+    const int64_t outputLength = static_cast<int64_t>(std::ceil(n * factor));
+    std::vector<float> out(outputLength, 0.0f), wsum(outputLength, 0.0f);
+    int64_t t = 0, previous = -1;
+    for (int64_t count = 0;; ++count) {
+        int64_t j = 0;
+        double nearest = 1e300;
+        for (int64_t a = 0; a < marks; ++a) {
+            const double d = std::fabs(std::trunc(m[a] * factor - t));
+            if (d < nearest) {
+                nearest = d;
+                j = a;
+            }
+        }
+        if (count > 0 && j == 0)
+            j = 1;
+        const int64_t s = v[j + 1] == 0 ? 3 : 2;
+        if (m[j + s] == 0)
+            break;
+        const int64_t length = m[j + s] - m[j] + 1;
+        std::vector<float> w(length), segment(length);
+        for (int64_t i = 0; i < length; ++i) {
+            w[i] = static_cast<float>(0.5 * (1.0 - std::cos((static_cast<double>(6.2831855f) * (i + 1)) /
+                                                            static_cast<double>(length + 1))));
+            segment[i] = x[m[j] + i] * w[i];
+        }
+        const int64_t start = j == 0 ? 0 : t;
+        const int64_t end = j == 0 ? m[s] : t + length - 1;
+        const int64_t step = j == 0 ? m[1] : m[j + 1] - m[j];
+        if (end >= outputLength)
+            break;
+        if (j == previous && v[j + 1] == 0)
+            std::reverse(segment.begin(), segment.end());
+        for (int64_t i = 0; i < length; ++i) {
+            out[start + i] += segment[i];
+            wsum[start + i] += w[i];
+        }
+        t = start + step;
+        previous = j;
+    }
+    std::vector<int16_t> result(outputLength);
+    for (int64_t i = 0; i < outputLength; ++i) {
+        if (wsum[i] != 0.0f)
+            out[i] /= wsum[i];
+        result[i] = static_cast<int16_t>(out[i]);
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(Reference, CorrelationSumsAreBitIdentical) {
+    for (const uint32_t rate : {8000u, 16000u, 44100u, 48000u}) {
+        const auto speech = SpeechLike(rate, 2.0, rate);
+        PitchAnalyzer a;
+        a.fs = static_cast<int32_t>(rate);
+        a.Prepare(40, 400);
+        const int32_t n = a.frameLength;
+        const int32_t low = rate / 400, high = rate / 40;
+        std::vector<double> fast(high - low + 1), plain(high - low + 1);
+        for (int64_t start = 0; start + n <= static_cast<int64_t>(speech.size()); start += 7 * a.frameStep) {
+            std::vector<float> frame(speech.begin() + start, speech.begin() + start + n);
+            double sum = 0.0;
+            for (float s : frame)
+                sum += s;
+            for (float& s : frame)
+                s = static_cast<float>(s - sum / n);
+            PlainCorrelation(frame.data(), n, low, high, plain.data());
+            for (int kernel = 0; kernel < CorrelationKernelFamilies(); ++kernel) {
+                CorrelationSums(frame.data(), n, low, high, fast.data(), kernel);
+                ASSERT_EQ(std::memcmp(fast.data(), plain.data(), fast.size() * sizeof(double)), 0)
+                    << rate << " Hz, frame at " << start << ", kernel " << kernel;
+            }
+        }
+    }
+    // Ranges that reach the frame's end or start at lag 0.
+    std::vector<float> x(100);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] = static_cast<float>(std::sin(0.37 * i) * 1000.0 + 0.001 * i);
+    std::vector<double> fast(120), plain(120);
+    for (const auto& [low, high] :
+         {std::pair{0, 119}, std::pair{70, 101}, std::pair{1, 17}, std::pair{84, 99}}) {
+        PlainCorrelation(x.data(), 100, low, high, plain.data());
+        for (int kernel = 0; kernel < CorrelationKernelFamilies(); ++kernel) {
+            CorrelationSums(x.data(), 100, low, high, fast.data(), kernel);
+            ASSERT_EQ(std::memcmp(fast.data(), plain.data(), (high - low + 1) * sizeof(double)), 0) << low;
+        }
+    }
+}
+
+TEST(Reference, MovingIndexFindsTheMarkOfAFullScan) {
+    std::mt19937 random(11);
+    for (const double factor : {0.1, 0.13, 0.3, 0.5, 0.7, 1.0, 12 * 0.1, 2.0, 3.3, 10.0}) {
+        std::vector<int64_t> marks(1, 0);
+        for (int i = 0; i < 1200; ++i)
+            marks.push_back(marks.back() + 1 + random() % (i % 3 == 0 ? 3 : 200));
+        NearestMarkSearch search(marks, factor);
+        for (int64_t t = 0; t < static_cast<int64_t>(marks.back() * factor) + 50; t += 1 + random() % 40) {
+            int64_t expected = 0;
+            double nearest = 1e300;
+            for (size_t a = 0; a < marks.size(); ++a) {
+                const double d = std::fabs(std::trunc(marks[a] * factor - t));
+                if (d < nearest) {
+                    nearest = d;
+                    expected = static_cast<int64_t>(a);
+                }
+            }
+            ASSERT_EQ(search.Find(t), expected) << "factor " << factor << " t " << t;
+        }
+    }
+}
+
+TEST(Reference, SynthesisOfSpeechIsBitIdentical) {
+    for (const uint32_t rate : {8000u, 16000u, 44100u}) {
+        const auto speech = SpeechLike(rate, 3.0, 100 + rate);
+        PitchAnalyzer analysis;
+        analysis.fs = static_cast<int32_t>(rate);
+        analysis.Prepare(40, 400);
+        analysis.RunOnSamples(speech.data(), static_cast<int64_t>(speech.size()));
+        const PitchTrack track = analysis.Track();
+        size_t voiced = 0;
+        for (float f : track.values)
+            voiced += f != 0.0f;
+        ASSERT_GT(voiced, track.values.size() / 8) << "the signal should be partly voiced";
+        ASSERT_LT(voiced, track.values.size()) << "and partly not";
+
+        PitchMarks marks;
+        ASSERT_TRUE(PlaceMarks(track, static_cast<int64_t>(speech.size()), marks));
+        const std::vector<float> x(speech.begin(), speech.end());
+        for (const double factor : {0.25, 0.5, 0.7, 1.0, 12 * 0.1, 1.5, 2.0, 4.0}) {
+            const auto fast = StretchSamples(speech, marks, factor);
+            const auto plain = PlainSynthesis(x, track, factor);
+            ASSERT_EQ(fast, plain) << rate << " Hz, factor " << factor;
+        }
+    }
+}

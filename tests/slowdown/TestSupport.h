@@ -1,0 +1,139 @@
+// Fixtures shared by the slow-down tests: a scratch folder, WAV writing, and
+// generated signals whose right answers are known or whose shape resembles
+// speech.
+#pragma once
+
+#include "WaveFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace lectorio::testing {
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        path_ = std::filesystem::temp_directory_path() /
+                ("lectorio-slow-" + std::to_string(std::random_device{}()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    std::string Path() const { return path_.string(); }
+    // Names of the files in the folder, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteWave(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate,
+                      uint16_t bits = 16, uint16_t channels = 1, uint16_t tag = kFormatPcm) {
+    auto w = CreateWaveFile(path, rate, bits, channels, tag);
+    ASSERT_EQ(w->status, WaveStatus::Writing) << path;
+    ASSERT_EQ(w->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size())),
+              static_cast<int64_t>(samples.size()));
+    w->Close();
+    ASSERT_EQ(w->status, WaveStatus::Closed);
+}
+
+inline std::vector<int16_t> ReadWave(const std::string& path, uint32_t* rate = nullptr) {
+    auto w = OpenWaveFile(path);
+    std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(w->frameCount, 0)));
+    if (w->status == WaveStatus::Reading)
+        samples.resize(
+            static_cast<size_t>(std::max<int64_t>(w->ReadMonoSamples(samples.data(), w->frameCount), 0)));
+    if (rate)
+        *rate = w->sampleRate;
+    return samples;
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<int16_t> Sine(double frequency, double amplitude, uint32_t rate, int64_t n) {
+    std::vector<int16_t> s(static_cast<size_t>(n));
+    for (int64_t i = 0; i < n; ++i)
+        s[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * M_PI * frequency * i / rate)));
+    return s;
+}
+
+// Speech-like test signal: syllables of a glottal pulse train through two
+// resonances with a gliding fundamental (90 to 260 Hz), noise bursts for
+// fricatives, pauses, and a little background noise, scaled to a peak of
+// 20000. Deterministic per seed.
+inline std::vector<int16_t> SpeechLike(uint32_t rate, double seconds, uint32_t seed) {
+    std::mt19937 random(seed);
+    auto uniform = [&] { return (random() >> 8) * (1.0 / 16777216.0); }; // [0, 1)
+    const int64_t n = static_cast<int64_t>(seconds * rate);
+    std::vector<double> out(static_cast<size_t>(n));
+    int64_t i = 0;
+    double phase = 0.0;
+    double y1 = 0, y2 = 0, z1 = 0, z2 = 0;
+    while (i < n) {
+        const int kind = static_cast<int>(uniform() * 10); // 0-6 voiced, 7 fricative, 8-9 pause
+        const int64_t length = static_cast<int64_t>((0.06 + 0.25 * uniform()) * rate);
+        const double f0a = 90 + 170 * uniform(), f0b = 90 + 170 * uniform();
+        const double formant = 300 + std::min(1800.0, rate / 6.0) * uniform();
+        const double level = 2000 + 9000 * uniform();
+        const double r = 0.97, c = 2 * r * std::cos(2 * M_PI * formant / rate);
+        const double c2 = 2 * 0.93 * std::cos(2 * M_PI * (formant * 2.3) / rate);
+        for (int64_t k = 0; k < length && i < n; ++k, ++i) {
+            const double progress = static_cast<double>(k) / length;
+            const double envelope = std::sin(M_PI * progress);
+            double excitation = 0.0;
+            if (kind <= 6) {
+                phase += (f0a + (f0b - f0a) * progress) / rate;
+                if (phase >= 1.0) {
+                    phase -= 1.0;
+                    excitation = 1.0;
+                }
+            } else if (kind == 7) {
+                excitation = (uniform() - 0.5) * 0.6;
+            }
+            const double y = excitation + c * y1 - r * r * y2;
+            y2 = y1;
+            y1 = y;
+            const double z = y + c2 * z1 - 0.93 * 0.93 * z2;
+            z2 = z1;
+            z1 = z;
+            const double value =
+                level * envelope * (kind <= 6 ? 0.08 * z : 2.0 * excitation) + 30 * (uniform() - 0.5);
+            out[i] = value;
+        }
+    }
+    double peak = 1.0;
+    for (const double v : out)
+        peak = std::max(peak, std::fabs(v));
+    std::vector<int16_t> samples(static_cast<size_t>(n));
+    for (int64_t k = 0; k < n; ++k)
+        samples[k] = static_cast<int16_t>(std::lround(out[k] * (20000.0 / peak)));
+    return samples;
+}
+
+} // namespace lectorio::testing
