@@ -122,10 +122,28 @@ TEST_F(ProjectWindowTest, UnreadableProjectFileLeavesTheProjectOnScreen) {
     EXPECT_EQ(d.state.currentSegment, before.currentSegment);
     EXPECT_EQ(d.windowTitle(), "Lectorio - talk");
 
+    // A project file that records no folder names no files either.
+    std::ofstream(f.Folder() + "/blank.vprj") << "7";
+    Open(f.Folder() + "/blank.vprj");
+    ASSERT_EQ(f.prompter.messages.size(), 2u);
+    EXPECT_TRUE(f.prompter.messages[1].text.startsWith("The project file records no project folder"));
+    EXPECT_EQ(d.state.projectName, before.projectName);
+    EXPECT_EQ(d.state.outputFolder, before.outputFolder);
+
     // A cancelled dialog does nothing at all.
     d.OnOpenProject();
-    EXPECT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_EQ(d.state.currentSegment, before.currentSegment);
+
+    // Cleaning refuses both files before any question, and deletes nothing.
+    f.prompter.files = {QString::fromStdString(f.Folder() + "/missing.vprj"),
+                        QString::fromStdString(f.Folder() + "/blank.vprj")};
+    d.OnCleanProject();
+    d.OnCleanProject();
+    ASSERT_EQ(f.prompter.messages.size(), 4u);
+    EXPECT_TRUE(f.prompter.messages[2].text.startsWith("Cannot read the project file:"));
+    EXPECT_TRUE(f.prompter.messages[3].text.startsWith("The project file records no project folder"));
+    EXPECT_TRUE(fs::exists(f.Folder() + "/blank.vprj"));
 }
 
 TEST_F(ProjectWindowTest, AFolderRecordedWithATrailingSlashNamesTheProjectFromItsFile) {
