@@ -81,7 +81,9 @@ void CVorlaDlg::OnCleanProject() {
 void CVorlaDlg::OnCreateTextFile() {
     if (!state.projectOpen || IsRunActive())
         return;
-    SaveTranscript();
+    // Only a segment on screen has a transcript in the box to save.
+    if (state.currentSegment != 0)
+        SaveTranscript();
     CreateFinalTextCommand(this, prompter(), state);
 }
 
