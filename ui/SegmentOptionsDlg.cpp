@@ -52,11 +52,11 @@ CSegmentOptionsDlg::CSegmentOptionsDlg(SegmentationOptions& options, Prompter& p
       startNewProject_(std::move(startNewProject)) {
     setWindowTitle(QStringLiteral("Segmentation Options"));
     setModal(false);
-    struct LabelSpec {
+    struct LabelPlace {
         const char* text;
         int x, y, w, h;
     };
-    const LabelSpec labels[] = {
+    const LabelPlace labels[] = {
         {"Maximum Segment Length: (sec) ( > 0 )", 7, 9, 105, 9},
         {"Speech Start Threshold: (0 - 1)", 7, 22, 102, 9},
         {"Speech End Threshold: (0 - 1)", 7, 35, 101, 9},
@@ -65,12 +65,12 @@ CSegmentOptionsDlg::CSegmentOptionsDlg(SegmentationOptions& options, Prompter& p
     };
     const QString checkText = QStringLiteral("Create Label File");
     DlgLayout units(font());
-    for (const LabelSpec& l : labels)
+    for (const LabelPlace& l : labels)
         units.FitText(QString::fromLatin1(l.text), l.w);
     units.FitText(checkText, 83, CheckBoxExtra(this));
     setFixedSize(units.Size(161, 118));
 
-    for (const LabelSpec& l : labels)
+    for (const LabelPlace& l : labels)
         AddLabel(this, units, l.text, l.x, l.y, l.w, l.h);
     maxLength_ = AddField(this, units, "maxSegmentLength", 8);
     startThreshold_ = AddField(this, units, "speechStartThreshold", 21);
