@@ -1,16 +1,30 @@
 // Project commands: open, clean, the final text file, the option dialogs,
 // help and about, and closing.
 //
-// Stand-ins until those commands land: the menu commands say that they are
-// not available yet; closing (Close button, close box, Esc) just closes, but
-// never while a segmentation run is active.
+// Opening, cleaning and creating the final text file are refused while a
+// segmentation run is active: the worker is then writing the project files
+// and `state`. Closing during a run is put off until the run has ended.
 #include "VorlaDlg.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "AboutDlg.h"
+#include "Help.h"
+#include "PlaybackOptionsDlg.h"
+#include "ProjectCleanup.h"
+#include "ProjectCommands.h"
+#include "SegmentOptionsDlg.h"
+#include "WaveformView.h"
 
 namespace lectorio {
 
-struct ProjectCommandData {};
+struct ProjectCommandData {
+    // The closing procedure has run: the window is ending. The close box
+    // reaches both closeEvent and reject, and the procedure must run once.
+    bool closed = false;
+};
 
 void ProjectCommandDataDeleter::operator()(ProjectCommandData* data) const {
     delete data;
@@ -18,9 +32,10 @@ void ProjectCommandDataDeleter::operator()(ProjectCommandData* data) const {
 
 namespace {
 
-void NotAvailableYet(CVorlaDlg& dialog, const QString& command) {
-    dialog.prompter().Message(&dialog, QStringLiteral("%1 is not available yet.").arg(command), QString(),
-                              Prompter::Buttons::Ok, Prompter::Icon::Information);
+ProjectCommandData& CommandData(std::unique_ptr<ProjectCommandData, ProjectCommandDataDeleter>& data) {
+    if (!data)
+        data.reset(new ProjectCommandData);
+    return *data;
 }
 
 } // namespace
@@ -28,37 +43,102 @@ void NotAvailableYet(CVorlaDlg& dialog, const QString& command) {
 void CVorlaDlg::OnOpenProject() {
     if (IsRunActive())
         return;
-    NotAvailableYet(*this, QStringLiteral("Open Project"));
+    const QString path = AskProjectFile(this, prompter());
+    if (path.isEmpty())
+        return;
+    const std::optional<ProjectToOpen> project = ReadProjectToOpen(this, prompter(), path);
+    if (!project)
+        return;
+    // The text typed into the segment on screen belongs to the project that
+    // is left; the first move of the opened project saves nothing.
+    if (state.projectOpen && state.currentSegment != 0)
+        SaveTranscript();
+
+    state.segmentCount = project->segmentCount;
+    state.outputFolder = project->outputFolder;
+    outputEdit->setText(QString::fromStdString(state.outputFolder));
+    inputEdit->clear();
+    pauseButton->setText(QStringLiteral("Pause"));
+    state.projectName = project->projectName;
+    projectNameEdit->setText(QString::fromStdString(state.projectName));
+    SetProjectCaption(state.projectName);
+
+    SetSetupControls(false);
+    EnterTranscriptionLayout();
+
+    state.currentSegment = 0;
+    navigation.navigationStarted = false;
+    state.projectOpen = true;
+    OnNextSegment();
 }
 
 void CVorlaDlg::OnCleanProject() {
     if (IsRunActive())
         return;
-    NotAvailableYet(*this, QStringLiteral("Clean Project"));
+    CleanProjectCommand(this, prompter(), state.projectName);
 }
 
 void CVorlaDlg::OnCreateTextFile() {
-    NotAvailableYet(*this, QStringLiteral("Create Text File"));
+    if (!state.projectOpen || IsRunActive())
+        return;
+    // Only a segment on screen has a transcript in the box to save.
+    if (state.currentSegment != 0)
+        SaveTranscript();
+    CreateFinalTextCommand(this, prompter(), state);
 }
 
 void CVorlaDlg::OnSegmentOptions() {
-    NotAvailableYet(*this, QStringLiteral("Segmentation Options"));
+    auto* dialog = static_cast<CSegmentOptionsDlg*>(segmentOptionsDlg);
+    if (!dialog) {
+        dialog = new CSegmentOptionsDlg(
+            segmentationOptions, prompter(), [this] { return IsSetupShown(); }, [this] { OnNewProject(); },
+            this);
+        segmentOptionsDlg = dialog;
+    }
+    dialog->ShowDialog();
 }
 
 void CVorlaDlg::OnPlaybackOptions() {
-    NotAvailableYet(*this, QStringLiteral("Playback Options"));
+    auto* dialog = static_cast<CPlaybackOptionsDlg*>(playbackOptionsDlg);
+    if (!dialog) {
+        dialog = new CPlaybackOptionsDlg(playbackOptions, this);
+        playbackOptionsDlg = dialog;
+    }
+    dialog->ShowDialog();
 }
 
 void CVorlaDlg::OnAbout() {
-    NotAvailableYet(*this, QStringLiteral("About"));
+    CAboutDlg about(this);
+    about.exec();
 }
 
 void CVorlaDlg::OnHelpFile() {
-    NotAvailableYet(*this, QStringLiteral("Help"));
+    OpenHelpFile(this, prompter());
 }
 
 void CVorlaDlg::CloseProcedure() {
+    ProjectCommandData& data = CommandData(projectCommands);
+    if (data.closed)
+        return;
+    data.closed = true;
+
+    // Text typed since the last move is saved whatever the answer below.
+    if (state.projectOpen && state.currentSegment != 0)
+        SaveTranscript();
     StopPlayback();
+    if (state.projectOpen) {
+        const Prompter::Answer answer = prompter().Message(
+            this,
+            QStringLiteral("Do you want to create the final text file before you close the application?"),
+            QStringLiteral("Close"), Prompter::Buttons::YesNo, Prompter::Icon::None);
+        if (answer == Prompter::Answer::Yes)
+            OnCreateTextFile();
+    }
+    delete segmentOptionsDlg;
+    segmentOptionsDlg = nullptr;
+    delete playbackOptionsDlg;
+    playbackOptionsDlg = nullptr;
+    DeleteClosingFiles(state);
 }
 
 void CVorlaDlg::OnCloseButton() {
@@ -78,8 +158,11 @@ void CVorlaDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CVorlaDlg::reject() {
+    // Esc ends the window through the closing procedure too, so the text
+    // typed into the segment on screen is saved and the files are tidied.
     if (DeferCloseWhileRunning())
         return;
+    CloseProcedure();
     QDialog::reject();
 }
 

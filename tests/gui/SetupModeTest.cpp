@@ -119,15 +119,6 @@ TEST(SetupMode, FolderBrowserKeepsTheLastChoiceAndRefusesWhileBusy) {
     EXPECT_EQ(d.outputEdit->text(), "/data/out/");
 }
 
-TEST(SetupMode, StandInCommandsSayTheyAreNotAvailableYet) {
-    ProjectFixture f;
-    f.dialog.openProjectAction->trigger();
-    f.dialog.aboutAction->trigger();
-    ASSERT_EQ(f.prompter.messages.size(), 2u);
-    EXPECT_EQ(f.prompter.messages[0].text, "Open Project is not available yet.");
-    EXPECT_EQ(f.prompter.messages[1].text, "About is not available yet.");
-}
-
 } // namespace
 } // namespace lectorio
 

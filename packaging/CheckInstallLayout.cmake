@@ -1,0 +1,39 @@
+# Installs the build tree into a scratch prefix and checks the layout: the
+# programs and the help file in one program folder, the bin links resolving to
+# them, the desktop entry, metainfo and icons under the application's id.
+# cmake -DBUILD_DIR=... -DSTAGE=... -DPROGRAM_DIR=... -DAPP_ID=... -P CheckInstallLayout.cmake
+file(REMOVE_RECURSE "${STAGE}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${STAGE}"
+  RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed")
+endif()
+
+set(program_dir "${STAGE}/${PROGRAM_DIR}")
+foreach(file lectorio lectorio-cli vorla.chm)
+  if(NOT EXISTS "${program_dir}/${file}")
+    message(FATAL_ERROR "${file} is not in the program folder ${program_dir}")
+  endif()
+endforeach()
+file(REAL_PATH "${program_dir}" real_program_dir)
+foreach(program lectorio lectorio-cli)
+  set(link "${STAGE}/bin/${program}")
+  if(NOT IS_SYMLINK "${link}")
+    message(FATAL_ERROR "${link} is not a link")
+  endif()
+  file(REAL_PATH "${link}" target)
+  if(NOT target STREQUAL "${real_program_dir}/${program}")
+    message(FATAL_ERROR "${link} leads to ${target}, not into the program folder")
+  endif()
+endforeach()
+execute_process(COMMAND "${STAGE}/bin/lectorio-cli" --help RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the installed lectorio-cli does not run through its link")
+endif()
+foreach(file "share/applications/${APP_ID}.desktop" "share/metainfo/${APP_ID}.metainfo.xml"
+             "share/icons/hicolor/48x48/apps/${APP_ID}.png" "share/icons/hicolor/scalable/apps/${APP_ID}.svg")
+  if(NOT EXISTS "${STAGE}/${file}")
+    message(FATAL_ERROR "${file} is not installed")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${STAGE}")

@@ -1,0 +1,101 @@
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "AboutDlg.h"
+#include "Help.h"
+#include "RecordingPrompter.h"
+
+using namespace lectorio;
+using lectorio::test::RecordingPrompter;
+
+TEST(AboutDlg, ShowsNameVersionIconAndPicture) {
+    QWidget mainWindow;
+    QPixmap iconPixmap(32, 32);
+    iconPixmap.fill(Qt::red);
+    mainWindow.setWindowIcon(QIcon(iconPixmap));
+    CAboutDlg about(&mainWindow);
+    EXPECT_EQ(about.windowTitle(), "Lectorio 1.0");
+    EXPECT_EQ(about.findChild<QLabel*>("text")->text(), "Lectorio Version 1.0");
+    const QPixmap icon = about.findChild<QLabel*>("icon")->pixmap();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.toImage().pixelColor(16, 16), QColor(Qt::red));
+    const QPixmap picture = about.findChild<QLabel*>("picture")->pixmap();
+    EXPECT_EQ(picture.size(), QSize(62, 28));
+    // The picture is drawn, not blank.
+    const QImage image = picture.toImage();
+    EXPECT_NE(image.pixelColor(10, 14), image.pixelColor(3, 3));
+
+    auto* ok = about.findChild<QPushButton*>("ok");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), "OK");
+    about.show();
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+TEST(AboutDlg, ControlsDoNotOverlap) {
+    CAboutDlg about;
+    const QRect text = about.findChild<QLabel*>("text")->geometry();
+    const QRect picture = about.findChild<QLabel*>("picture")->geometry();
+    const QRect ok = about.findChild<QPushButton*>("ok")->geometry();
+    EXPECT_FALSE(text.intersects(picture));
+    EXPECT_FALSE(picture.intersects(ok));
+    EXPECT_TRUE(about.rect().contains(picture));
+    EXPECT_TRUE(about.rect().contains(ok));
+}
+
+TEST(HelpFile, PresentMissingAndRestored) {
+    char pattern[] = "/tmp/lectorio-help-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const QString folder = QString::fromLatin1(pattern) + "/";
+    const QString path = folder + "vorla.chm";
+    EXPECT_EQ(HelpFilePath(folder), path);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("ITSF");
+    }
+    RecordingPrompter prompter;
+    std::vector<QUrl> opened;
+    const UrlOpener opener = [&](const QUrl& url) {
+        opened.push_back(url);
+        return false; // no viewer installed: nothing visible happens
+    };
+    // Changing the current folder does not matter: the folder is the program's.
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(QDir::rootPath());
+    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
+    QDir::setCurrent(here);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
+    EXPECT_TRUE(prompter.shown.empty());
+
+    ASSERT_TRUE(QFile::rename(path, folder + "vorla.chm.away"));
+    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Cannot open the help file!");
+    EXPECT_TRUE(prompter.shown[0].caption.isEmpty());
+    EXPECT_EQ(prompter.shown[0].buttons, Prompter::Buttons::Ok);
+    EXPECT_EQ(prompter.shown[0].icon, Prompter::Icon::None);
+    EXPECT_EQ(opened.size(), 1u);
+
+    // A folder of that name is no help file either.
+    QDir(folder).mkdir("vorla.chm");
+    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
+    QDir(folder).rmdir("vorla.chm");
+
+    ASSERT_TRUE(QFile::rename(folder + "vorla.chm.away", path));
+    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(prompter.shown.size(), 2u);
+    QDir(folder).removeRecursively();
+}

@@ -1,0 +1,231 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "PlaybackOptionsDlg.h"
+#include "RecordingPrompter.h"
+#include "SegmentOptionsDlg.h"
+
+using namespace lectorio;
+using lectorio::test::RecordingPrompter;
+
+namespace {
+
+const QString kQuestion = "You have changed the segmentation options, do you want to start a new project?";
+
+// A Segmentation Options dialog over a main window whose set-up controls are
+// shown or hidden as `setupShown` says.
+struct SegmentFixture {
+    SegmentationOptions options;
+    RecordingPrompter prompter;
+    bool setupShown = false;
+    int newProjects = 0;
+    QWidget mainWindow;
+    CSegmentOptionsDlg dialog{options, prompter, [this] { return setupShown; }, [this] { ++newProjects; },
+                              &mainWindow};
+
+    QLineEdit* Field(const char* name) { return dialog.findChild<QLineEdit*>(name); }
+    void Type(const char* name, const QString& text) {
+        Field(name)->selectAll();
+        QTest::keyClicks(Field(name), text);
+    }
+    void Press(const char* button) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+};
+
+} // namespace
+
+TEST(SegmentOptionsDlg, FieldsStartFromTheOptions) {
+    SegmentFixture f;
+    EXPECT_EQ(f.dialog.windowTitle(), "Segmentation Options");
+    EXPECT_FALSE(f.dialog.isModal());
+    EXPECT_EQ(f.Field("maxSegmentLength")->text(), "3");
+    EXPECT_EQ(f.Field("speechStartThreshold")->text(), "0.60");
+    EXPECT_EQ(f.Field("speechEndThreshold")->text(), "0.20");
+    EXPECT_EQ(f.Field("totalEnergyHistory")->text(), "14");
+    EXPECT_EQ(f.Field("sampleValueThreshold")->text(), "10000");
+    EXPECT_TRUE(f.dialog.findChild<QCheckBox*>("createLabelFile")->isChecked());
+}
+
+TEST(SegmentOptionsDlg, ValidationReplacesOutOfRangeValues) {
+    SegmentFixture f;
+    struct Case {
+        const char* field;
+        const char* typed;
+        const char* shownAfterValidation;
+        const char* shownAfterOk;
+    };
+    const Case cases[] = {
+        {"maxSegmentLength", "0", "3", "3"},
+        {"maxSegmentLength", "1001", "3", "3"},
+        {"maxSegmentLength", "4294967297", "3", "3"}, // would wrap to 1 without saturation
+        {"maxSegmentLength", "1000", "1000", "1000"},
+        {"speechStartThreshold", "5", "1.000000", "1.00"},
+        {"speechStartThreshold", "0", "0.000010", "0.00"},
+        {"speechStartThreshold", "nan", "0.000010", "0.00"},
+        {"speechEndThreshold", "inf", "0.000010", "0.00"},
+        {"speechEndThreshold", "0x1p0", "0.000010", "0.00"},
+        {"speechEndThreshold", "0.126", "0.126", "0.13"},
+        {"totalEnergyHistory", "40000", "32767", "32767"},
+        {"totalEnergyHistory", "-4", "0", "0"},
+        {"sampleValueThreshold", "12.7", "12.7", "12"},
+        {"sampleValueThreshold", "-1", "0", "0"},
+        {"sampleValueThreshold", "99999999999", "32767", "32767"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " = " + c.typed);
+        f.Type(c.field, c.typed);
+        f.dialog.ValidateSegmentationFields();
+        EXPECT_EQ(f.Field(c.field)->text(), c.shownAfterValidation);
+        f.Type(c.field, c.typed);
+        f.dialog.accept();
+        EXPECT_EQ(f.Field(c.field)->text(), c.shownAfterOk);
+    }
+    EXPECT_EQ(f.options.maxSegmentLength, 1000);
+    EXPECT_EQ(f.options.startThreshold, 0.00001f);
+    // Later OKs read the two-decimal text that the refill left in the field.
+    EXPECT_EQ(f.options.endThreshold, 0.13f);
+    EXPECT_EQ(f.options.energyHistory, 0);
+    EXPECT_EQ(f.options.sampleThreshold, 32767.0f);
+}
+
+TEST(SegmentOptionsDlg, OkStoresAllSixValuesAndHides) {
+    SegmentFixture f;
+    f.dialog.ShowDialog();
+    EXPECT_TRUE(f.dialog.isVisible());
+    f.Type("maxSegmentLength", "7");
+    f.Type("speechStartThreshold", "0.5");
+    f.Type("speechEndThreshold", "0.1");
+    f.Type("totalEnergyHistory", "20");
+    f.Type("sampleValueThreshold", "12.7");
+    f.dialog.findChild<QCheckBox*>("createLabelFile")->setChecked(false);
+    f.prompter.answers = {Prompter::Answer::No};
+    f.Press("ok");
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_EQ(f.options.maxSegmentLength, 7);
+    EXPECT_EQ(f.options.startThreshold, 0.5f);
+    EXPECT_EQ(f.options.endThreshold, 0.1f);
+    EXPECT_EQ(f.options.energyHistory, 20);
+    EXPECT_EQ(f.options.sampleThreshold, 12.0f);
+    EXPECT_FALSE(f.options.createLabelFile);
+    EXPECT_EQ(f.Field("speechEndThreshold")->text(), "0.10");
+}
+
+TEST(SegmentOptionsDlg, ChangedOptionsAskForANewProjectOnlyOutsideSetUp) {
+    SegmentFixture f;
+    // No change: nothing is asked.
+    f.dialog.accept();
+    EXPECT_TRUE(f.prompter.shown.empty());
+
+    // A change while no set-up is on screen asks; No leaves the window alone.
+    f.Type("maxSegmentLength", "5");
+    f.prompter.answers = {Prompter::Answer::No};
+    f.dialog.accept();
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_EQ(f.prompter.shown[0].text, kQuestion);
+    EXPECT_EQ(f.prompter.shown[0].caption, "Segmentation Options");
+    EXPECT_EQ(f.prompter.shown[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(f.newProjects, 0);
+    EXPECT_EQ(f.options.maxSegmentLength, 5);
+
+    // Yes starts a new project.
+    f.dialog.findChild<QCheckBox*>("createLabelFile")->setChecked(false);
+    f.prompter.answers = {Prompter::Answer::Yes};
+    f.dialog.accept();
+    EXPECT_EQ(f.prompter.shown.size(), 2u);
+    EXPECT_EQ(f.newProjects, 1);
+
+    // While the set-up controls are shown a change is stored without a question.
+    f.setupShown = true;
+    f.Type("totalEnergyHistory", "3");
+    f.dialog.accept();
+    EXPECT_EQ(f.prompter.shown.size(), 2u);
+    EXPECT_EQ(f.options.energyHistory, 3);
+
+    // A value that rounds to the stored one after correction is no change.
+    f.setupShown = false;
+    f.Type("maxSegmentLength", "5.9");
+    f.dialog.accept();
+    EXPECT_EQ(f.prompter.shown.size(), 2u);
+}
+
+TEST(SegmentOptionsDlg, CancelKeepsTheTypedTextForTheNextShowing) {
+    SegmentFixture f;
+    f.dialog.ShowDialog();
+    f.Type("maxSegmentLength", "9");
+    f.Press("cancel");
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_EQ(f.options.maxSegmentLength, 3);
+    f.dialog.ShowDialog();
+    EXPECT_TRUE(f.dialog.isVisible());
+    EXPECT_EQ(f.Field("maxSegmentLength")->text(), "9");
+    f.prompter.answers = {Prompter::Answer::No};
+    f.Press("ok");
+    EXPECT_EQ(f.options.maxSegmentLength, 9);
+}
+
+TEST(PlaybackOptionsDlg, OkStoresRewindAndSkipAndCancelKeepsText) {
+    PlaybackOptions options;
+    QWidget mainWindow;
+    CPlaybackOptionsDlg dialog(options, &mainWindow);
+    auto* rewind = dialog.findChild<QLineEdit*>("rewindTime");
+    auto* skip = dialog.findChild<QCheckBox*>("skipSilenceFiles");
+    EXPECT_EQ(dialog.windowTitle(), "Playback Options");
+    EXPECT_FALSE(dialog.isModal());
+    EXPECT_EQ(rewind->text(), "1");
+    EXPECT_TRUE(skip->isChecked());
+
+    dialog.ShowDialog();
+    rewind->selectAll();
+    QTest::keyClicks(rewind, "-4");
+    skip->setChecked(false);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("ok"), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(options.rewindSeconds, 0);
+    EXPECT_EQ(rewind->text(), "0");
+    EXPECT_FALSE(options.skipSilenceFiles);
+
+    dialog.ShowDialog();
+    rewind->selectAll();
+    QTest::keyClicks(rewind, "12abc");
+    QTest::mouseClick(dialog.findChild<QPushButton*>("cancel"), Qt::LeftButton);
+    EXPECT_EQ(options.rewindSeconds, 0);
+    dialog.ShowDialog();
+    EXPECT_EQ(rewind->text(), "12abc");
+    dialog.accept();
+    EXPECT_EQ(options.rewindSeconds, 12);
+    EXPECT_EQ(rewind->text(), "12abc");
+
+    rewind->setText("nonsense");
+    dialog.accept();
+    EXPECT_EQ(options.rewindSeconds, 0);
+}
+
+TEST(OptionDialogs, EscHidesLikeCancel) {
+    SegmentFixture f;
+    f.dialog.ShowDialog();
+    f.Type("totalEnergyHistory", "77");
+    QTest::keyClick(&f.dialog, Qt::Key_Escape);
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_EQ(f.options.energyHistory, 14);
+    EXPECT_EQ(f.Field("totalEnergyHistory")->text(), "77");
+}
+
+TEST(OptionDialogs, EveryTextFitsItsControl) {
+    SegmentFixture f;
+    PlaybackOptions options;
+    CPlaybackOptionsDlg playback(options, nullptr);
+    for (QDialog* dialog : {static_cast<QDialog*>(&f.dialog), static_cast<QDialog*>(&playback)}) {
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (!qobject_cast<QLabel*>(w) && !qobject_cast<QCheckBox*>(w))
+                continue;
+            SCOPED_TRACE(w->property("text").toString().toStdString());
+            EXPECT_GE(w->width(), w->sizeHint().width());
+            EXPECT_TRUE(dialog->rect().contains(w->geometry()));
+        }
+    }
+}

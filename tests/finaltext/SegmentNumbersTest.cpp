@@ -1,0 +1,76 @@
+#include "SegmentNumbers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "FinalText.h"
+#include "ProjectCleanup.h"
+#include "TempFolder.h"
+
+using namespace lectorio;
+using lectorio::test::Slurp;
+using lectorio::test::TempFolder;
+using lectorio::test::Touch;
+
+namespace {
+
+std::vector<int32_t> Visited(const std::string& folder, const std::vector<std::string>& suffixes,
+                             int32_t upTo) {
+    std::vector<int32_t> numbers;
+    ForEachSegmentNumber(folder, "talk", suffixes, upTo, [&](int32_t n) { numbers.push_back(n); });
+    return numbers;
+}
+
+} // namespace
+
+TEST(SegmentNumbers, SmallCountsVisitEveryNumber) {
+    EXPECT_EQ(Visited("/nowhere", {".txt"}, 3), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_TRUE(Visited("/nowhere", {".txt"}, 0).empty());
+    EXPECT_TRUE(Visited("/nowhere", {".txt"}, -5).empty());
+    EXPECT_EQ(Visited("/nowhere", {".txt"}, kDirectVisitLimit).size(),
+              static_cast<size_t>(kDirectVisitLimit));
+}
+
+TEST(SegmentNumbers, HugeCountsVisitOnlyNumbersWithAFile) {
+    TempFolder t;
+    for (const char* name :
+         {"00002_talk.txt", "00007_talk.wav", "123456_talk.txt", "2147483647_talk.txt", "0000001_talk.txt",
+          "00003_other.txt", "00004_talk.txt.bak", "talk.txt", "00009_talk_y.wav", "99999999999_talk.txt"})
+        Touch(t.Path() + "/" + name);
+    EXPECT_EQ(Visited(t.Path(), {".txt"}, INT32_MAX), (std::vector<int32_t>{2, 123456, INT32_MAX}));
+    EXPECT_EQ(Visited(t.Path(), {".wav", ".txt"}, INT32_MAX),
+              (std::vector<int32_t>{2, 7, 123456, INT32_MAX}));
+    EXPECT_EQ(Visited(t.Path(), {".txt"}, 200000), (std::vector<int32_t>{2, 123456}));
+    EXPECT_EQ(Visited(t.Path(), {"_y.wav"}, INT32_MAX), (std::vector<int32_t>{9}));
+    // A folder that cannot be listed falls back to the first numbers.
+    EXPECT_EQ(Visited(t.Path() + "/missing", {".txt"}, INT32_MAX).size(),
+              static_cast<size_t>(kDirectVisitLimit));
+}
+
+TEST(SegmentNumbers, AProjectFileClaimingBillionsOfSegmentsStaysQuick) {
+    TempFolder t;
+    ProjectState s;
+    s.outputFolder = t.Path();
+    s.projectName = "talk";
+    s.segmentCount = INT32_MAX;
+    Touch(s.SegmentTextPath(2), "two");
+    Touch(s.SegmentTextPath(150000), "far");
+    Touch(s.SlowWavePath(150000), "x");
+    ASSERT_TRUE(WriteFinalTextFile(s));
+    EXPECT_EQ(Slurp(s.FinalTextPath()), "two far ");
+
+    DeleteClosingFiles(s);
+    EXPECT_FALSE(std::filesystem::exists(s.SlowWavePath(150000)));
+
+    Touch(s.SegmentWavePath(150000));
+    Touch(s.ProjectFilePath(), "2147483647 " + t.Path());
+    CleanTarget target;
+    ASSERT_EQ(ReadCleanTarget(s.ProjectFilePath(), target), CleanTargetStatus::Ok);
+    CleanProjectFiles(target);
+    EXPECT_FALSE(std::filesystem::exists(s.SegmentTextPath(2)));
+    EXPECT_FALSE(std::filesystem::exists(s.SegmentWavePath(150000)));
+    EXPECT_FALSE(std::filesystem::exists(s.SegmentTextPath(150000)));
+    EXPECT_FALSE(std::filesystem::exists(s.ProjectFilePath()));
+}
