@@ -8,7 +8,7 @@ CVorlaApp::CVorlaApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Message boxes without a caption of their own carry the program's name.
     setApplicationName(QStringLiteral("lectorio"));
     setApplicationDisplayName(QStringLiteral("Lectorio"));
-    setDesktopFileName(QStringLiteral("lectorio"));
+    setDesktopFileName(QStringLiteral("io.github.lectorio.Lectorio"));
 }
 
 int CVorlaApp::InitInstance() {
