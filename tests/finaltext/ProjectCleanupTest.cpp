@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 using namespace lectorio;
 using lectorio::test::TempFolder;

@@ -3,6 +3,7 @@
 // sound server.
 #include "MciCommandLayer.h"
 #include "MasterOutputVolume.h"
+#include "ServerTools.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ namespace {
 
 using test::MakeSamples;
 using test::Stretch;
-using test::TemporaryFolder;
+using test::TempFolder;
 using test::WriteWave;
 
 TEST(MciErrorText, EveryCodeHasItsOwnText) {
@@ -53,11 +54,11 @@ protected:
     // A 16-bit mono file of `milliseconds` of a tone at `rate`.
     std::string MakeFile(const std::string& name, uint32_t rate, int milliseconds) {
         const std::string path = folder.File(name);
-        EXPECT_TRUE(WriteWave(path, rate, MakeSamples(rate, {{milliseconds, 440.0}})));
+        EXPECT_TRUE(WriteWave(path, MakeSamples(rate, {{milliseconds, 440.0}}), rate));
         return path;
     }
 
-    TemporaryFolder folder{"lectorio-mci"};
+    TempFolder folder;
     int64_t nowUs = 1000000;
     std::shared_ptr<NullOutput> output;
     CMciCommandLayer layer;
@@ -246,7 +247,7 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
         const std::string path = folder.File("f" + std::to_string(f.bits) + "-" + std::to_string(f.channels) +
                                              "-" + std::to_string(f.tag) + ".wav");
         ASSERT_TRUE(
-            WriteWave(path, f.rate, MakeSamples(f.rate, {{1500, 1000.0}}), f.bits, f.channels, f.tag));
+            WriteWave(path, MakeSamples(f.rate, {{1500, 1000.0}}), f.rate, f.bits, f.channels, f.tag));
         ASSERT_EQ(layer.SendString("open \"" + path + "\" alias fmt"), MciError::None) << path;
         EXPECT_EQ(Ask("status fmt length"), "1500") << path;
         EXPECT_EQ(layer.SendString("play fmt from 1499"), MciError::None) << path;
@@ -270,29 +271,13 @@ TEST_F(MciLayerTest, WithoutAnOutputOpenAndLengthWorkButPlayFails) {
 // points them at a socket that does not exist).
 class NoServerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("PULSE_SERVER");
-        hadServer_ = old != nullptr;
-        if (old)
-            oldServer_ = old;
-        setenv("PULSE_SERVER", ("unix:" + folder.File("no-such-socket")).c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadServer_)
-            setenv("PULSE_SERVER", oldServer_.c_str(), 1);
-        else
-            unsetenv("PULSE_SERVER");
-    }
-    TemporaryFolder folder{"lectorio-noserver"};
-
-private:
-    bool hadServer_ = false;
-    std::string oldServer_;
+    test::NoServer none;
+    TempFolder folder;
 };
 
 TEST_F(NoServerTest, PlayReportsNoAudioOutputAndTheDeviceStaysUsable) {
     const std::string path = folder.File("seg.wav");
-    ASSERT_TRUE(WriteWave(path, 16000, MakeSamples(16000, {{500, 1000.0}})));
+    ASSERT_TRUE(WriteWave(path, MakeSamples(16000, {{500, 1000.0}})));
     CMciCommandLayer layer;
     ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
     std::string length;

@@ -1,4 +1,5 @@
 #include "SegmentationRun.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,24 +10,11 @@
 #include <vector>
 
 using namespace lectorio;
+using lectorio::test::Slurp;
+using lectorio::test::TempFolder;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Folder {
-    fs::path path;
-    Folder() {
-        path = fs::temp_directory_path() / ("lectorio-run-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-};
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Two seconds of silence, one of a loud square wave, two of silence.
 void WriteSpeech(const std::string& path) {
@@ -52,15 +40,15 @@ struct Display : SegmentationListener {
 } // namespace
 
 TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
-    Folder dir;
+    TempFolder dir;
     ProjectState state;
-    state.inputPath = (dir.path / "talk.wav").string();
-    state.outputFolder = dir.path.string();
+    state.inputPath = dir.File("talk.wav");
+    state.outputFolder = dir.Path();
     state.projectName = "talk";
     WriteSpeech(state.inputPath);
-    std::ofstream(dir.path / "00004_talk.wav") << "old";
-    std::ofstream(dir.path / "00004_talk.txt") << "old";
-    std::ofstream(dir.path / "05000_talk.wav") << "kept";
+    std::ofstream(dir.File("00004_talk.wav")) << "old";
+    std::ofstream(dir.File("00004_talk.txt")) << "old";
+    std::ofstream(dir.File("05000_talk.wav")) << "kept";
 
     Display display;
     display.state = &state;
@@ -72,18 +60,18 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     EXPECT_EQ(display.stateCounts, display.counts); // updated before the display hears of it
     EXPECT_EQ(display.finalProgress, 1000);
     EXPECT_TRUE(result.projectFileWritten);
-    EXPECT_EQ(Slurp(dir.path / "talk.vprj"), "3 " + dir.path.string());
-    EXPECT_FALSE(fs::exists(dir.path / "00004_talk.wav"));
-    EXPECT_FALSE(fs::exists(dir.path / "00004_talk.txt"));
-    EXPECT_TRUE(fs::exists(dir.path / "05000_talk.wav"));
-    EXPECT_TRUE(fs::exists(dir.path / "talk.lab"));
+    EXPECT_EQ(Slurp(dir.File("talk.vprj")), "3 " + dir.Path());
+    EXPECT_FALSE(fs::exists(dir.File("00004_talk.wav")));
+    EXPECT_FALSE(fs::exists(dir.File("00004_talk.txt")));
+    EXPECT_TRUE(fs::exists(dir.File("05000_talk.wav")));
+    EXPECT_TRUE(fs::exists(dir.File("talk.lab")));
 }
 
 TEST(SegmentationRun, InputThatIsNoWaveFile) {
-    Folder dir;
+    TempFolder dir;
     ProjectState state;
-    state.inputPath = (dir.path / "notes.txt").string();
-    state.outputFolder = dir.path.string();
+    state.inputPath = dir.File("notes.txt");
+    state.outputFolder = dir.Path();
     state.projectName = "p";
     std::ofstream(state.inputPath) << "hello";
     for (int n : {1, 2, 4999})
@@ -96,16 +84,16 @@ TEST(SegmentationRun, InputThatIsNoWaveFile) {
     EXPECT_EQ(state.segmentCount, 0);
     for (int n : {1, 2, 4999})
         EXPECT_FALSE(fs::exists(state.SegmentWavePath(n))) << n;
-    EXPECT_EQ(Slurp(dir.path / "p.vprj"), "0 " + dir.path.string());
-    EXPECT_FALSE(fs::exists(dir.path / "notes.txt.lab"));
+    EXPECT_EQ(Slurp(dir.File("p.vprj")), "0 " + dir.Path());
+    EXPECT_FALSE(fs::exists(dir.File("notes.txt.lab")));
     EXPECT_EQ(Slurp(state.inputPath), "hello");
 }
 
 TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
-    Folder dir;
+    TempFolder dir;
     ProjectState state;
-    state.inputPath = (dir.path / "talk.wav").string();
-    state.outputFolder = dir.path.string();
+    state.inputPath = dir.File("talk.wav");
+    state.outputFolder = dir.Path();
     state.projectName = "talk";
     WriteSpeech(state.inputPath);
     Display display;
@@ -120,10 +108,10 @@ TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
 }
 
 TEST(SegmentationRun, ProjectFileThatCannotBeWrittenIsReported) {
-    Folder dir;
+    TempFolder dir;
     ProjectState state;
-    state.inputPath = (dir.path / "talk.wav").string();
-    state.outputFolder = (dir.path / "missing").string();
+    state.inputPath = dir.File("talk.wav");
+    state.outputFolder = dir.File("missing");
     state.projectName = "talk";
     WriteSpeech(state.inputPath);
     struct : SegmentationListener {

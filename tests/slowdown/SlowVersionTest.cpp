@@ -32,7 +32,7 @@ TEST(SlowVersion, OutputLengthFollowsTheSliderFactor) {
     EXPECT_EQ(StretchedLength(1001, 5 * 0.1), 501);
     EXPECT_EQ(StretchedLength(1000, 12 * 0.1), 1201); // 12 * 0.1 is 1.2000000000000002
 
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("seg.wav"), SpeechLike(16000, 0.0625, 3), 16000); // 1000 samples
     ASSERT_TRUE(BuildPitchTrack(folder.File("seg.wav"), folder.File("dosya.ptc")));
     for (const auto& [position, frames] : {std::pair{20, 2000}, std::pair{5, 500}, std::pair{12, 1201}}) {
@@ -133,7 +133,7 @@ TEST(SlowVersion, SteadyVoiceKeepsItsPeriodWhenSlowed) {
 namespace {
 
 struct Refusal : ::testing::Test {
-    ScratchFolder folder;
+    TempFolder folder;
     std::string segment = folder.File("seg.wav");
     std::string output = folder.File("seg_y.wav");
     std::string track = folder.File("dosya.ptc");
@@ -215,7 +215,7 @@ TEST(SlowVersion, MarksAtTheLastSampleAreRefused) {
 }
 
 TEST(SlowVersion, OutputKeepsTheSegmentFormat) {
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("seg.wav"), SpeechLike(8000, 0.5, 4), 8000, 8, 2, kFormatMuLaw);
     ASSERT_TRUE(BuildPitchTrack(folder.File("seg.wav"), folder.File("t.ptc")));
     ASSERT_EQ(
