@@ -389,20 +389,3 @@ TEST_F(ProjectWindowTest, AboutBoxAndMissingHelpFile) {
 
 } // namespace
 } // namespace lectorio
-
-namespace lectorio {
-namespace {
-
-TEST_F(ProjectWindowTest, AProjectWithoutSegmentsGivesAnEmptyFinalText) {
-    const std::string project = MakeProjectOnDisk(f.Folder(), 0, {});
-    Open(project);
-    EXPECT_EQ(d.state.currentSegment, 0);
-    d.OnCreateTextFile();
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].caption, "Text File Created");
-    EXPECT_EQ(Slurp(f.Folder() + "/talk.txt"), "");
-    EXPECT_FALSE(fs::exists(f.Folder() + "/00001_talk.txt"));
-}
-
-} // namespace
-} // namespace lectorio

@@ -25,6 +25,18 @@ void WriteSpeech(const std::string& path) {
     w->WriteMonoSamples(x.data(), static_cast<int64_t>(x.size()));
 }
 
+// Project `name` in `dir` with the input `input` in it (the speech above when
+// it ends in ".wav").
+ProjectState ProjectIn(const TempFolder& dir, const std::string& input, const std::string& name = "talk") {
+    ProjectState state;
+    state.inputPath = dir.File(input);
+    state.outputFolder = dir.Path();
+    state.projectName = name;
+    if (input.ends_with(".wav"))
+        WriteSpeech(state.inputPath);
+    return state;
+}
+
 struct Display : SegmentationListener {
     std::vector<int32_t> counts;
     std::vector<int32_t> stateCounts;
@@ -41,11 +53,7 @@ struct Display : SegmentationListener {
 
 TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     TempFolder dir;
-    ProjectState state;
-    state.inputPath = dir.File("talk.wav");
-    state.outputFolder = dir.Path();
-    state.projectName = "talk";
-    WriteSpeech(state.inputPath);
+    ProjectState state = ProjectIn(dir, "talk.wav");
     std::ofstream(dir.File("00004_talk.wav")) << "old";
     std::ofstream(dir.File("00004_talk.txt")) << "old";
     std::ofstream(dir.File("05000_talk.wav")) << "kept";
@@ -69,10 +77,7 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
 
 TEST(SegmentationRun, InputThatIsNoWaveFile) {
     TempFolder dir;
-    ProjectState state;
-    state.inputPath = dir.File("notes.txt");
-    state.outputFolder = dir.Path();
-    state.projectName = "p";
+    ProjectState state = ProjectIn(dir, "notes.txt", "p");
     std::ofstream(state.inputPath) << "hello";
     for (int n : {1, 2, 4999})
         std::ofstream(state.SegmentWavePath(n)) << "old";
@@ -91,11 +96,7 @@ TEST(SegmentationRun, InputThatIsNoWaveFile) {
 
 TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
     TempFolder dir;
-    ProjectState state;
-    state.inputPath = dir.File("talk.wav");
-    state.outputFolder = dir.Path();
-    state.projectName = "talk";
-    WriteSpeech(state.inputPath);
+    ProjectState state = ProjectIn(dir, "talk.wav");
     Display display;
     display.state = &state;
     RunSegmentation(state, {}, display);
@@ -109,11 +110,8 @@ TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
 
 TEST(SegmentationRun, ProjectFileThatCannotBeWrittenIsReported) {
     TempFolder dir;
-    ProjectState state;
-    state.inputPath = dir.File("talk.wav");
+    ProjectState state = ProjectIn(dir, "talk.wav");
     state.outputFolder = dir.File("missing");
-    state.projectName = "talk";
-    WriteSpeech(state.inputPath);
     struct : SegmentationListener {
         std::vector<std::string> failed;
         void OnFileWriteFailed(const std::string& p) override { failed.push_back(p); }

@@ -64,12 +64,6 @@ int Open(const TempFolder& folder, const std::vector<uint8_t>& bytes, EngineWave
 
 } // namespace
 
-TEST(EngineWaveFile, FourCharacterCodeFillsWithBlanks) {
-    EXPECT_EQ(FourCharacterCode("fmt"), FourCharacterCode("fmt "));
-    EXPECT_EQ(FourCharacterCode("RIFF"), 0x46464952u);
-    EXPECT_EQ(FourCharacterCode(""), 0x20202020u);
-}
-
 TEST(EngineWaveFile, CanonicalMonoFileOpens) {
     TempFolder folder;
     EngineWaveFile file;

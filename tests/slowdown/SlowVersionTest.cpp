@@ -8,17 +8,7 @@
 using namespace lectorio;
 using namespace lectorio::testing;
 
-TEST(SlowVersion, WindowAndReversal) {
-    float w[7];
-    MakeWindow(w, 7);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(w[i],
-                  static_cast<float>(0.5 * (1.0 - std::cos(6.2831855f * static_cast<double>(i + 1) / 8.0))));
-        EXPECT_GT(w[i], 0.0f);
-        EXPECT_NEAR(w[i], w[6 - i], 1e-6);
-    }
-    EXPECT_EQ(w[3], 1.0f);
-
+TEST(SlowVersion, Reversal) {
     float odd[5] = {1, 2, 3, 4, 5};
     ReverseSamples(odd, 5);
     EXPECT_EQ(std::vector<float>(odd, odd + 5), std::vector<float>({5, 4, 3, 2, 1}));
