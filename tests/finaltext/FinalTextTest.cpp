@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 using namespace lectorio;
 using lectorio::test::Slurp;

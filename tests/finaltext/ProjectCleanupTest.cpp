@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 using namespace lectorio;
 using lectorio::test::TempFolder;
@@ -122,22 +122,3 @@ TEST(ClosingFiles, WithoutAFolderNothingIsDeleted) {
     EXPECT_TRUE(log.paths.empty());
 }
 
-TEST(ClosingFiles, RealFilesOnDisk) {
-    TempFolder t;
-    ProjectState s;
-    s.outputFolder = t.Path();
-    s.projectName = "talk";
-    s.segmentCount = 4;
-    s.lastRunSegmentCount = 4;
-    for (const char* name : {"00002_talk_y.wav", "00004_talk_y.wav", "00004_talk.wav", "00004_talk.txt",
-                             "dosya.ptc", "talk.vprj", "00002_other_y.wav"})
-        Touch(t.Path() + "/" + name);
-    DeleteClosingFiles(s);
-    EXPECT_FALSE(fs::exists(t.Path() + "/00002_talk_y.wav"));
-    EXPECT_FALSE(fs::exists(t.Path() + "/00004_talk_y.wav"));
-    EXPECT_FALSE(fs::exists(t.Path() + "/dosya.ptc"));
-    EXPECT_TRUE(fs::exists(t.Path() + "/00004_talk.wav"));
-    EXPECT_TRUE(fs::exists(t.Path() + "/00004_talk.txt"));
-    EXPECT_TRUE(fs::exists(t.Path() + "/talk.vprj"));
-    EXPECT_TRUE(fs::exists(t.Path() + "/00002_other_y.wav"));
-}

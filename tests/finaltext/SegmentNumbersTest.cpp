@@ -7,7 +7,7 @@
 
 #include "FinalText.h"
 #include "ProjectCleanup.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 using namespace lectorio;
 using lectorio::test::Slurp;

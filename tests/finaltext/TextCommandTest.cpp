@@ -3,59 +3,21 @@
 // text expected ("expected.txt"). Each case is copied into a fresh folder as
 // project "talk" with its project file, and the command's output is compared
 // byte for byte.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <vector>
 
-#include "TempFolder.h"
+#include "RunProgram.h"
 
 using lectorio::test::Slurp;
 using lectorio::test::TempFolder;
 using lectorio::test::Touch;
 namespace fs = std::filesystem;
 
-extern char** environ;
+using lectorio::test::RunCli;
 
 namespace {
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs lectorio-cli with `args` (no shell); stdout and stderr go to files in `scratch`.
-Result RunCli(const std::vector<std::string>& args, const std::string& scratch) {
-    const std::string outPath = scratch + "/cli.out";
-    const std::string errPath = scratch + "/cli.err";
-    std::vector<std::string> all = {LECTORIO_CLI};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Result result;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            result.status = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = Slurp(outPath);
-    result.err = Slurp(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return result;
-}
 
 // Copies golden case `name` into `folder` as project "talk"; returns the project file's path.
 std::string MakeProject(const std::string& name, const std::string& folder) {
@@ -77,7 +39,7 @@ class GoldenText : public testing::TestWithParam<const char*> {};
 TEST_P(GoldenText, WritesTheExpectedFinalTextAndPrintsItsPath) {
     TempFolder t;
     const std::string project = MakeProject(GetParam(), t.Path());
-    const Result r = RunCli({"text", project}, t.Path());
+    const auto r = RunCli({"text", project});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, t.Path() + "/talk.txt\n");
     EXPECT_EQ(Slurp(t.Path() + "/talk.txt"),
@@ -92,7 +54,7 @@ TEST(TextCommand, RelativeProjectPathsFindTheProject) {
     MakeProject("plain", t.Path() + "/out");
     const fs::path here = fs::current_path();
     fs::current_path(t.Path());
-    const Result r = RunCli({"text", "out/talk.vprj"}, t.Path());
+    const auto r = RunCli({"text", "out/talk.vprj"});
     fs::current_path(here);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Slurp(t.Path() + "/out/talk.txt"), "hello world good bye ");
@@ -100,23 +62,23 @@ TEST(TextCommand, RelativeProjectPathsFindTheProject) {
 
 TEST(TextCommand, BadProjectFilesAreRefusedWithExitStatus2) {
     TempFolder t;
-    Result r = RunCli({"text", t.Path() + "/missing.vprj"}, t.Path());
+    auto r = RunCli({"text", t.Path() + "/missing.vprj"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("cannot read the project file"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
 
-    r = RunCli({"text", t.Path()}, t.Path());
+    r = RunCli({"text", t.Path()});
     EXPECT_EQ(r.status, 2);
 
     Touch(t.Path() + "/blank.vprj", "");
-    r = RunCli({"text", t.Path() + "/blank.vprj"}, t.Path());
+    r = RunCli({"text", t.Path() + "/blank.vprj"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("records no project folder"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists("/blank.txt"));
 
-    r = RunCli({"text"}, t.Path());
+    r = RunCli({"text"});
     EXPECT_EQ(r.status, 2);
-    r = RunCli({"text", "a.vprj", "b.vprj"}, t.Path());
+    r = RunCli({"text", "a.vprj", "b.vprj"});
     EXPECT_EQ(r.status, 2);
 }
 
@@ -124,7 +86,7 @@ TEST(TextCommand, AnUnwritableFinalTextIsReportedNotPrinted) {
     TempFolder t;
     const std::string project = MakeProject("plain", t.Path());
     fs::create_directory(t.Path() + "/talk.txt");
-    const Result r = RunCli({"text", project}, t.Path());
+    const auto r = RunCli({"text", project});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("cannot write the final text file"), std::string::npos) << r.err;

@@ -1,4 +1,4 @@
-#include "GuiTestSupport.h"
+#include "WindowFixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +13,7 @@ namespace {
 
 class NavigationTest : public testing::Test {
 protected:
-    std::string Text(int32_t n) { return ReadFile(d.state.SegmentTextPath(n)); }
+    std::string Text(int32_t n) { return Slurp(d.state.SegmentTextPath(n)); }
     QString Box() { return d.transcriptEdit->toPlainText(); }
 
     ProjectFixture f;

@@ -1,5 +1,5 @@
-#include "GuiTestSupport.h"
 #include "WaveformView.h"
+#include "WindowFixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 #include "WaveformView.h"
-#include "GuiTestSupport.h"
+#include "WindowFixtures.h"
 
 #include <QImage>
 

@@ -2,69 +2,20 @@
 // and the first Play shows one "Error" box; with the test server the volume
 // slider drives the default sink.
 #include "ServerTools.h"
-#include "TestPrompter.h"
 #include "ValueSlider.h"
-#include "VorlaDlg.h"
-#include "WaveFile.h"
-
-#include <QLabel>
-#include <QPushButton>
-#include <QSlider>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <vector>
+#include "WindowFixtures.h"
 
 namespace lectorio {
 namespace {
 
-// Points the sound-server clients at a socket that does not exist while it lives.
-class NoServer {
-public:
-    explicit NoServer(const QTemporaryDir& folder) {
-        if (const char* old = std::getenv("PULSE_SERVER"))
-            old_ = old;
-        had_ = std::getenv("PULSE_SERVER") != nullptr;
-        setenv("PULSE_SERVER", ("unix:" + folder.path().toStdString() + "/none").c_str(), 1);
-    }
-    ~NoServer() {
-        if (had_)
-            setenv("PULSE_SERVER", old_.c_str(), 1);
-        else
-            unsetenv("PULSE_SERVER");
-    }
-
-private:
-    bool had_ = false;
-    std::string old_;
-};
-
-void MakeSegments(ProjectState& state, const QTemporaryDir& folder) {
-    state.outputFolder = folder.path().toStdString();
-    state.projectName = "talk";
-    state.segmentCount = 2;
-    for (int32_t n = 1; n <= 2; ++n) {
-        auto wave = CreateWaveFile(state.SegmentWavePath(n), 16000, 16, 1, kFormatPcm);
-        const std::vector<int16_t> samples(16000, 1000);
-        wave->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size()));
-        wave->Close();
-    }
-    ASSERT_TRUE(state.CreateEmptyTextFiles());
-    state.projectOpen = true;
-}
-
 TEST(WithoutSoundServer, TheWindowStartsAndTheFirstPlayShowsOneError) {
-    QTemporaryDir folder;
-    NoServer none(folder);
+    TempFolder folder;
+    test::NoServer none;
     TestPrompter prompter;
     CVorlaDlg dialog(&prompter);
     dialog.show();
     EXPECT_TRUE(prompter.messages.empty()) << "starting shows nothing";
-    MakeSegments(dialog.state, folder);
-    dialog.EnterTranscriptionLayout();
+    LoadProject(dialog, folder.Path(), 2, 16000);
     dialog.OnNextSegment();
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].caption, "Error");
@@ -82,10 +33,7 @@ TEST(WithoutSoundServer, TheWindowStartsAndTheFirstPlayShowsOneError) {
     EXPECT_EQ(dialog.pauseButton->text(), "Pause");
 }
 
-std::string Pactl(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "pactl");
-    return test::RunProgram(arguments);
-}
+using test::Pactl;
 
 TEST(WithSoundServer, TheVolumeSliderSetsTheDefaultSinkWhenReleased) {
     if (!test::ServerForTests())

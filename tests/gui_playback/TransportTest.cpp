@@ -1,6 +1,6 @@
 // Play, Pause and Continue, the position slider and the time labels of the
 // main window, on the null output.
-#include "TransportFixture.h"
+#include "WindowFixtures.h"
 
 #include <QAbstractSlider>
 

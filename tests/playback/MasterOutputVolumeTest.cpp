@@ -1,6 +1,7 @@
 // CMasterOutputVolume against the private server's null sink, checked with
 // pactl. Skips unless scripts/with-pulseaudio.sh runs it.
 #include "MasterOutputVolume.h"
+#include "RunProgram.h"
 #include "ServerTools.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +16,11 @@ namespace lectorio {
 namespace {
 
 using namespace std::chrono_literals;
-using test::RunProgram;
+using test::Pactl;
 
 // The per-channel volumes pactl reports for a sink ("front-left: 32768 / 50% / ...").
 std::vector<long> SinkVolumes(const std::string& sink) {
-    const std::string text = RunProgram({"pactl", "get-sink-volume", sink});
+    const std::string text = Pactl({"get-sink-volume", sink});
     std::vector<long> volumes;
     const std::regex channel(R"(:\s*(\d+)\s*/)");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), channel); it != std::sregex_iterator();
@@ -56,16 +57,16 @@ protected:
     void SetUp() override {
         if (!test::ServerForTests())
             GTEST_SKIP() << "needs the private sound server of scripts/with-pulseaudio.sh";
-        RunProgram({"pactl", "set-default-sink", "lectorio_null"});
-        RunProgram({"pactl", "set-sink-volume", "lectorio_null", "65536"});
-        RunProgram({"pactl", "set-sink-mute", "lectorio_null", "0"});
+        Pactl({"set-default-sink", "lectorio_null"});
+        Pactl({"set-sink-volume", "lectorio_null", "65536"});
+        Pactl({"set-sink-mute", "lectorio_null", "0"});
     }
     void TearDown() override {
         if (!test::ServerForTests())
             return;
-        RunProgram({"pactl", "set-default-sink", "lectorio_null"});
-        RunProgram({"pactl", "set-sink-volume", "lectorio_null", "65536"});
-        RunProgram({"pactl", "set-sink-mute", "lectorio_null", "0"});
+        Pactl({"set-default-sink", "lectorio_null"});
+        Pactl({"set-sink-volume", "lectorio_null", "65536"});
+        Pactl({"set-sink-mute", "lectorio_null", "0"});
     }
 };
 
@@ -95,19 +96,19 @@ TEST_F(MasterVolumeTest, SetsEveryChannelWithinZeroToNormal) {
 TEST_F(MasterVolumeTest, ReportsTheFirstChannelAndMutes) {
     CMasterOutputVolume volume;
     ASSERT_EQ(SinkVolumes("lectorio_null").size(), 2u) << "the null sink is expected in stereo";
-    RunProgram({"pactl", "set-sink-volume", "lectorio_null", "20000", "30000"});
+    Pactl({"set-sink-volume", "lectorio_null", "20000", "30000"});
     EXPECT_EQ(volume.GetVolume(), 20000);
     volume.Disable();
-    EXPECT_NE(RunProgram({"pactl", "get-sink-mute", "lectorio_null"}).find("yes"), std::string::npos);
+    EXPECT_NE(Pactl({"get-sink-mute", "lectorio_null"}).find("yes"), std::string::npos);
     volume.Enable();
-    EXPECT_NE(RunProgram({"pactl", "get-sink-mute", "lectorio_null"}).find("no"), std::string::npos);
+    EXPECT_NE(Pactl({"get-sink-mute", "lectorio_null"}).find("no"), std::string::npos);
 }
 
 TEST_F(MasterVolumeTest, ChangesMadeElsewhereReachTheListener) {
     CMasterOutputVolume volume;
     Heard heard;
     volume.SetChangeListener([&heard](int64_t v, uint32_t user) { heard.Add(v, user); }, 7);
-    RunProgram({"pactl", "set-sink-volume", "lectorio_null", "40000"});
+    Pactl({"set-sink-volume", "lectorio_null", "40000"});
     ASSERT_TRUE(heard.WaitFor(40000));
     {
         std::lock_guard lock(heard.mutex);
@@ -120,8 +121,8 @@ TEST_F(MasterVolumeTest, ChangesMadeElsewhereReachTheListener) {
         std::lock_guard lock(heard.mutex);
         before = heard.calls.size();
     }
-    RunProgram({"pactl", "set-sink-mute", "lectorio_null", "1"});
-    RunProgram({"pactl", "set-sink-volume", "lectorio_null", "41000"});
+    Pactl({"set-sink-mute", "lectorio_null", "1"});
+    Pactl({"set-sink-volume", "lectorio_null", "41000"});
     ASSERT_TRUE(heard.WaitFor(41000));
     {
         std::lock_guard lock(heard.mutex);
@@ -129,7 +130,7 @@ TEST_F(MasterVolumeTest, ChangesMadeElsewhereReachTheListener) {
     }
     // Removed, it hears nothing more.
     volume.SetChangeListener({}, 0);
-    RunProgram({"pactl", "set-sink-volume", "lectorio_null", "42000"});
+    Pactl({"set-sink-volume", "lectorio_null", "42000"});
     EXPECT_FALSE(heard.WaitFor(42000, 500ms));
 }
 
@@ -145,7 +146,7 @@ TEST_F(MasterVolumeTest, AnExecutorDecidesWhereTheListenerRuns) {
                                  queue.push_back(std::move(task));
                                  queued.notify_all();
                              });
-    RunProgram({"pactl", "set-sink-volume", "lectorio_null", "30000"});
+    Pactl({"set-sink-volume", "lectorio_null", "30000"});
     {
         std::unique_lock lock(mutex);
         ASSERT_TRUE(queued.wait_for(lock, 3000ms, [&] { return !queue.empty(); }));
@@ -167,22 +168,22 @@ TEST_F(MasterVolumeTest, AnExecutorDecidesWhereTheListenerRuns) {
 }
 
 TEST_F(MasterVolumeTest, FollowsTheDefaultSink) {
-    int status = -1;
-    const std::string module =
-        RunProgram({"pactl", "load-module", "module-null-sink", "sink_name=lectorio_other"}, &status);
-    ASSERT_EQ(status, 0);
+    const auto loaded =
+        test::RunProgram({"pactl", "load-module", "module-null-sink", "sink_name=lectorio_other"});
+    ASSERT_EQ(loaded.status, 0);
+    const std::string& module = loaded.out;
     CMasterOutputVolume volume;
     Heard heard;
     volume.SetChangeListener([&heard](int64_t v, uint32_t user) { heard.Add(v, user); }, 1);
-    RunProgram({"pactl", "set-sink-volume", "lectorio_other", "12345"});
-    RunProgram({"pactl", "set-default-sink", "lectorio_other"});
+    Pactl({"set-sink-volume", "lectorio_other", "12345"});
+    Pactl({"set-default-sink", "lectorio_other"});
     EXPECT_TRUE(heard.WaitFor(12345));
     EXPECT_EQ(volume.GetVolume(), 12345);
     volume.SetVolume(23456);
     EXPECT_EQ(SinkVolumes("lectorio_other").front(), 23456);
     EXPECT_EQ(SinkVolumes("lectorio_null").front(), 65536);
-    RunProgram({"pactl", "set-default-sink", "lectorio_null"});
-    RunProgram({"pactl", "unload-module", module.substr(0, module.find_first_of("\n"))});
+    Pactl({"set-default-sink", "lectorio_null"});
+    Pactl({"unload-module", module.substr(0, module.find_first_of("\n"))});
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // sound server.
 #include "MciCommandLayer.h"
 #include "MasterOutputVolume.h"
+#include "ServerTools.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ namespace {
 
 using test::MakeSamples;
 using test::Stretch;
-using test::TemporaryFolder;
+using test::TempFolder;
 using test::WriteWave;
 
 TEST(MciErrorText, EveryCodeHasItsOwnText) {
@@ -50,14 +51,35 @@ protected:
         return answer;
     }
 
+    struct Step {
+        const char* command; // "" sends nothing
+        int64_t advanceMs;
+        const char* position;
+        const char* mode; // nullptr: not checked
+    };
+    // Sends each command to "mydevice", moves the clock, then checks the
+    // position and the mode.
+    void Run(const std::vector<Step>& steps) {
+        for (const Step& step : steps) {
+            if (*step.command) {
+                ASSERT_EQ(layer.SendString(step.command), MciError::None) << step.command;
+            }
+            Advance(step.advanceMs);
+            EXPECT_EQ(Ask("status mydevice position"), step.position) << step.command;
+            if (step.mode) {
+                EXPECT_EQ(Ask("status mydevice mode"), step.mode) << step.command;
+            }
+        }
+    }
+
     // A 16-bit mono file of `milliseconds` of a tone at `rate`.
     std::string MakeFile(const std::string& name, uint32_t rate, int milliseconds) {
         const std::string path = folder.File(name);
-        EXPECT_TRUE(WriteWave(path, rate, MakeSamples(rate, {{milliseconds, 440.0}})));
+        EXPECT_TRUE(WriteWave(path, MakeSamples(rate, {{milliseconds, 440.0}}), rate));
         return path;
     }
 
-    TemporaryFolder folder{"lectorio-mci"};
+    TempFolder folder;
     int64_t nowUs = 1000000;
     std::shared_ptr<NullOutput> output;
     CMciCommandLayer layer;
@@ -165,71 +187,35 @@ TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndPlayFromIsExact) {
     // the same way both ways.
     const std::string path = MakeFile("speech.wav", 22050, 5000);
     ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice mode"), "playing");
-    Advance(400);
-    EXPECT_EQ(Ask("status mydevice position"), "400");
-    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
-    Advance(3000);
-    EXPECT_EQ(Ask("status mydevice position"), "400");
-    EXPECT_EQ(Ask("status mydevice mode"), "paused");
-    // Seeking while paused only positions.
-    ASSERT_EQ(layer.SendString("seek mydevice to 1001"), MciError::None);
-    Advance(500);
-    EXPECT_EQ(Ask("status mydevice position"), "1001");
-    EXPECT_EQ(Ask("status mydevice mode"), "paused");
-    // A plain play continues from there.
-    ASSERT_EQ(layer.SendString("play mydevice"), MciError::None);
-    Advance(99);
-    EXPECT_EQ(Ask("status mydevice position"), "1100");
-    // Play from jumps while playing.
-    ASSERT_EQ(layer.SendString("play mydevice from 0"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice position"), "0");
-    Advance(300);
-    EXPECT_EQ(Ask("status mydevice position"), "300");
-    // Seek while playing stops there.
-    ASSERT_EQ(layer.SendString("seek mydevice to 3000"), MciError::None);
-    Advance(250);
-    EXPECT_EQ(Ask("status mydevice position"), "3000");
-    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
-    // Resume plays only a paused device; stop holds the position.
-    ASSERT_EQ(layer.SendString("resume mydevice"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
-    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice mode"), "paused");
-    ASSERT_EQ(layer.SendString("resume mydevice wait"), MciError::None);
-    Advance(100);
-    EXPECT_EQ(Ask("status mydevice position"), "3100");
-    ASSERT_EQ(layer.SendString("stop mydevice"), MciError::None);
-    Advance(100);
-    EXPECT_EQ(Ask("status mydevice position"), "3100");
-    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
-    ASSERT_EQ(layer.SendString("seek mydevice to end"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice position"), "5000");
-    ASSERT_EQ(layer.SendString("seek mydevice to start"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice position"), "0");
+    Run({
+        {"play mydevice notify", 400, "400", "playing"},
+        {"pause mydevice", 3000, "400", "paused"},
+        {"seek mydevice to 1001", 500, "1001", "paused"}, // seeking while paused only positions
+        {"play mydevice", 99, "1100", "playing"},         // and a plain play continues there
+        {"play mydevice from 0", 0, "0", nullptr},        // play from jumps while playing
+        {"", 300, "300", nullptr},
+        {"seek mydevice to 3000", 250, "3000", "stopped"}, // seek while playing stops there
+        {"resume mydevice", 0, "3000", "stopped"},         // resume plays only a paused device
+        {"pause mydevice", 0, "3000", "paused"},
+        {"resume mydevice wait", 100, "3100", nullptr},
+        {"stop mydevice", 100, "3100", "stopped"}, // stop holds the position
+        {"seek mydevice to end", 0, "5000", nullptr},
+        {"seek mydevice to start", 0, "0", nullptr},
+    });
 }
 
 TEST_F(MciLayerTest, AtTheEndTheDeviceStaysPlayingAtTheLength) {
     const std::string path = MakeFile("short.wav", 11025, 750);
     ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
     // 8268 frames at 11025 Hz last 749.9 ms: lengths are truncated.
-    const std::string length = Ask("status mydevice length");
-    EXPECT_EQ(length, "749");
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
-    Advance(60000);
-    EXPECT_EQ(Ask("status mydevice position"), length);
-    EXPECT_EQ(Ask("status mydevice mode"), "playing");
-    // Pausing there holds the end; continuing with a rewind plays the tail.
-    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice position"), length);
-    ASSERT_EQ(layer.SendString("play mydevice from 500"), MciError::None);
-    Advance(100);
-    EXPECT_EQ(Ask("status mydevice position"), "600");
-    ASSERT_EQ(layer.SendString("play mydevice from 749"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice position"), length);
-    Advance(1);
-    EXPECT_EQ(Ask("status mydevice position"), length);
+    EXPECT_EQ(Ask("status mydevice length"), "749");
+    Run({
+        {"play mydevice notify", 60000, "749", "playing"},
+        {"pause mydevice", 0, "749", nullptr}, // pausing there holds the end
+        {"play mydevice from 500", 100, "600", nullptr},
+        {"play mydevice from 749", 0, "749", nullptr},
+        {"", 1, "749", nullptr},
+    });
 }
 
 TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
@@ -246,7 +232,7 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
         const std::string path = folder.File("f" + std::to_string(f.bits) + "-" + std::to_string(f.channels) +
                                              "-" + std::to_string(f.tag) + ".wav");
         ASSERT_TRUE(
-            WriteWave(path, f.rate, MakeSamples(f.rate, {{1500, 1000.0}}), f.bits, f.channels, f.tag));
+            WriteWave(path, MakeSamples(f.rate, {{1500, 1000.0}}), f.rate, f.bits, f.channels, f.tag));
         ASSERT_EQ(layer.SendString("open \"" + path + "\" alias fmt"), MciError::None) << path;
         EXPECT_EQ(Ask("status fmt length"), "1500") << path;
         EXPECT_EQ(layer.SendString("play fmt from 1499"), MciError::None) << path;
@@ -270,29 +256,13 @@ TEST_F(MciLayerTest, WithoutAnOutputOpenAndLengthWorkButPlayFails) {
 // points them at a socket that does not exist).
 class NoServerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("PULSE_SERVER");
-        hadServer_ = old != nullptr;
-        if (old)
-            oldServer_ = old;
-        setenv("PULSE_SERVER", ("unix:" + folder.File("no-such-socket")).c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadServer_)
-            setenv("PULSE_SERVER", oldServer_.c_str(), 1);
-        else
-            unsetenv("PULSE_SERVER");
-    }
-    TemporaryFolder folder{"lectorio-noserver"};
-
-private:
-    bool hadServer_ = false;
-    std::string oldServer_;
+    test::NoServer none;
+    TempFolder folder;
 };
 
 TEST_F(NoServerTest, PlayReportsNoAudioOutputAndTheDeviceStaysUsable) {
     const std::string path = folder.File("seg.wav");
-    ASSERT_TRUE(WriteWave(path, 16000, MakeSamples(16000, {{500, 1000.0}})));
+    ASSERT_TRUE(WriteWave(path, MakeSamples(16000, {{500, 1000.0}})));
     CMciCommandLayer layer;
     ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
     std::string length;

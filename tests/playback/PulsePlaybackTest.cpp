@@ -17,9 +17,10 @@ namespace {
 using namespace std::chrono_literals;
 using test::MakeSamples;
 using test::MonitorRecorder;
+using test::Pactl;
 using test::Runs;
 using test::Stretch;
-using test::TemporaryFolder;
+using test::TempFolder;
 using test::ToneBlocks;
 using test::WriteWave;
 
@@ -31,15 +32,15 @@ protected:
         if (!test::ServerForTests())
             GTEST_SKIP() << "needs the private sound server of scripts/with-pulseaudio.sh";
         // Full volume, not muted, whatever an earlier test left.
-        test::RunProgram({"pactl", "set-sink-volume", "lectorio_null", "65536"});
-        test::RunProgram({"pactl", "set-sink-mute", "lectorio_null", "0"});
+        Pactl({"set-sink-volume", "lectorio_null", "65536"});
+        Pactl({"set-sink-mute", "lectorio_null", "0"});
     }
 
     std::string MakeFile(const std::string& name, const std::vector<Stretch>& stretches,
                          uint32_t rate = 16000, uint16_t bits = 16, uint16_t channels = 1,
                          uint16_t tag = kFormatPcm) {
         const std::string path = folder.File(name);
-        EXPECT_TRUE(WriteWave(path, rate, MakeSamples(rate, stretches), bits, channels, tag));
+        EXPECT_TRUE(WriteWave(path, MakeSamples(rate, stretches), rate, bits, channels, tag));
         return path;
     }
 
@@ -81,7 +82,7 @@ protected:
         return lengths;
     }
 
-    TemporaryFolder folder{"lectorio-pulse"};
+    TempFolder folder;
     CMciCommandLayer layer;
 };
 

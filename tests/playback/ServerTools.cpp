@@ -1,4 +1,5 @@
 #include "ServerTools.h"
+#include "RunProgram.h"
 
 #include <chrono>
 #include <cmath>
@@ -33,35 +34,25 @@ bool ServerForTests() {
     return flag && std::string(flag) == "1";
 }
 
-std::string RunProgram(const std::vector<std::string>& arguments, int* status) {
-    if (status)
-        *status = -1;
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
-    std::vector<char*> argv = Argv(arguments);
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string output;
-    if (spawned == 0) {
-        char buffer[4096];
-        ssize_t got;
-        while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
-            output.append(buffer, static_cast<size_t>(got));
-        int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        if (status && WIFEXITED(wstatus))
-            *status = WEXITSTATUS(wstatus);
-    }
-    close(fds[0]);
-    return output;
+std::string Pactl(const std::vector<std::string>& arguments) {
+    std::vector<std::string> all = {"pactl"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return RunProgram(all).out;
+}
+
+NoServer::NoServer() {
+    const char* old = std::getenv("PULSE_SERVER");
+    had_ = old != nullptr;
+    if (old)
+        old_ = old;
+    setenv("PULSE_SERVER", "unix:/nonexistent/lectorio-no-server", 1);
+}
+
+NoServer::~NoServer() {
+    if (had_)
+        setenv("PULSE_SERVER", old_.c_str(), 1);
+    else
+        unsetenv("PULSE_SERVER");
 }
 
 MonitorRecorder::MonitorRecorder() {

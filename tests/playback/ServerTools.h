@@ -13,10 +13,22 @@ namespace lectorio::test {
 // True when scripts/with-pulseaudio.sh has started a server for the tests.
 bool ServerForTests();
 
-// Runs a program with its arguments (the first is the program) and returns
-// its standard output; `status` receives the exit status (-1 if it could not
-// be started).
-std::string RunProgram(const std::vector<std::string>& arguments, int* status = nullptr);
+// Runs pactl with `arguments` and returns what it prints.
+std::string Pactl(const std::vector<std::string>& arguments);
+
+// Points the sound-server clients at a socket that does not exist while it
+// lives.
+class NoServer {
+public:
+    NoServer();
+    ~NoServer();
+    NoServer(const NoServer&) = delete;
+    NoServer& operator=(const NoServer&) = delete;
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
 
 // Records the null sink's monitor as mono 16-bit samples at kRate
 // while the object lives (or until Finish).

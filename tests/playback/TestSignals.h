@@ -1,16 +1,12 @@
-// Generated test recordings: tones and silence written through WaveFile into
-// a temporary folder that the fixture removes.
+// Generated test recordings: stretches of tones and silence.
 #pragma once
 
-#include "WaveFile.h"
+#include "TestFiles.h"
 
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace lectorio::test {
 
@@ -33,37 +29,5 @@ inline std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch
     }
     return samples;
 }
-
-// Writes `samples` as a WAV file; true on success.
-inline bool WriteWave(const std::string& path, uint32_t rate, const std::vector<int16_t>& samples,
-                      uint16_t bits = 16, uint16_t channels = 1, uint16_t tag = kFormatPcm) {
-    auto file = CreateWaveFile(path, rate, bits, channels, tag);
-    if (file->status != WaveStatus::Writing)
-        return false;
-    const bool written = file->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size())) ==
-                         static_cast<int64_t>(samples.size());
-    file->Close();
-    return written && file->status == WaveStatus::Closed;
-}
-
-// A fresh folder below the system's temporary folder, removed on destruction.
-class TemporaryFolder {
-public:
-    explicit TemporaryFolder(const std::string& name) {
-        path_ = std::filesystem::temp_directory_path() /
-                (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TemporaryFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
 
 } // namespace lectorio::test

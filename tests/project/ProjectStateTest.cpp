@@ -1,4 +1,5 @@
 #include "ProjectState.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,28 +9,9 @@
 using namespace lectorio;
 namespace fs = std::filesystem;
 
-namespace {
-
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        path = fs::temp_directory_path() / ("lectorio-project-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() { fs::remove_all(path); }
-};
-
-void Touch(const std::string& p, const std::string& content = "") {
-    std::ofstream(p) << content;
-}
-
-std::string Slurp(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
+using lectorio::test::Slurp;
+using lectorio::test::TempFolder;
+using lectorio::test::Touch;
 
 TEST(ProjectPaths, NamingRules) {
     ProjectState s;
@@ -47,7 +29,7 @@ TEST(ProjectPaths, NamingRules) {
 TEST(ProjectFile, WriteAndReadBack) {
     TempFolder t;
     ProjectState s;
-    s.outputFolder = t.path.string() + "/My  Rec";
+    s.outputFolder = t.Path() + "/My  Rec";
     fs::create_directories(s.outputFolder);
     s.projectName = "talk";
     s.segmentCount = 57;
@@ -56,18 +38,18 @@ TEST(ProjectFile, WriteAndReadBack) {
     const auto back = ReadProjectFile(s.ProjectFilePath());
     EXPECT_TRUE(back.ok);
     EXPECT_EQ(back.segmentCount, 57);
-    EXPECT_EQ(back.outputFolder, t.path.string() + "/My Rec"); // runs of blanks come back as one
+    EXPECT_EQ(back.outputFolder, t.Path() + "/My Rec"); // runs of blanks come back as one
 
-    Touch(t.path.string() + "/empty.vprj");
-    const auto empty = ReadProjectFile(t.path.string() + "/empty.vprj");
+    Touch(t.Path() + "/empty.vprj");
+    const auto empty = ReadProjectFile(t.Path() + "/empty.vprj");
     EXPECT_TRUE(empty.ok);
     EXPECT_EQ(empty.segmentCount, 0);
     EXPECT_EQ(empty.outputFolder, "");
 
-    Touch(t.path.string() + "/big.vprj", "99999999999 /x");
-    EXPECT_EQ(ReadProjectFile(t.path.string() + "/big.vprj").segmentCount, INT32_MAX);
-    EXPECT_FALSE(ReadProjectFile(t.path.string() + "/missing.vprj").ok);
-    EXPECT_FALSE(ReadProjectFile(t.path.string()).ok);
+    Touch(t.Path() + "/big.vprj", "99999999999 /x");
+    EXPECT_EQ(ReadProjectFile(t.Path() + "/big.vprj").segmentCount, INT32_MAX);
+    EXPECT_FALSE(ReadProjectFile(t.Path() + "/missing.vprj").ok);
+    EXPECT_FALSE(ReadProjectFile(t.Path()).ok);
 }
 
 TEST(ProjectFile, NamesFromPaths) {
@@ -85,7 +67,7 @@ TEST(ProjectFile, NamesFromPaths) {
 TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     TempFolder t;
     ProjectState s;
-    s.outputFolder = t.path.string();
+    s.outputFolder = t.Path();
     s.projectName = "talk";
     for (int n = 1; n <= 60; ++n) {
         Touch(s.SegmentWavePath(n));
@@ -114,29 +96,29 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
 
 TEST(ProjectFile, AtomicWriteKeepsTheOldFileOnFailure) {
     TempFolder t;
-    const std::string p = t.path.string() + "/x.txt";
+    const std::string p = t.Path() + "/x.txt";
     ASSERT_TRUE(WriteFileAtomically(p, "first"));
     ASSERT_TRUE(WriteFileAtomically(p, "second"));
     EXPECT_EQ(Slurp(p), "second");
-    EXPECT_FALSE(WriteFileAtomically(t.path.string() + "/no/such/folder.txt", "x"));
+    EXPECT_FALSE(WriteFileAtomically(t.Path() + "/no/such/folder.txt", "x"));
     // No temporary files are left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(t.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.Path()), fs::directory_iterator()), 1);
 }
 
 TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
     TempFolder t;
     ProjectState s;
-    s.outputFolder = t.path.string();
+    s.outputFolder = t.Path();
     s.projectName = "talk";
     Touch(s.SegmentWavePath(12345), "RIFF");
-    Touch(t.path.string() + "/rec.wav", "RIFF");
-    fs::create_hard_link(s.SegmentWavePath(12345), t.path.string() + "/linked.wav");
+    Touch(t.Path() + "/rec.wav", "RIFF");
+    fs::create_hard_link(s.SegmentWavePath(12345), t.Path() + "/linked.wav");
     EXPECT_TRUE(RecordingIsProjectSegment(s, s.SegmentWavePath(12345)));
-    EXPECT_TRUE(RecordingIsProjectSegment(s, t.path.string() + "/linked.wav"));
-    EXPECT_FALSE(RecordingIsProjectSegment(s, t.path.string() + "/rec.wav"));
+    EXPECT_TRUE(RecordingIsProjectSegment(s, t.Path() + "/linked.wav"));
+    EXPECT_FALSE(RecordingIsProjectSegment(s, t.Path() + "/rec.wav"));
     s.projectName = "other";
-    EXPECT_FALSE(RecordingIsProjectSegment(s, t.path.string() + "/linked.wav"));
+    EXPECT_FALSE(RecordingIsProjectSegment(s, t.Path() + "/linked.wav"));
     EXPECT_TRUE(IsWritableFolder(s.outputFolder));
-    EXPECT_FALSE(IsWritableFolder(t.path.string() + "/rec.wav"));
+    EXPECT_FALSE(IsWritableFolder(t.Path() + "/rec.wav"));
     EXPECT_FALSE(IsWritableFolder(""));
 }

@@ -1,4 +1,5 @@
 #include "SegmentationRun.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,24 +10,11 @@
 #include <vector>
 
 using namespace lectorio;
+using lectorio::test::Slurp;
+using lectorio::test::TempFolder;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Folder {
-    fs::path path;
-    Folder() {
-        path = fs::temp_directory_path() / ("lectorio-run-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-};
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Two seconds of silence, one of a loud square wave, two of silence.
 void WriteSpeech(const std::string& path) {
@@ -35,6 +23,18 @@ void WriteSpeech(const std::string& path) {
         x[static_cast<size_t>(i)] = (i & 1) ? -8000 : 8000;
     auto w = CreateWaveFile(path, 16000, 16, 1, kFormatPcm);
     w->WriteMonoSamples(x.data(), static_cast<int64_t>(x.size()));
+}
+
+// Project `name` in `dir` with the input `input` in it (the speech above when
+// it ends in ".wav").
+ProjectState ProjectIn(const TempFolder& dir, const std::string& input, const std::string& name = "talk") {
+    ProjectState state;
+    state.inputPath = dir.File(input);
+    state.outputFolder = dir.Path();
+    state.projectName = name;
+    if (input.ends_with(".wav"))
+        WriteSpeech(state.inputPath);
+    return state;
 }
 
 struct Display : SegmentationListener {
@@ -52,15 +52,11 @@ struct Display : SegmentationListener {
 } // namespace
 
 TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
-    Folder dir;
-    ProjectState state;
-    state.inputPath = (dir.path / "talk.wav").string();
-    state.outputFolder = dir.path.string();
-    state.projectName = "talk";
-    WriteSpeech(state.inputPath);
-    std::ofstream(dir.path / "00004_talk.wav") << "old";
-    std::ofstream(dir.path / "00004_talk.txt") << "old";
-    std::ofstream(dir.path / "05000_talk.wav") << "kept";
+    TempFolder dir;
+    ProjectState state = ProjectIn(dir, "talk.wav");
+    std::ofstream(dir.File("00004_talk.wav")) << "old";
+    std::ofstream(dir.File("00004_talk.txt")) << "old";
+    std::ofstream(dir.File("05000_talk.wav")) << "kept";
 
     Display display;
     display.state = &state;
@@ -72,19 +68,16 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     EXPECT_EQ(display.stateCounts, display.counts); // updated before the display hears of it
     EXPECT_EQ(display.finalProgress, 1000);
     EXPECT_TRUE(result.projectFileWritten);
-    EXPECT_EQ(Slurp(dir.path / "talk.vprj"), "3 " + dir.path.string());
-    EXPECT_FALSE(fs::exists(dir.path / "00004_talk.wav"));
-    EXPECT_FALSE(fs::exists(dir.path / "00004_talk.txt"));
-    EXPECT_TRUE(fs::exists(dir.path / "05000_talk.wav"));
-    EXPECT_TRUE(fs::exists(dir.path / "talk.lab"));
+    EXPECT_EQ(Slurp(dir.File("talk.vprj")), "3 " + dir.Path());
+    EXPECT_FALSE(fs::exists(dir.File("00004_talk.wav")));
+    EXPECT_FALSE(fs::exists(dir.File("00004_talk.txt")));
+    EXPECT_TRUE(fs::exists(dir.File("05000_talk.wav")));
+    EXPECT_TRUE(fs::exists(dir.File("talk.lab")));
 }
 
 TEST(SegmentationRun, InputThatIsNoWaveFile) {
-    Folder dir;
-    ProjectState state;
-    state.inputPath = (dir.path / "notes.txt").string();
-    state.outputFolder = dir.path.string();
-    state.projectName = "p";
+    TempFolder dir;
+    ProjectState state = ProjectIn(dir, "notes.txt", "p");
     std::ofstream(state.inputPath) << "hello";
     for (int n : {1, 2, 4999})
         std::ofstream(state.SegmentWavePath(n)) << "old";
@@ -96,18 +89,14 @@ TEST(SegmentationRun, InputThatIsNoWaveFile) {
     EXPECT_EQ(state.segmentCount, 0);
     for (int n : {1, 2, 4999})
         EXPECT_FALSE(fs::exists(state.SegmentWavePath(n))) << n;
-    EXPECT_EQ(Slurp(dir.path / "p.vprj"), "0 " + dir.path.string());
-    EXPECT_FALSE(fs::exists(dir.path / "notes.txt.lab"));
+    EXPECT_EQ(Slurp(dir.File("p.vprj")), "0 " + dir.Path());
+    EXPECT_FALSE(fs::exists(dir.File("notes.txt.lab")));
     EXPECT_EQ(Slurp(state.inputPath), "hello");
 }
 
 TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
-    Folder dir;
-    ProjectState state;
-    state.inputPath = (dir.path / "talk.wav").string();
-    state.outputFolder = dir.path.string();
-    state.projectName = "talk";
-    WriteSpeech(state.inputPath);
+    TempFolder dir;
+    ProjectState state = ProjectIn(dir, "talk.wav");
     Display display;
     display.state = &state;
     RunSegmentation(state, {}, display);
@@ -120,12 +109,9 @@ TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
 }
 
 TEST(SegmentationRun, ProjectFileThatCannotBeWrittenIsReported) {
-    Folder dir;
-    ProjectState state;
-    state.inputPath = (dir.path / "talk.wav").string();
-    state.outputFolder = (dir.path / "missing").string();
-    state.projectName = "talk";
-    WriteSpeech(state.inputPath);
+    TempFolder dir;
+    ProjectState state = ProjectIn(dir, "talk.wav");
+    state.outputFolder = dir.File("missing");
     struct : SegmentationListener {
         std::vector<std::string> failed;
         void OnFileWriteFailed(const std::string& p) override { failed.push_back(p); }

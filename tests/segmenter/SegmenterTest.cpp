@@ -37,25 +37,25 @@ struct Recorder : SegmentationListener {
 std::string SegmentFile(const TempFolder& dir, int32_t n, const std::string& project = "p") {
     char b[16];
     std::snprintf(b, sizeof b, "%.5d", n);
-    return dir / (std::string(b) + "_" + project + ".wav");
+    return dir.File(std::string(b) + "_" + project + ".wav");
 }
 
 // Runs the engine on `path` and checks every file and the label text against
 // the reference run on the samples as the reader delivers them.
 void ExpectMatchesReference(const TempFolder& dir, const std::string& path,
                             const SegmentationOptions& options) {
-    const auto samples = ReadAll(path);
+    const auto samples = ReadWave(path);
     const uint32_t rate = OpenWaveFile(path)->sampleRate;
     const ReferenceRun expected = RunReference(samples, rate, options);
     Recorder recorder;
-    const auto result = SegmentRecording(path, dir.path.string(), "p", options, recorder);
+    const auto result = SegmentRecording(path, dir.Path(), "p", options, recorder);
 
     const int32_t count = expected.parts.empty() ? 0 : expected.parts.back().number;
     ASSERT_EQ(result.segmentCount, count);
     EXPECT_TRUE(recorder.failed.empty());
     for (const auto& part : expected.parts) {
         SCOPED_TRACE("segment " + std::to_string(part.number));
-        const auto got = ReadAll(SegmentFile(dir, part.number));
+        const auto got = ReadWave(SegmentFile(dir, part.number));
         if (part.to < part.from) {
             EXPECT_TRUE(got.empty());
             continue;
@@ -64,8 +64,16 @@ void ExpectMatchesReference(const TempFolder& dir, const std::string& path,
         EXPECT_TRUE(std::equal(got.begin(), got.end(), samples.begin() + part.from));
     }
     for (int32_t n : expected.errorNumbers)
-        EXPECT_FALSE(fs::exists(SegmentFile(dir, n)));
+        EXPECT_FALSE(std::filesystem::exists(SegmentFile(dir, n)));
     EXPECT_EQ(Slurp(LabelFilePath(path)), expected.label);
+}
+
+// Writes `x` as in.wav at 16 kHz and segments it into project "p".
+SegmentationResult Segment(const TempFolder& dir, const std::vector<int16_t>& x,
+                           const SegmentationOptions& options = {}, Recorder* recorder = nullptr) {
+    Recorder ignored;
+    WriteWave(dir.File("in.wav"), x, 16000);
+    return SegmentRecording(dir.File("in.wav"), dir.Path(), "p", options, recorder ? *recorder : ignored);
 }
 
 std::string Label(const std::vector<std::string>& lines) {
@@ -116,102 +124,90 @@ TEST(LabelFilePath, ReplacesOnlyInTheFileName) {
 }
 
 TEST(Segmenter, RecordingThatStartsWithSpeech) {
-    TempFolder dir("seg-start");
+    TempFolder dir;
     std::vector<int16_t> x(16000 * 2, 0);
     AddLoud(x, 0, 16000);
-    WriteWav(dir / "in.wav", x, 16000);
-    Recorder r;
-    SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+    Segment(dir, x);
     // Segment 1 is the one sample at position 0; no S line (not 10 ms after anything).
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 1)), std::vector<int16_t>{10000});
-    EXPECT_EQ(Slurp(dir / "in.lab"), Label({"1.275000 121 V2", "2.000000 121 S3"}));
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 3)).size(), 32000u - 20400u);
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 1)), std::vector<int16_t>{10000});
+    EXPECT_EQ(Slurp(dir.File("in.lab")), Label({"1.275000 121 V2", "2.000000 121 S3"}));
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 3)).size(), 32000u - 20400u);
 }
 
 TEST(Segmenter, NineActiveFramesStartSpeechEightDoNot) {
     for (int active : {8, 9}) {
-        TempFolder dir("seg-start-count");
+        TempFolder dir;
         std::vector<int16_t> x(16000 * 3, 0);
         AddLoud(x, 8000, active * 400);
-        WriteWav(dir / "in.wav", x, 16000);
-        Recorder r;
-        const auto result = SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+        const auto result = Segment(dir, x);
         EXPECT_EQ(result.segmentCount, active == 8 ? 1 : 3) << active;
         if (active == 9) {
             // Decided at the frame at 8000 + 8 x 400, starting 14 frames before
             // it; ended 12 frames after the last active one.
-            EXPECT_EQ(Slurp(dir / "in.lab"),
+            EXPECT_EQ(Slurp(dir.File("in.lab")),
                       Label({"0.350000 121 S1", "1.000000 121 V2", "3.000000 121 S3"}));
         }
     }
 }
 
 TEST(Segmenter, ThreeActiveFramesKeepSpeechTwoEndIt) {
-    TempFolder dir("seg-end");
+    TempFolder dir;
     std::vector<int16_t> x(16000 * 3, 0);
     AddLoud(x, 0, 16000); // frames 0 .. 39 active
-    WriteWav(dir / "in.wav", x, 16000);
-    Recorder r;
-    SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+    Segment(dir, x);
     // Frame 51 (position 20400) has frames 38, 39 active of 38..51: speech ends;
     // frame 50 still has three.
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 2)).size(), 20401u);
-    EXPECT_NE(Slurp(dir / "in.lab").find("1.275000 121 V2"), std::string::npos);
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 2)).size(), 20401u);
+    EXPECT_NE(Slurp(dir.File("in.lab")).find("1.275000 121 V2"), std::string::npos);
 }
 
 TEST(Segmenter, SpeechThatNeverFallsSilentIsCutBeyondOneAndAHalfMaximumLengths) {
-    TempFolder dir("seg-long");
+    TempFolder dir;
     std::vector<int16_t> x(16000 * 6, 0);
     AddLoud(x, 0, static_cast<int64_t>(x.size()));
-    WriteWav(dir / "in.wav", x, 16000);
-    Recorder r;
-    SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+    Segment(dir, x);
     // The first frame with D > 72000 is at 72400; the next speech joins at E0 + 1.
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 2)).size(), 72401u);
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 3)).size(), 2u);
-    EXPECT_EQ(Slurp(dir / "in.lab"), Label({"4.525000 121 V2", "6.000000 121 V4"}));
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 2)).size(), 72401u);
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 3)).size(), 2u);
+    EXPECT_EQ(Slurp(dir.File("in.lab")), Label({"4.525000 121 V2", "6.000000 121 V4"}));
 }
 
 TEST(Segmenter, SpeechStartWithin10msOfAnEndWritesNoSLine) {
-    TempFolder dir("seg-10ms");
+    TempFolder dir;
     std::vector<int16_t> x(16000 * 4, 0);
     AddLoud(x, 0, 16000);
     AddLoud(x, 16000 + 13 * 400, 16000); // restarts right after the end at 20400
-    WriteWav(dir / "in.wav", x, 16000);
-    Recorder r;
-    SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
-    const std::string label = Slurp(dir / "in.lab");
+    Segment(dir, x);
+    const std::string label = Slurp(dir.File("in.lab"));
     EXPECT_EQ(label.find(" S3"), std::string::npos);
     EXPECT_NE(label.find(" V4"), std::string::npos);
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 3)).size(), 2u); // E0 .. E0 + 1, still written
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 3)).size(), 2u); // E0 .. E0 + 1, still written
 }
 
 TEST(Segmenter, ForcedStartAfterFiveMillionSilentSamples) {
-    TempFolder dir("seg-forced");
+    TempFolder dir;
     std::vector<int16_t> x(5100000, 0);
-    WriteWav(dir / "in.wav", x, 16000);
-    Recorder r;
-    const auto result = SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+    const auto result = Segment(dir, x);
     ASSERT_EQ(result.segmentCount, 3);
     // At P = 5,000,400 the window start is clamped to the block start 5,000,000,
     // and the still quiet window ends the speech part in the same frame.
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 1)).size(), 5000001u);
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 2)).size(), 401u);
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 3)).size(), 5100000u - 5000400u);
-    ExpectMatchesReference(dir, dir / "in.wav", {});
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 1)).size(), 5000001u);
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 2)).size(), 401u);
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 3)).size(), 5100000u - 5000400u);
+    ExpectMatchesReference(dir, dir.File("in.wav"), {});
 }
 
 TEST(Segmenter, BlockBoundaries) {
     for (int64_t length : {4999999, 5000000, 5000001}) {
         SCOPED_TRACE(length);
-        TempFolder dir("seg-block");
+        TempFolder dir;
         auto x = SpeechLike(length, 16000, static_cast<uint32_t>(length));
         AddLoud(x, 4990000,
                 20000 < length - 4990000 ? 20000 : length - 4990000); // speech across the boundary
-        WriteWav(dir / "in.wav", x, 16000);
-        ExpectMatchesReference(dir, dir / "in.wav", {});
+        WriteWave(dir.File("in.wav"), x, 16000);
+        ExpectMatchesReference(dir, dir.File("in.wav"), {});
         Recorder r;
-        const auto result = SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+        const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
         EXPECT_EQ(result.framesRead, length);
         EXPECT_EQ(result.speechFrames + result.silenceFrames, length + result.segmentCount - 1);
         ASSERT_FALSE(r.progress.empty());
@@ -220,7 +216,7 @@ TEST(Segmenter, BlockBoundaries) {
         EXPECT_EQ(std::adjacent_find(r.progress.begin(), r.progress.end()), r.progress.end());
         EXPECT_EQ(r.progress.back(), 1000);
         // The final part ends with the recording's last sample.
-        EXPECT_EQ(ReadAll(SegmentFile(dir, result.segmentCount)).back(), x.back());
+        EXPECT_EQ(ReadWave(SegmentFile(dir, result.segmentCount)).back(), x.back());
     }
 }
 
@@ -246,9 +242,9 @@ TEST(Segmenter, MatchesReferenceOnGeneratedRecordings) {
     uint32_t seed = 1;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.rate) + " Hz, seed " + std::to_string(seed));
-        TempFolder dir("seg-golden");
-        WriteWav(dir / "in.wav", SpeechLike(c.seconds * c.rate, c.rate, seed++), c.rate);
-        ExpectMatchesReference(dir, dir / "in.wav", c.options);
+        TempFolder dir;
+        WriteWave(dir.File("in.wav"), SpeechLike(c.seconds * c.rate, c.rate, seed++), c.rate);
+        ExpectMatchesReference(dir, dir.File("in.wav"), c.options);
     }
 }
 
@@ -260,10 +256,10 @@ TEST(Segmenter, OtherSampleFormatsKeepTheirFormat) {
                            Format{24, 1, kFormatPcm}, Format{8, 3, kFormatMuLaw}}) {
         SCOPED_TRACE(std::to_string(f.bits) + " bits, " + std::to_string(f.channels) + " channels, tag " +
                      std::to_string(f.tag));
-        TempFolder dir("seg-format");
-        WriteWav(dir / "in.wav", SpeechLike(16000 * 30, 16000, f.bits + f.channels), 16000, f.bits,
-                 f.channels, f.tag);
-        ExpectMatchesReference(dir, dir / "in.wav", {});
+        TempFolder dir;
+        WriteWave(dir.File("in.wav"), SpeechLike(16000 * 30, 16000, f.bits + f.channels), 16000, f.bits,
+                  f.channels, f.tag);
+        ExpectMatchesReference(dir, dir.File("in.wav"), {});
         auto segment = OpenWaveFile(SegmentFile(dir, 2));
         EXPECT_EQ(segment->bitsPerSample, f.bits);
         EXPECT_EQ(segment->channels, f.channels);
@@ -272,7 +268,7 @@ TEST(Segmenter, OtherSampleFormatsKeepTheirFormat) {
 }
 
 TEST(Segmenter, StereoInputIsSegmentedOnItsMixdown) {
-    TempFolder dir("seg-stereo");
+    TempFolder dir;
     // Loud on the left only, then on both: the mixdown halves the left channel.
     std::vector<uint8_t> bytes;
     auto put16 = [&](int v) {
@@ -285,43 +281,43 @@ TEST(Segmenter, StereoInputIsSegmentedOnItsMixdown) {
         put16(left);
         put16(i < 16000 ? 0 : left);
     }
-    auto w = CreateWaveFile(dir / "in.wav", 16000, 16, 2, kFormatPcm);
+    auto w = CreateWaveFile(dir.File("in.wav"), 16000, 16, 2, kFormatPcm);
     std::fwrite(bytes.data(), 1, bytes.size(), w->stream);
     w->frameCount = frames;
     w->byteCount += static_cast<int64_t>(bytes.size());
     w->Close();
     SegmentationOptions o;
     o.sampleThreshold = 60000; // 500^2 x 0.0754 = 18860 (left only) and 1001^2 x 0.0754 = 75587 (both)
-    ExpectMatchesReference(dir, dir / "in.wav", o);
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 1)).size(), 16000u - 5600u + 8u * 400u + 1u);
+    ExpectMatchesReference(dir, dir.File("in.wav"), o);
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 1)).size(), 16000u - 5600u + 8u * 400u + 1u);
 }
 
 TEST(Segmenter, ErrorInSegmentationUsesUpANumber) {
-    TempFolder dir("seg-error");
+    TempFolder dir;
     std::vector<int16_t> x(16000, 0);
     AddLoud(x, 0, 16000);
-    WriteWav(dir / "in.wav", x, 16000);
+    WriteWave(dir.File("in.wav"), x, 16000);
     SegmentationOptions o;
     o.startThreshold = 0.05f; // one active frame starts speech at P = 0 ...
     o.endThreshold = 1.0f;    // ... and fewer than 14 end it in the same frame
     Recorder r;
-    const auto result = SegmentRecording(dir / "in.wav", dir.path.string(), "p", o, r);
+    const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", o, r);
     EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "error"), 1);
-    EXPECT_FALSE(fs::exists(SegmentFile(dir, 2)));
-    EXPECT_EQ(ReadAll(SegmentFile(dir, 3)).size(), 401u);
+    EXPECT_FALSE(std::filesystem::exists(SegmentFile(dir, 2)));
+    EXPECT_EQ(ReadWave(SegmentFile(dir, 3)).size(), 401u);
     EXPECT_GT(result.segmentCount, 3);
-    ExpectMatchesReference(dir, dir / "in.wav", o);
+    ExpectMatchesReference(dir, dir.File("in.wav"), o);
 }
 
 TEST(Segmenter, ReportsStatusAndClosingStepsInOrder) {
-    TempFolder dir("seg-order");
+    TempFolder dir;
     std::vector<int16_t> x(16000 * 3, 0);
     AddLoud(x, 16000, 8000);
-    WriteWav(dir / "in.wav", x, 16000);
+    WriteWave(dir.File("in.wav"), x, 16000);
     Recorder r;
-    const auto result = SegmentRecording(dir / "in.wav", dir.path.string() + "/", "", {}, r);
+    const auto result = SegmentRecording(dir.File("in.wav"), dir.Path() + "/", "", {}, r);
     ASSERT_EQ(result.segmentCount, 3);
-    EXPECT_TRUE(fs::exists(dir / "00002_.wav"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("00002_.wav")));
     EXPECT_EQ(r.statuses, (std::vector<std::string>{"File in process ", "Created File  : 00002_.wav",
                                                     "Created File  : 00003_.wav", ""}));
     EXPECT_EQ(r.counts, (std::vector<int32_t>{1, 2, 3}));
@@ -332,36 +328,36 @@ TEST(Segmenter, ReportsStatusAndClosingStepsInOrder) {
 }
 
 TEST(Segmenter, NoLabelFileWhenSwitchedOff) {
-    TempFolder dir("seg-nolabel");
-    WriteWav(dir / "in.wav", SpeechLike(16000 * 20, 16000, 7), 16000);
+    TempFolder dir;
+    WriteWave(dir.File("in.wav"), SpeechLike(16000 * 20, 16000, 7), 16000);
     SegmentationOptions o;
     o.createLabelFile = false;
     Recorder r;
-    EXPECT_GT(SegmentRecording(dir / "in.wav", dir.path.string(), "p", o, r).segmentCount, 1);
-    EXPECT_FALSE(fs::exists(dir / "in.lab"));
+    EXPECT_GT(SegmentRecording(dir.File("in.wav"), dir.Path(), "p", o, r).segmentCount, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("in.lab")));
 }
 
 TEST(Segmenter, InputThatIsNoWaveFile) {
-    TempFolder dir("seg-notwav");
-    std::ofstream(dir / "in.wav") << "not a recording";
+    TempFolder dir;
+    std::ofstream(dir.File("in.wav")) << "not a recording";
     Recorder r;
-    const auto result = SegmentRecording(dir / "in.wav", dir.path.string(), "p", {}, r);
+    const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
     EXPECT_EQ(result.inputStatus, WaveStatus::NotRiff);
     EXPECT_EQ(result.segmentCount, 0);
     EXPECT_EQ(r.events, (std::vector<std::string>{"delete 0", "progress 1000", "status empty", "project 0"}));
-    EXPECT_FALSE(fs::exists(dir / "in.lab"));
-    EXPECT_FALSE(fs::exists(SegmentFile(dir, 1)));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("in.lab")));
+    EXPECT_FALSE(std::filesystem::exists(SegmentFile(dir, 1)));
 }
 
 TEST(Segmenter, NeverWritesOverTheInput) {
-    TempFolder dir("seg-self");
+    TempFolder dir;
     const auto x = SpeechLike(16000 * 20, 16000, 3);
-    WriteWav(dir / "00002_p.wav", x, 16000);
-    fs::create_symlink(dir / "00002_p.wav", dir / "00002_p.lab");
+    WriteWave(dir.File("00002_p.wav"), x, 16000);
+    std::filesystem::create_symlink(dir.File("00002_p.wav"), dir.File("00002_p.lab"));
     Recorder r;
-    const auto result = SegmentRecording(dir / "00002_p.wav", dir.path.string(), "p", {}, r);
+    const auto result = SegmentRecording(dir.File("00002_p.wav"), dir.Path(), "p", {}, r);
     ASSERT_GE(result.segmentCount, 2);
-    EXPECT_EQ(ReadAll(dir / "00002_p.wav"), x);
+    EXPECT_EQ(ReadWave(dir.File("00002_p.wav")), x);
     EXPECT_EQ(r.failed.size(), 2u); // the label file and segment 2
     EXPECT_EQ(result.failedFiles, 2);
 }

@@ -1,52 +1,19 @@
-// Helpers of the segmenter tests: temporary folders, generated recordings,
-// reading files back.
+// Generated recordings for the segmenter tests.
 #pragma once
 
-#include "WaveFile.h"
-
-#include <unistd.h>
+#include "TestFiles.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace lectorio::testing {
 
-namespace fs = std::filesystem;
-
-struct TempFolder {
-    fs::path path;
-    explicit TempFolder(const std::string& tag) {
-        path = fs::temp_directory_path() / ("lectorio-" + tag + "-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() { fs::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-inline void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate,
-                     uint16_t bits = 16, uint16_t channels = 1, uint16_t tag = kFormatPcm) {
-    auto w = CreateWaveFile(path, rate, bits, channels, tag);
-    w->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size()));
-    w->Close();
-}
-
-inline std::vector<int16_t> ReadAll(const std::string& path) {
-    auto w = OpenWaveFile(path);
-    std::vector<int16_t> out(static_cast<size_t>(std::max<int64_t>(w->frameCount, 0)));
-    const int64_t n = w->ReadMonoSamples(out.data(), static_cast<int64_t>(out.size()));
-    out.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
-    return out;
-}
-
-inline std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadWave;
+using test::Slurp;
+using test::TempFolder;
+using test::WriteWave;
 
 // Square wave of +-amplitude (period 2 samples, zero mean over any even span).
 inline void AddLoud(std::vector<int16_t>& x, int64_t from, int64_t count, int16_t amplitude = 10000) {

@@ -149,7 +149,7 @@ TEST(PitchAnalyzer, SmootherChoosesMeanOrMedian) {
 }
 
 TEST(PitchAnalyzer, TrackFileHeaderAt22050Hz) {
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("seg.wav"), Sine(150, 8000, 22050, 22050), 22050);
     ASSERT_EQ(AnalyzeSegment(folder.File("seg.wav"), folder.File("dosya.ptc")), PitchTrackOutcome::Written);
     const auto bytes = ReadBytes(folder.File("dosya.ptc"));
@@ -162,7 +162,7 @@ TEST(PitchAnalyzer, TrackFileHeaderAt22050Hz) {
 }
 
 TEST(PitchAnalyzer, ShortSegmentLeavesTheOldTrackAlone) {
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("short.wav"), Sine(200, 10000, 16000, 639), 16000);
     WriteBytes(folder.File("dosya.ptc"), {1, 2, 3});
     EXPECT_FALSE(BuildPitchTrack(folder.File("short.wav"), folder.File("dosya.ptc")));
@@ -176,7 +176,7 @@ TEST(PitchAnalyzer, ShortSegmentLeavesTheOldTrackAlone) {
 }
 
 TEST(PitchAnalyzer, UnwritableTrackIsReported) {
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("seg.wav"), Sine(200, 10000, 16000, 4000), 16000);
     EXPECT_EQ(AnalyzeSegment(folder.File("seg.wav"), folder.File("no/such/dosya.ptc")),
               PitchTrackOutcome::WriteFailed);
@@ -185,7 +185,7 @@ TEST(PitchAnalyzer, UnwritableTrackIsReported) {
 // 8-bit, mu-law, stereo and three-channel segments are analysed from the
 // samples WaveFile decodes, not from their raw bytes.
 TEST(PitchAnalyzer, EveryFormatIsAnalysedFromDecodedSamples) {
-    ScratchFolder folder;
+    TempFolder folder;
     const auto sine = Sine(200, 10000, 16000, 8000);
     struct Format {
         uint16_t bits, channels, tag;

@@ -8,17 +8,7 @@
 using namespace lectorio;
 using namespace lectorio::testing;
 
-TEST(SlowVersion, WindowAndReversal) {
-    float w[7];
-    MakeWindow(w, 7);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(w[i],
-                  static_cast<float>(0.5 * (1.0 - std::cos(6.2831855f * static_cast<double>(i + 1) / 8.0))));
-        EXPECT_GT(w[i], 0.0f);
-        EXPECT_NEAR(w[i], w[6 - i], 1e-6);
-    }
-    EXPECT_EQ(w[3], 1.0f);
-
+TEST(SlowVersion, Reversal) {
     float odd[5] = {1, 2, 3, 4, 5};
     ReverseSamples(odd, 5);
     EXPECT_EQ(std::vector<float>(odd, odd + 5), std::vector<float>({5, 4, 3, 2, 1}));
@@ -32,7 +22,7 @@ TEST(SlowVersion, OutputLengthFollowsTheSliderFactor) {
     EXPECT_EQ(StretchedLength(1001, 5 * 0.1), 501);
     EXPECT_EQ(StretchedLength(1000, 12 * 0.1), 1201); // 12 * 0.1 is 1.2000000000000002
 
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("seg.wav"), SpeechLike(16000, 0.0625, 3), 16000); // 1000 samples
     ASSERT_TRUE(BuildPitchTrack(folder.File("seg.wav"), folder.File("dosya.ptc")));
     for (const auto& [position, frames] : {std::pair{20, 2000}, std::pair{5, 500}, std::pair{12, 1201}}) {
@@ -133,7 +123,7 @@ TEST(SlowVersion, SteadyVoiceKeepsItsPeriodWhenSlowed) {
 namespace {
 
 struct Refusal : ::testing::Test {
-    ScratchFolder folder;
+    TempFolder folder;
     std::string segment = folder.File("seg.wav");
     std::string output = folder.File("seg_y.wav");
     std::string track = folder.File("dosya.ptc");
@@ -215,7 +205,7 @@ TEST(SlowVersion, MarksAtTheLastSampleAreRefused) {
 }
 
 TEST(SlowVersion, OutputKeepsTheSegmentFormat) {
-    ScratchFolder folder;
+    TempFolder folder;
     WriteWave(folder.File("seg.wav"), SpeechLike(8000, 0.5, 4), 8000, 8, 2, kFormatMuLaw);
     ASSERT_TRUE(BuildPitchTrack(folder.File("seg.wav"), folder.File("t.ptc")));
     ASSERT_EQ(

@@ -1,80 +1,23 @@
-// Fixtures shared by the slow-down tests: a scratch folder, WAV writing, and
-// generated signals whose right answers are known or whose shape resembles
-// speech.
+// Generated signals for the slow-down tests: signals whose right answers are
+// known, and signals whose shape resembles speech.
 #pragma once
 
-#include "WaveFile.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace lectorio::testing {
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("lectorio-slow-" + std::to_string(std::random_device{}()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    std::string Path() const { return path_.string(); }
-    // Names of the files in the folder, sorted.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void WriteWave(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate,
-                      uint16_t bits = 16, uint16_t channels = 1, uint16_t tag = kFormatPcm) {
-    auto w = CreateWaveFile(path, rate, bits, channels, tag);
-    ASSERT_EQ(w->status, WaveStatus::Writing) << path;
-    ASSERT_EQ(w->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size())),
-              static_cast<int64_t>(samples.size()));
-    w->Close();
-    ASSERT_EQ(w->status, WaveStatus::Closed);
-}
-
-inline std::vector<int16_t> ReadWave(const std::string& path, uint32_t* rate = nullptr) {
-    auto w = OpenWaveFile(path);
-    std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(w->frameCount, 0)));
-    if (w->status == WaveStatus::Reading)
-        samples.resize(
-            static_cast<size_t>(std::max<int64_t>(w->ReadMonoSamples(samples.data(), w->frameCount), 0)));
-    if (rate)
-        *rate = w->sampleRate;
-    return samples;
-}
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using test::ReadBytes;
+using test::ReadWave;
+using test::TempFolder;
+using test::WriteBytes;
+using test::WriteWave;
 
 inline std::vector<int16_t> Sine(double frequency, double amplitude, uint32_t rate, int64_t n) {
     std::vector<int16_t> s(static_cast<size_t>(n));

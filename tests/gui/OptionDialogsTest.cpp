@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "PlaybackOptionsDlg.h"
-#include "RecordingPrompter.h"
 #include "SegmentOptionsDlg.h"
+#include "TestPrompter.h"
 
 using namespace lectorio;
-using lectorio::test::RecordingPrompter;
 
 namespace {
 
@@ -20,7 +19,7 @@ const QString kQuestion = "You have changed the segmentation options, do you wan
 // shown or hidden as `setupShown` says.
 struct SegmentFixture {
     SegmentationOptions options;
-    RecordingPrompter prompter;
+    TestPrompter prompter;
     bool setupShown = false;
     int newProjects = 0;
     QWidget mainWindow;
@@ -119,16 +118,16 @@ TEST(SegmentOptionsDlg, ChangedOptionsAskForANewProjectOnlyOutsideSetUp) {
     SegmentFixture f;
     // No change: nothing is asked.
     f.dialog.accept();
-    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_TRUE(f.prompter.messages.empty());
 
     // A change while no set-up is on screen asks; No leaves the window alone.
     f.Type("maxSegmentLength", "5");
     f.prompter.answers = {Prompter::Answer::No};
     f.dialog.accept();
-    ASSERT_EQ(f.prompter.shown.size(), 1u);
-    EXPECT_EQ(f.prompter.shown[0].text, kQuestion);
-    EXPECT_EQ(f.prompter.shown[0].caption, "Segmentation Options");
-    EXPECT_EQ(f.prompter.shown[0].buttons, Prompter::Buttons::YesNo);
+    ASSERT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages[0].text, kQuestion);
+    EXPECT_EQ(f.prompter.messages[0].caption, "Segmentation Options");
+    EXPECT_EQ(f.prompter.messages[0].buttons, Prompter::Buttons::YesNo);
     EXPECT_EQ(f.newProjects, 0);
     EXPECT_EQ(f.options.maxSegmentLength, 5);
 
@@ -136,21 +135,21 @@ TEST(SegmentOptionsDlg, ChangedOptionsAskForANewProjectOnlyOutsideSetUp) {
     f.dialog.findChild<QCheckBox*>("createLabelFile")->setChecked(false);
     f.prompter.answers = {Prompter::Answer::Yes};
     f.dialog.accept();
-    EXPECT_EQ(f.prompter.shown.size(), 2u);
+    EXPECT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_EQ(f.newProjects, 1);
 
     // While the set-up controls are shown a change is stored without a question.
     f.setupShown = true;
     f.Type("totalEnergyHistory", "3");
     f.dialog.accept();
-    EXPECT_EQ(f.prompter.shown.size(), 2u);
+    EXPECT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_EQ(f.options.energyHistory, 3);
 
     // A value that rounds to the stored one after correction is no change.
     f.setupShown = false;
     f.Type("maxSegmentLength", "5.9");
     f.dialog.accept();
-    EXPECT_EQ(f.prompter.shown.size(), 2u);
+    EXPECT_EQ(f.prompter.messages.size(), 2u);
 }
 
 TEST(SegmentOptionsDlg, CancelKeepsTheTypedTextForTheNextShowing) {

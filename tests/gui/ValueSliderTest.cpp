@@ -88,11 +88,3 @@ TEST(ValueSlider, ReportsMouseReleasesButNotKeys) {
 
 } // namespace
 } // namespace lectorio
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "GuiTestSupport.h"
 #include "WaveformView.h"
+#include "WindowFixtures.h"
 
 namespace lectorio {
 namespace {
@@ -96,7 +96,7 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     d.OnNextSegment();
     EXPECT_EQ(d.state.currentSegment, 4);
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "second part ");
-    EXPECT_EQ(ReadFile(d.state.SegmentTextPath(2)), "hello there again");
+    EXPECT_EQ(Slurp(d.state.SegmentTextPath(2)), "hello there again");
 }
 
 TEST_F(ProjectWindowTest, OpeningAnotherProjectSavesTheTextTypedIntoTheFirst) {
@@ -106,7 +106,7 @@ TEST_F(ProjectWindowTest, OpeningAnotherProjectSavesTheTextTypedIntoTheFirst) {
     Open(first);
     Type("typed before the switch");
     Open(second);
-    EXPECT_EQ(ReadFile(f.Folder() + "/00002_talk.txt"), "typed before the switch");
+    EXPECT_EQ(Slurp(f.Folder() + "/00002_talk.txt"), "typed before the switch");
     EXPECT_EQ(d.state.projectName, "next");
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "other ");
 }
@@ -215,7 +215,7 @@ TEST_F(ProjectWindowTest, CreateTextFileIncludesTheTextInTheBox) {
     EXPECT_EQ(f.prompter.messages[0].text,
               "Text file is created: \n\n" + path + "\n\nDo you want to open the file?");
     EXPECT_EQ(f.prompter.messages[0].caption, "Text File Created");
-    EXPECT_EQ(ReadFile(f.Folder() + "/talk.txt"), "hello world \nA: hi wogood bye ");
+    EXPECT_EQ(Slurp(f.Folder() + "/talk.txt"), "hello world \nA: hi wogood bye ");
 }
 
 TEST_F(ProjectWindowTest, CreateTextFileReportsAFileThatCannotBeWritten) {
@@ -253,7 +253,7 @@ TEST_F(ProjectWindowTest, ClosingAfterAnOpenWithNoKeepsTypedTextAndRemovesTempor
     EXPECT_EQ(f.prompter.messages[0].caption, "Close");
     EXPECT_EQ(f.prompter.messages[0].buttons, Prompter::Buttons::YesNo);
     EXPECT_GT(d.stops, stopsBefore);
-    EXPECT_EQ(ReadFile(f.Folder() + "/00002_talk.txt"), "typed just before closing");
+    EXPECT_EQ(Slurp(f.Folder() + "/00002_talk.txt"), "typed just before closing");
     EXPECT_FALSE(fs::exists(f.Folder() + "/talk.txt"));
     EXPECT_FALSE(fs::exists(f.Folder() + "/00002_talk_y.wav"));
     EXPECT_FALSE(fs::exists(f.Folder() + "/00004_talk_y.wav"));
@@ -275,7 +275,7 @@ TEST_F(ProjectWindowTest, ClosingWithYesCreatesTheFinalTextWithTheTypedText) {
     ASSERT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_EQ(f.prompter.messages[0].text, kCloseQuestion);
     EXPECT_EQ(f.prompter.messages[1].caption, "Text File Created");
-    EXPECT_EQ(ReadFile(f.Folder() + "/talk.txt"), "last words ");
+    EXPECT_EQ(Slurp(f.Folder() + "/talk.txt"), "last words ");
 }
 
 TEST_F(ProjectWindowTest, EscAndTheCloseBoxRunTheProcedureOnce) {
@@ -286,7 +286,7 @@ TEST_F(ProjectWindowTest, EscAndTheCloseBoxRunTheProcedureOnce) {
     EXPECT_FALSE(d.isVisible());
     ASSERT_EQ(f.prompter.messages.size(), 1u);
     EXPECT_EQ(f.prompter.messages[0].text, kCloseQuestion);
-    EXPECT_EQ(ReadFile(f.Folder() + "/00002_talk.txt"), "kept by Esc");
+    EXPECT_EQ(Slurp(f.Folder() + "/00002_talk.txt"), "kept by Esc");
 
     ProjectFixture g;
     g.dialog.state.projectOpen = true;
@@ -327,7 +327,7 @@ TEST_F(ProjectWindowTest, ClosingAfterARunRemovesTheCopiesOfThatRun) {
     for (int32_t n = 1; n <= count; ++n)
         EXPECT_FALSE(fs::exists(d.state.SlowWavePath(n))) << n;
     EXPECT_FALSE(fs::exists(d.state.PitchTrackPath()));
-    EXPECT_EQ(ReadFile(d.state.SegmentTextPath(d.state.currentSegment)), "from the run");
+    EXPECT_EQ(Slurp(d.state.SegmentTextPath(d.state.currentSegment)), "from the run");
     EXPECT_EQ(d.state.lastRunSegmentCount, count);
 }
 
@@ -385,23 +385,6 @@ TEST_F(ProjectWindowTest, AboutBoxAndMissingHelpFile) {
     ASSERT_EQ(f.prompter.messages.size(), 1u);
     EXPECT_EQ(f.prompter.messages[0].text, "Cannot open the help file!");
     EXPECT_TRUE(f.prompter.messages[0].caption.isEmpty());
-}
-
-} // namespace
-} // namespace lectorio
-
-namespace lectorio {
-namespace {
-
-TEST_F(ProjectWindowTest, AProjectWithoutSegmentsGivesAnEmptyFinalText) {
-    const std::string project = MakeProjectOnDisk(f.Folder(), 0, {});
-    Open(project);
-    EXPECT_EQ(d.state.currentSegment, 0);
-    d.OnCreateTextFile();
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].caption, "Text File Created");
-    EXPECT_EQ(ReadFile(f.Folder() + "/talk.txt"), "");
-    EXPECT_FALSE(fs::exists(f.Folder() + "/00001_talk.txt"));
 }
 
 } // namespace

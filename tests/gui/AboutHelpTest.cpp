@@ -11,10 +11,9 @@
 
 #include "AboutDlg.h"
 #include "Help.h"
-#include "RecordingPrompter.h"
+#include "TestPrompter.h"
 
 using namespace lectorio;
-using lectorio::test::RecordingPrompter;
 
 TEST(AboutDlg, ShowsNameVersionIconAndPicture) {
     QWidget mainWindow;
@@ -64,7 +63,7 @@ TEST(HelpFile, PresentMissingAndRestored) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("ITSF");
     }
-    RecordingPrompter prompter;
+    TestPrompter prompter;
     std::vector<QUrl> opened;
     const UrlOpener opener = [&](const QUrl& url) {
         opened.push_back(url);
@@ -77,15 +76,15 @@ TEST(HelpFile, PresentMissingAndRestored) {
     QDir::setCurrent(here);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
-    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_TRUE(prompter.messages.empty());
 
     ASSERT_TRUE(QFile::rename(path, folder + "vorla.chm.away"));
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "Cannot open the help file!");
-    EXPECT_TRUE(prompter.shown[0].caption.isEmpty());
-    EXPECT_EQ(prompter.shown[0].buttons, Prompter::Buttons::Ok);
-    EXPECT_EQ(prompter.shown[0].icon, Prompter::Icon::None);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "Cannot open the help file!");
+    EXPECT_TRUE(prompter.messages[0].caption.isEmpty());
+    EXPECT_EQ(prompter.messages[0].buttons, Prompter::Buttons::Ok);
+    EXPECT_EQ(prompter.messages[0].icon, Prompter::Icon::None);
     EXPECT_EQ(opened.size(), 1u);
 
     // A folder of that name is no help file either.
@@ -96,6 +95,6 @@ TEST(HelpFile, PresentMissingAndRestored) {
     ASSERT_TRUE(QFile::rename(folder + "vorla.chm.away", path));
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
     EXPECT_EQ(opened.size(), 2u);
-    EXPECT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.messages.size(), 2u);
     QDir(folder).removeRecursively();
 }

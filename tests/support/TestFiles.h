@@ -1,0 +1,96 @@
+// Files for the tests: a private temporary folder per test, WAV files written
+// and read through WaveFile, and whole files as bytes.
+#pragma once
+
+#include "WaveFile.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace lectorio::test {
+
+// A fresh folder below the system's temporary folder, removed with its
+// content. mkdtemp makes it unique, so tests may run side by side.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lectorio-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr)
+            path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // Names of the entries in the folder, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::string path_;
+};
+
+inline void Touch(const std::string& path, const std::string& content = "") {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    const std::string bytes = Slurp(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    Touch(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// Writes `samples` (one per frame, copied to every channel) as a WAV file;
+// a failure fails the test and returns false.
+inline bool WriteWave(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 16000,
+                      uint16_t bits = 16, uint16_t channels = 1, uint16_t tag = kFormatPcm) {
+    auto w = CreateWaveFile(path, rate, bits, channels, tag);
+    const bool written = w->status == WaveStatus::Writing &&
+                         w->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size())) ==
+                             static_cast<int64_t>(samples.size());
+    w->Close();
+    if (written && w->status == WaveStatus::Closed)
+        return true;
+    ADD_FAILURE() << "cannot write " << path;
+    return false;
+}
+
+// The mono mixdown of a WAV file (empty when it cannot be read); `rate`
+// receives its sample rate.
+inline std::vector<int16_t> ReadWave(const std::string& path, uint32_t* rate = nullptr) {
+    auto w = OpenWaveFile(path);
+    std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(w->frameCount, 0)));
+    const int64_t n = w->ReadMonoSamples(samples.data(), static_cast<int64_t>(samples.size()));
+    samples.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
+    if (rate)
+        *rate = w->sampleRate;
+    return samples;
+}
+
+} // namespace lectorio::test
