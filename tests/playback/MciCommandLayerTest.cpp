@@ -3,6 +3,7 @@
 // sound server.
 #include "MciCommandLayer.h"
 #include "MasterOutputVolume.h"
+#include "RiffBytes.h"
 #include "ServerTools.h"
 #include "TestSignals.h"
 
@@ -158,21 +159,12 @@ TEST_F(MciLayerTest, RefusesBadCommandsWithTheirOwnCodes) {
 TEST_F(MciLayerTest, TellsMissingUnreadableAndUnplayableFilesApart) {
     EXPECT_EQ(layer.SendString("open \"" + folder.File("absent.wav") + "\" alias d"), MciError::FileNotFound);
     const std::string text = folder.File("notes.wav");
-    FILE* f = std::fopen(text.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("these are words, not sound", f);
-    std::fclose(f);
+    test::Touch(text, "these are words, not sound");
     EXPECT_EQ(layer.SendString("open \"" + text + "\" alias d"), MciError::NotPlayableWave);
     EXPECT_EQ(layer.SendString("open \"" + folder.File("") + "\" alias d"), MciError::NotPlayableWave);
     // A 32-bit float file is a WAV file the reader does not decode.
     const std::string wide = folder.File("float.wav");
-    f = std::fopen(wide.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    const unsigned char header[44] = {
-        'R', 'I', 'F',  'F',  36, 0, 0, 0,    'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,  0,   0, 0, 3, 0,
-        1,   0,   0x40, 0x1F, 0,  0, 0, 0x7D, 0,   0,   4,   0,   32,  0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
-    std::fwrite(header, 1, sizeof header, f);
-    std::fclose(f);
+    test::WriteBytes(wide, test::Riff({test::FmtChunk(3, 1, 8000, 32), test::Chunk("data", {})}));
     EXPECT_EQ(layer.SendString("open \"" + wide + "\" alias d"), MciError::NotPlayableWave);
     if (geteuid() != 0) {
         const std::string locked = MakeFile("locked.wav", 8000, 100);

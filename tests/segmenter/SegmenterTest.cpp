@@ -1,5 +1,6 @@
 #include "Segmenter.h"
 #include "ReferenceSegmenter.h"
+#include "RiffBytes.h"
 #include "TestRecordings.h"
 
 #include <gtest/gtest.h>
@@ -204,10 +205,9 @@ TEST(Segmenter, BlockBoundaries) {
         auto x = SpeechLike(length, 16000, static_cast<uint32_t>(length));
         AddLoud(x, 4990000,
                 20000 < length - 4990000 ? 20000 : length - 4990000); // speech across the boundary
-        WriteWave(dir.File("in.wav"), x, 16000);
-        ExpectMatchesReference(dir, dir.File("in.wav"), {});
         Recorder r;
-        const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
+        const auto result = Segment(dir, x, {}, &r);
+        ExpectMatchesReference(dir, dir.File("in.wav"), {});
         EXPECT_EQ(result.framesRead, length);
         EXPECT_EQ(result.speechFrames + result.silenceFrames, length + result.segmentCount - 1);
         ASSERT_FALSE(r.progress.empty());
@@ -270,22 +270,14 @@ TEST(Segmenter, OtherSampleFormatsKeepTheirFormat) {
 TEST(Segmenter, StereoInputIsSegmentedOnItsMixdown) {
     TempFolder dir;
     // Loud on the left only, then on both: the mixdown halves the left channel.
-    std::vector<uint8_t> bytes;
-    auto put16 = [&](int v) {
-        bytes.push_back(static_cast<uint8_t>(v));
-        bytes.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    const int frames = 16000 * 2;
-    for (int i = 0; i < frames; ++i) {
-        const int left = (i & 1) ? -1001 : 1001;
-        put16(left);
-        put16(i < 16000 ? 0 : left);
+    test::Bytes data;
+    for (int i = 0; i < 16000 * 2; ++i) {
+        const int16_t left = (i & 1) ? -1001 : 1001;
+        test::PutLe(data, static_cast<uint16_t>(left), 2);
+        test::PutLe(data, i < 16000 ? 0 : static_cast<uint16_t>(left), 2);
     }
-    auto w = CreateWaveFile(dir.File("in.wav"), 16000, 16, 2, kFormatPcm);
-    std::fwrite(bytes.data(), 1, bytes.size(), w->stream);
-    w->frameCount = frames;
-    w->byteCount += static_cast<int64_t>(bytes.size());
-    w->Close();
+    test::WriteBytes(dir.File("in.wav"),
+                     test::Riff({test::FmtChunk(1, 2, 16000, 16), test::Chunk("data", data)}));
     SegmentationOptions o;
     o.sampleThreshold = 60000; // 500^2 x 0.0754 = 18860 (left only) and 1001^2 x 0.0754 = 75587 (both)
     ExpectMatchesReference(dir, dir.File("in.wav"), o);
@@ -296,12 +288,11 @@ TEST(Segmenter, ErrorInSegmentationUsesUpANumber) {
     TempFolder dir;
     std::vector<int16_t> x(16000, 0);
     AddLoud(x, 0, 16000);
-    WriteWave(dir.File("in.wav"), x, 16000);
     SegmentationOptions o;
     o.startThreshold = 0.05f; // one active frame starts speech at P = 0 ...
     o.endThreshold = 1.0f;    // ... and fewer than 14 end it in the same frame
     Recorder r;
-    const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", o, r);
+    const auto result = Segment(dir, x, o, &r);
     EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "error"), 1);
     EXPECT_FALSE(std::filesystem::exists(SegmentFile(dir, 2)));
     EXPECT_EQ(ReadWave(SegmentFile(dir, 3)).size(), 401u);
@@ -329,11 +320,9 @@ TEST(Segmenter, ReportsStatusAndClosingStepsInOrder) {
 
 TEST(Segmenter, NoLabelFileWhenSwitchedOff) {
     TempFolder dir;
-    WriteWave(dir.File("in.wav"), SpeechLike(16000 * 20, 16000, 7), 16000);
     SegmentationOptions o;
     o.createLabelFile = false;
-    Recorder r;
-    EXPECT_GT(SegmentRecording(dir.File("in.wav"), dir.Path(), "p", o, r).segmentCount, 1);
+    EXPECT_GT(Segment(dir, SpeechLike(16000 * 20, 16000, 7), o).segmentCount, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("in.lab")));
 }
 

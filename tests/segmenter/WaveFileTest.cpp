@@ -1,68 +1,18 @@
 #include "WaveFile.h"
 
+#include "RiffBytes.h"
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 using namespace lectorio;
+using namespace lectorio::test;
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-void Put16(Bytes& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void PutTag(Bytes& b, const char* tag) {
-    b.insert(b.end(), tag, tag + 4);
-}
-
-Bytes FmtChunk(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint32_t extra = 0) {
-    Bytes b;
-    PutTag(b, "fmt ");
-    Put32(b, 16 + extra);
-    Put16(b, tag);
-    Put16(b, channels);
-    Put32(b, rate);
-    Put32(b, rate * channels * bits / 8);
-    Put16(b, static_cast<uint16_t>(channels * bits / 8));
-    Put16(b, bits);
-    for (uint32_t i = 0; i < extra; ++i)
-        b.push_back(0);
-    return b;
-}
-
-Bytes Chunk(const char* tag, const Bytes& body, bool pad = true) {
-    Bytes b;
-    PutTag(b, tag);
-    Put32(b, static_cast<uint32_t>(body.size()));
-    b.insert(b.end(), body.begin(), body.end());
-    if (pad && (body.size() & 1))
-        b.push_back(0);
-    return b;
-}
-
-Bytes Riff(const std::vector<Bytes>& chunks, int32_t sizeAdjust = 0) {
-    Bytes body;
-    PutTag(body, "WAVE");
-    for (const auto& c : chunks)
-        body.insert(body.end(), c.begin(), c.end());
-    Bytes b;
-    PutTag(b, "RIFF");
-    Put32(b, static_cast<uint32_t>(body.size() + sizeAdjust));
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
-}
 
 std::unique_ptr<WaveFile> FromBytes(const Bytes& bytes) {
     std::FILE* f = fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb");
@@ -74,10 +24,6 @@ std::vector<int16_t> ReadAll(WaveFile& w) {
     const int64_t n = w.ReadMonoSamples(out.data(), static_cast<int64_t>(out.size()));
     out.resize(n < 0 ? 0 : static_cast<size_t>(n));
     return out;
-}
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("lectorio-wavetest-" + name)).string();
 }
 
 } // namespace
@@ -94,10 +40,7 @@ TEST(WaveFileRead, ConversionsOfEveryAcceptedFormat) {
     EXPECT_EQ(ReadAll(*wu), (std::vector<int16_t>{0, -32124}));
 
     // Stereo 16-bit: left 1001, right -3 -> 500 + (-1) = 499.
-    Bytes stereo;
-    Put16(stereo, 1001);
-    Put16(stereo, static_cast<uint16_t>(-3));
-    auto ws = FromBytes(Riff({FmtChunk(1, 2, 16000, 16), Chunk("data", stereo)}));
+    auto ws = FromBytes(Riff({FmtChunk(1, 2, 16000, 16), Chunk("data", Words({1001, -3}))}));
     ASSERT_EQ(ws->status, WaveStatus::Reading);
     EXPECT_EQ(ReadAll(*ws), (std::vector<int16_t>{499}));
 
@@ -130,10 +73,9 @@ TEST(WaveFileRead, ChunkWalking) {
     EXPECT_EQ(ReadAll(*w), (std::vector<int16_t>{1, 2}));
 
     // A data chunk longer than the file covers only the bytes present.
-    Bytes longData;
-    PutTag(longData, "data");
-    Put32(longData, 1000);
-    longData.insert(longData.end(), {5, 0, 6, 0, 7});
+    Bytes longData = Chunk("data", {5, 0, 6, 0, 7}, false);
+    longData[4] = 0xE8; // 1000 bytes
+    longData[5] = 0x03;
     auto wl = FromBytes(Riff({FmtChunk(1, 1, 16000, 16), longData}));
     ASSERT_EQ(wl->status, WaveStatus::Reading);
     EXPECT_EQ(wl->frameCount, 2);
@@ -141,7 +83,7 @@ TEST(WaveFileRead, ChunkWalking) {
     // A chunk size above 2^31 before "fmt " is too long, never a backward seek.
     Bytes huge;
     PutTag(huge, "LIST");
-    Put32(huge, 0x90000000u);
+    PutLe(huge, 0x90000000u, 4);
     EXPECT_EQ(FromBytes(Riff({huge, FmtChunk(1, 1, 16000, 16), data}))->status, WaveStatus::ChunkTooLong);
 }
 
@@ -180,20 +122,12 @@ TEST(WaveFileRead, ZeroFieldsGetDefaults) {
 }
 
 TEST(WaveFileRead, ExtensiblePcmReadsAsPlainPcm) {
-    Bytes fmt;
-    PutTag(fmt, "fmt ");
-    Put32(fmt, 40);
-    Put16(fmt, 0xFFFE);
-    Put16(fmt, 1);
-    Put32(fmt, 44100);
-    Put32(fmt, 44100 * 3);
-    Put16(fmt, 3);
-    Put16(fmt, 24);
-    Put16(fmt, 22);
-    Put16(fmt, 24);
-    Put32(fmt, 4);
-    const uint8_t guid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-    fmt.insert(fmt.end(), guid, guid + 16);
+    // 22 extension bytes: their size, the valid bits, the channel mask and
+    // the PCM sub-format's GUID.
+    Bytes fmt = FmtChunk(0xFFFE, 1, 44100, 24, 24);
+    const uint8_t extension[24] = {22, 0, 24,   0, 4,    0, 0, 0,    1, 0,    0,    0,
+                                   0,  0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    std::copy(extension, extension + 24, fmt.end() - 24);
     auto w = FromBytes(Riff({fmt, Chunk("data", {0, 0, 0x40})}));
     ASSERT_EQ(w->status, WaveStatus::Reading);
     EXPECT_EQ(w->formatTag, kFormatPcm);
@@ -204,7 +138,8 @@ TEST(WaveFileRead, ExtensiblePcmReadsAsPlainPcm) {
 }
 
 TEST(WaveFileWrite, CanonicalHeaderAndSizes) {
-    const std::string path = TempPath("stereo.wav");
+    TempFolder folder;
+    const std::string path = folder.File("stereo.wav");
     {
         auto w = CreateWaveFile(path, 16000, 16, 2, kFormatPcm);
         ASSERT_EQ(w->status, WaveStatus::Writing);
@@ -212,14 +147,12 @@ TEST(WaveFileWrite, CanonicalHeaderAndSizes) {
         EXPECT_EQ(w->WriteMonoSamples(samples.data(), 1000), 1000);
         // The destructor finishes the header.
     }
-    std::ifstream in(path, std::ios::binary);
-    const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes bytes = ReadBytes(path);
     ASSERT_EQ(bytes.size(), 44u + 4000u);
     EXPECT_EQ(std::memcmp(bytes.data(), "RIFF", 4), 0);
     EXPECT_EQ(bytes[4] | bytes[5] << 8, 4036);
     EXPECT_EQ(std::memcmp(bytes.data() + 8, "WAVEfmt ", 8), 0);
     EXPECT_EQ(bytes[40] | bytes[41] << 8, 4000);
-    std::remove(path.c_str());
 }
 
 TEST(WaveFileWrite, EveryFormatRoundTrips) {
@@ -227,8 +160,9 @@ TEST(WaveFileWrite, EveryFormatRoundTrips) {
         uint16_t tag, bits, channels;
     };
     const std::vector<int16_t> samples = {0, 256, -256, 32512, -32768, 1200, -5000};
+    TempFolder folder;
     for (const Case c : {Case{1, 16, 1}, Case{1, 8, 1}, Case{1, 24, 2}, Case{7, 8, 1}, Case{1, 16, 3}}) {
-        const std::string path = TempPath("roundtrip.wav");
+        const std::string path = folder.File("roundtrip.wav");
         auto w = CreateWaveFile(path, 22050, c.bits, c.channels, c.tag);
         ASSERT_EQ(w->status, WaveStatus::Writing);
         EXPECT_EQ(w->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size())), 7);
@@ -252,13 +186,13 @@ TEST(WaveFileWrite, EveryFormatRoundTrips) {
                 expected = static_cast<int16_t>(3 * (samples[i] / 3));
             EXPECT_EQ(back[i], expected) << "tag " << c.tag << " bits " << c.bits << " sample " << i;
         }
-        std::remove(path.c_str());
     }
 }
 
 TEST(WaveFileOpen, PathsThatAreNoRecordings) {
     EXPECT_EQ(OpenWaveFile("")->status, WaveStatus::NotOpened);
-    EXPECT_EQ(OpenWaveFile(TempPath("does-not-exist.wav"))->status, WaveStatus::OpenFailed);
+    TempFolder folder;
+    EXPECT_EQ(OpenWaveFile(folder.File("does-not-exist.wav"))->status, WaveStatus::OpenFailed);
     EXPECT_EQ(OpenWaveFile(std::filesystem::temp_directory_path().string())->status, WaveStatus::OpenFailed);
     EXPECT_EQ(CreateWaveFile("/nonexistent-folder/x.wav", 8000, 16, 1, 1)->status, WaveStatus::OpenFailed);
 }
