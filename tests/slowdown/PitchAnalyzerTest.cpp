@@ -27,6 +27,15 @@ double EnergyFor(double logEnergy) {
     return (std::exp(logEnergy) - 1.0) * 640;
 }
 
+// An analyzer prepared for 16 kHz.
+struct PitchAt16kHz : ::testing::Test {
+    PitchAt16kHz() {
+        a.fs = 16000;
+        a.Prepare(40, 400);
+    }
+    PitchAnalyzer a;
+};
+
 } // namespace
 
 TEST(PitchAnalyzer, FrameSizesAndLagsForCommonRates) {
@@ -45,10 +54,8 @@ TEST(PitchAnalyzer, FrameSizesAndLagsForCommonRates) {
     EXPECT_EQ(PreparedAt(399)->frameStep, 0); // no frames rather than a step of 0
 }
 
-TEST(PitchAnalyzer, SteadySineIsTrackedAfterTheFirstFrame) {
+TEST_F(PitchAt16kHz, SteadySineIsTrackedAfterTheFirstFrame) {
     const auto sine = Sine(200, 10000, 16000, 16000);
-    const auto aOwner = PreparedAt(16000);
-    auto& a = *aOwner;
     std::vector<float> frame(sine.begin(), sine.begin() + 640);
     a.AnalyzeFrame(frame.data());
     EXPECT_EQ(a.lastBestLag, 80);
@@ -61,9 +68,7 @@ TEST(PitchAnalyzer, SteadySineIsTrackedAfterTheFirstFrame) {
         ASSERT_EQ(a.track[i], 200.0f) << i;
 }
 
-TEST(PitchAnalyzer, DigitalSilenceIsUnvoiced) {
-    const auto aOwner = PreparedAt(16000);
-    auto& a = *aOwner;
+TEST_F(PitchAt16kHz, DigitalSilenceIsUnvoiced) {
     std::vector<float> frame(640, 0.0f);
     a.AnalyzeFrame(frame.data());
     EXPECT_EQ(a.lastBestLag, 40);
@@ -123,9 +128,7 @@ TEST(PitchAnalyzer, HysteresisKeepsWeakFramesBetweenVoicedOnes) {
     }
 }
 
-TEST(PitchAnalyzer, EnergyGateFollowsTheQuietestFrame) {
-    const auto aOwner = PreparedAt(16000);
-    auto& a = *aOwner;
+TEST_F(PitchAt16kHz, EnergyGateFollowsTheQuietestFrame) {
     a.DecideFrame(0.9f, 100, EnergyFor(12.5)); // below the starting floor 10 + 3
     EXPECT_EQ(a.previousRaw, 0.0f);
     EXPECT_EQ(a.lowestLogEnergy, 10.0f);
@@ -138,9 +141,7 @@ TEST(PitchAnalyzer, EnergyGateFollowsTheQuietestFrame) {
     EXPECT_EQ(a.previousRaw, 0.0f);
 }
 
-TEST(PitchAnalyzer, SmootherChoosesMeanOrMedian) {
-    const auto aOwner = PreparedAt(16000);
-    auto& a = *aOwner;
+TEST_F(PitchAt16kHz, SmootherChoosesMeanOrMedian) {
     const double loud = EnergyFor(20);
     EXPECT_EQ(a.DecideFrame(0.9f, 100, loud), 0.0f);   // (0, 0, 100): mean 50, median 0
     EXPECT_EQ(a.DecideFrame(0.9f, 100, loud), 100.0f); // (0, 100, 100): mean 75, median 100
@@ -199,12 +200,8 @@ TEST(PitchAnalyzer, EveryFormatIsAnalysedFromDecodedSamples) {
         a.OpenInput();
         a.Prepare(40, 400);
         a.Run();
-        const auto directOwner = PreparedAt(16000);
-        auto& direct = *directOwner;
-        const auto decoded = ReadWave(path);
-        direct.RunOnSamples(decoded.data(), static_cast<int64_t>(decoded.size()));
         ASSERT_EQ(a.track.Size(), 47u) << f.bits << "/" << f.channels << "/" << f.tag;
-        EXPECT_EQ(a.track.Values(), direct.track.Values());
+        EXPECT_EQ(a.track.Values(), TrackOf(ReadWave(path), 16000).values);
         for (size_t i = 1; i < a.track.Size(); ++i)
             ASSERT_EQ(a.track[i], 200.0f) << i << " " << f.bits << "/" << f.channels << "/" << f.tag;
     }

@@ -164,11 +164,7 @@ TEST(Reference, MovingIndexFindsTheMarkOfAFullScan) {
 TEST(Reference, SynthesisOfSpeechIsBitIdentical) {
     for (const uint32_t rate : {8000u, 16000u, 44100u}) {
         const auto speech = SpeechLike(rate, 3.0, 100 + rate);
-        PitchAnalyzer analysis;
-        analysis.fs = static_cast<int32_t>(rate);
-        analysis.Prepare(40, 400);
-        analysis.RunOnSamples(speech.data(), static_cast<int64_t>(speech.size()));
-        const PitchTrack track = analysis.Track();
+        const PitchTrack track = TrackOf(speech, static_cast<int32_t>(rate));
         size_t voiced = 0;
         for (float f : track.values)
             voiced += f != 0.0f;

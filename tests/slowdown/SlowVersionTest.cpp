@@ -3,6 +3,7 @@
 #include "PitchAnalyzer.h"
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <cstring>
 
 using namespace lectorio;
@@ -90,11 +91,7 @@ TEST(SlowVersion, RepeatedUnvoicedPiecesArePlayedBackwards) {
 
 TEST(SlowVersion, SteadyVoiceKeepsItsPeriodWhenSlowed) {
     const auto sine = Sine(100, 12000, 16000, 16000);
-    PitchAnalyzer analysis;
-    analysis.fs = 16000;
-    analysis.Prepare(40, 400);
-    analysis.RunOnSamples(sine.data(), static_cast<int64_t>(sine.size()));
-    const PitchTrack track = analysis.Track();
+    const PitchTrack track = TrackOf(sine, 16000);
 
     PitchMarks marks;
     ASSERT_TRUE(PlaceMarks(track, 16000, marks));
@@ -112,87 +109,89 @@ TEST(SlowVersion, SteadyVoiceKeepsItsPeriodWhenSlowed) {
 
     const auto slowed = StretchSamples(sine, marks, 2.0);
     ASSERT_EQ(slowed.size(), 32000u);
-    PitchAnalyzer again;
-    again.fs = 16000;
-    again.Prepare(40, 400);
-    again.RunOnSamples(slowed.data(), static_cast<int64_t>(slowed.size()));
-    for (size_t i = 5; i + 5 < again.track.Size(); ++i)
-        ASSERT_EQ(again.track[i], 100.0f) << i;
+    const PitchTrack again = TrackOf(slowed, 16000);
+    for (size_t i = 5; i + 5 < again.values.size(); ++i)
+        ASSERT_EQ(again.values[i], 100.0f) << i;
 }
 
 namespace {
 
-struct Refusal : ::testing::Test {
-    TempFolder folder;
-    std::string segment = folder.File("seg.wav");
-    std::string output = folder.File("seg_y.wav");
-    std::string track = folder.File("dosya.ptc");
-    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+// How a refusal case prepares "dosya.ptc" for the segment "seg.wav".
+enum class Track { None, Own, CutByOneByte, HeaderOnly, NegativeValue, OtherRate, Shorter, Longer };
 
-    void SetUp() override {
-        WriteWave(segment, SpeechLike(16000, 0.5, 7), 16000);
-        WriteBytes(output, previous);
+void PrepareTrack(Track kind, const TempFolder& folder) {
+    const std::string segment = folder.File("seg.wav"), track = folder.File("dosya.ptc");
+    const std::string other = folder.File("other.wav");
+    const auto fromOther = [&](uint32_t rate, double seconds) {
+        WriteWave(other, SpeechLike(rate, seconds, 8), rate);
+        ASSERT_TRUE(BuildPitchTrack(other, track));
+        std::remove(other.c_str());
+    };
+    if (kind == Track::None)
+        return;
+    if (kind == Track::OtherRate)
+        return fromOther(22050, 0.5);
+    if (kind == Track::Shorter)
+        return fromOther(16000, 0.4);
+    // Long enough to put marks past this segment's end.
+    if (kind == Track::Longer)
+        return fromOther(16000, 3.0);
+    ASSERT_TRUE(BuildPitchTrack(segment, track));
+    auto bytes = ReadBytes(track);
+    if (kind == Track::CutByOneByte)
+        bytes.pop_back();
+    if (kind == Track::HeaderOnly)
+        bytes = {0, 0, 0x20, 0x44};
+    if (kind == Track::NegativeValue) {
+        const float negative = -100.0f;
+        std::memcpy(bytes.data() + 16 + 4 * 10, &negative, 4);
     }
-    void ExpectRefused(SlowVersionResult expected) {
-        EXPECT_EQ(SynthesizeSlowVersion(segment, output, track, 2.0), expected);
-        EXPECT_EQ(ReadBytes(output), previous);
-    }
-};
+    WriteBytes(track, bytes);
+}
 
 } // namespace
 
-TEST_F(Refusal, MissingTrack) {
-    ExpectRefused(SlowVersionResult::TrackMissing);
-    EXPECT_EQ(folder.Names(), std::vector<std::string>({"seg.wav", "seg_y.wav"}));
-}
-
-TEST_F(Refusal, TruncatedTrack) {
-    ASSERT_TRUE(BuildPitchTrack(segment, track));
-    auto bytes = ReadBytes(track);
-    bytes.pop_back();
-    WriteBytes(track, bytes);
-    ExpectRefused(SlowVersionResult::TrackTruncated);
-    WriteBytes(track, {0, 0, 0x20, 0x44});
-    ExpectRefused(SlowVersionResult::TrackTruncated);
-}
-
-TEST_F(Refusal, TrackOfAnotherSegment) {
-    // Another rate, another length, and a length that would put marks past
-    // this segment's end.
-    const std::string other = folder.File("other.wav");
-    WriteWave(other, SpeechLike(22050, 0.5, 8), 22050);
-    ASSERT_TRUE(BuildPitchTrack(other, track));
-    ExpectRefused(SlowVersionResult::TrackMismatch);
-    WriteWave(other, SpeechLike(16000, 0.4, 8), 16000);
-    ASSERT_TRUE(BuildPitchTrack(other, track));
-    ExpectRefused(SlowVersionResult::TrackMismatch);
-    WriteWave(other, SpeechLike(16000, 3.0, 8), 16000);
-    ASSERT_TRUE(BuildPitchTrack(other, track));
-    ExpectRefused(SlowVersionResult::TrackMismatch);
-}
-
-TEST_F(Refusal, DamagedTrackValues) {
-    ASSERT_TRUE(BuildPitchTrack(segment, track));
-    auto bytes = ReadBytes(track);
-    const float negative = -100.0f;
-    std::memcpy(bytes.data() + 16 + 4 * 10, &negative, 4);
-    WriteBytes(track, bytes);
-    ExpectRefused(SlowVersionResult::TrackTruncated);
-}
-
-TEST_F(Refusal, OutputCannotBeTheSegmentOrAMissingFolder) {
-    ASSERT_TRUE(BuildPitchTrack(segment, track));
-    const auto before = ReadBytes(segment);
-    EXPECT_EQ(SynthesizeSlowVersion(segment, segment, track, 2.0), SlowVersionResult::OutputIsSegment);
-    EXPECT_EQ(ReadBytes(segment), before);
-    EXPECT_EQ(SynthesizeSlowVersion(segment, folder.File("none/out.wav"), track, 2.0),
-              SlowVersionResult::OutputFailed);
-    EXPECT_EQ(SynthesizeSlowVersion(segment, output, track, 0.0), SlowVersionResult::BadFactor);
-    EXPECT_EQ(SynthesizeSlowVersion(segment, output, track, std::nan("")), SlowVersionResult::BadFactor);
-    EXPECT_EQ(SynthesizeSlowVersion(folder.File("none.wav"), output, track, 2.0),
-              SlowVersionResult::SegmentUnreadable);
-    EXPECT_EQ(ReadBytes(output), previous);
-    EXPECT_EQ(folder.Names(), std::vector<std::string>({"dosya.ptc", "seg.wav", "seg_y.wav"}));
+TEST(SlowVersion, RefusalsKeepThePreviousOutputAndTheSegment) {
+    using R = SlowVersionResult;
+    const struct {
+        const char* name;
+        Track track;
+        R expected;
+        const char* segment = "seg.wav";
+        const char* output = "seg_y.wav";
+        double factor = 2.0;
+    } cases[] = {
+        {"missing track", Track::None, R::TrackMissing},
+        {"truncated track", Track::CutByOneByte, R::TrackTruncated},
+        {"track header only", Track::HeaderOnly, R::TrackTruncated},
+        {"negative track value", Track::NegativeValue, R::TrackTruncated},
+        {"track at another rate", Track::OtherRate, R::TrackMismatch},
+        {"track of a shorter segment", Track::Shorter, R::TrackMismatch},
+        {"track of a longer segment", Track::Longer, R::TrackMismatch},
+        {"output is the segment", Track::Own, R::OutputIsSegment, "seg.wav", "seg.wav"},
+        {"output in a missing folder", Track::Own, R::OutputFailed, "seg.wav", "none/out.wav"},
+        {"zero factor", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav", 0.0},
+        {"NaN factor", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav", std::nan("")},
+        {"missing segment", Track::Own, R::SegmentUnreadable, "none.wav"},
+    };
+    const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        WriteWave(folder.File("seg.wav"), SpeechLike(16000, 0.5, 7), 16000);
+        WriteBytes(folder.File("seg_y.wav"), previous);
+        PrepareTrack(c.track, folder);
+        const auto segment = ReadBytes(folder.File("seg.wav"));
+        EXPECT_EQ(SynthesizeSlowVersion(folder.File(c.segment), folder.File(c.output),
+                                        folder.File("dosya.ptc"), c.factor),
+                  c.expected);
+        EXPECT_EQ(ReadBytes(folder.File("seg_y.wav")), previous);
+        EXPECT_EQ(ReadBytes(folder.File("seg.wav")), segment);
+        std::vector<std::string> names = {"seg.wav", "seg_y.wav"};
+        if (c.track != Track::None)
+            names.insert(names.begin(), "dosya.ptc");
+        EXPECT_EQ(folder.Names(), names);
+    }
 }
 
 TEST(SlowVersion, MarksAtTheLastSampleAreRefused) {

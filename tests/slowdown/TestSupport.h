@@ -2,6 +2,7 @@
 // known, and signals whose shape resembles speech.
 #pragma once
 
+#include "PitchAnalyzer.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,16 @@ inline std::vector<int16_t> Sine(double frequency, double amplitude, uint32_t ra
     for (int64_t i = 0; i < n; ++i)
         s[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * M_PI * frequency * i / rate)));
     return s;
+}
+
+// The pitch track of `samples` at `rate`, with the analysis' usual range of
+// 40 to 400 Hz.
+inline PitchTrack TrackOf(const std::vector<int16_t>& samples, int32_t rate) {
+    PitchAnalyzer analysis;
+    analysis.fs = rate;
+    analysis.Prepare(40, 400);
+    analysis.RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()));
+    return analysis.Track();
 }
 
 // Speech-like test signal: syllables of a glottal pulse train through two
