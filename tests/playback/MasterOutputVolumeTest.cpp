@@ -40,6 +40,9 @@ struct Heard {
         calls.emplace_back(volume, user);
         changed.notify_all();
     }
+    auto Listener() {
+        return [this](int64_t volume, uint32_t user) { Add(volume, user); };
+    }
     // Waits until a call with `volume` arrived.
     bool WaitFor(int64_t volume, std::chrono::milliseconds limit = 3000ms) {
         std::unique_lock lock(mutex);
@@ -57,13 +60,14 @@ protected:
     void SetUp() override {
         if (!test::ServerForTests())
             GTEST_SKIP() << "needs the private sound server of scripts/with-pulseaudio.sh";
-        Pactl({"set-default-sink", "lectorio_null"});
-        Pactl({"set-sink-volume", "lectorio_null", "65536"});
-        Pactl({"set-sink-mute", "lectorio_null", "0"});
+        Reset();
     }
     void TearDown() override {
-        if (!test::ServerForTests())
-            return;
+        if (test::ServerForTests())
+            Reset();
+    }
+    // The null sink as default, at full volume, not muted.
+    static void Reset() {
         Pactl({"set-default-sink", "lectorio_null"});
         Pactl({"set-sink-volume", "lectorio_null", "65536"});
         Pactl({"set-sink-mute", "lectorio_null", "0"});
@@ -107,7 +111,7 @@ TEST_F(MasterVolumeTest, ReportsTheFirstChannelAndMutes) {
 TEST_F(MasterVolumeTest, ChangesMadeElsewhereReachTheListener) {
     CMasterOutputVolume volume;
     Heard heard;
-    volume.SetChangeListener([&heard](int64_t v, uint32_t user) { heard.Add(v, user); }, 7);
+    volume.SetChangeListener(heard.Listener(), 7);
     Pactl({"set-sink-volume", "lectorio_null", "40000"});
     ASSERT_TRUE(heard.WaitFor(40000));
     {
@@ -140,12 +144,11 @@ TEST_F(MasterVolumeTest, AnExecutorDecidesWhereTheListenerRuns) {
     std::deque<std::function<void()>> queue;
     std::condition_variable queued;
     Heard heard;
-    volume.SetChangeListener([&heard](int64_t v, uint32_t user) { heard.Add(v, user); }, 3,
-                             [&](std::function<void()> task) {
-                                 std::lock_guard lock(mutex);
-                                 queue.push_back(std::move(task));
-                                 queued.notify_all();
-                             });
+    volume.SetChangeListener(heard.Listener(), 3, [&](std::function<void()> task) {
+        std::lock_guard lock(mutex);
+        queue.push_back(std::move(task));
+        queued.notify_all();
+    });
     Pactl({"set-sink-volume", "lectorio_null", "30000"});
     {
         std::unique_lock lock(mutex);
@@ -174,7 +177,7 @@ TEST_F(MasterVolumeTest, FollowsTheDefaultSink) {
     const std::string& module = loaded.out;
     CMasterOutputVolume volume;
     Heard heard;
-    volume.SetChangeListener([&heard](int64_t v, uint32_t user) { heard.Add(v, user); }, 1);
+    volume.SetChangeListener(heard.Listener(), 1);
     Pactl({"set-sink-volume", "lectorio_other", "12345"});
     Pactl({"set-default-sink", "lectorio_other"});
     EXPECT_TRUE(heard.WaitFor(12345));

@@ -44,6 +44,11 @@ protected:
         return path;
     }
 
+    void OpenAndPlay(const std::string& path) {
+        ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
+        ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    }
+
     int64_t Position() {
         std::string answer;
         EXPECT_EQ(layer.SendString("status mydevice position", &answer), MciError::None);
@@ -90,8 +95,7 @@ TEST_F(PulsePlaybackTest, PlaysTheSegmentIntoTheSinkAndStaysAtTheEnd) {
     const std::string path = MakeFile("seg 2.wav", {{300, 0.0}, {600, kTone}, {300, 0.0}});
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
     ASSERT_TRUE(WaitForEnd());
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(Position(), 1200);
@@ -107,8 +111,7 @@ TEST_F(PulsePlaybackTest, PositionIsWhatWasHeardAndPauseHoldsIt) {
     const std::string path = MakeFile("tone.wav", {{1500, kTone}});
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
     std::this_thread::sleep_for(600ms);
     ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
     const int64_t paused = Position();
@@ -160,8 +163,7 @@ TEST_F(PulsePlaybackTest, SeekWhilePausedPlaysOnFromThere) {
     const std::string path = MakeFile("late.wav", {{1000, 0.0}, {500, kTone}, {500, 0.0}}, 44100);
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
     std::this_thread::sleep_for(200ms);
     ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
     ASSERT_EQ(layer.SendString("seek mydevice to 1250"), MciError::None);
@@ -180,8 +182,7 @@ TEST_F(PulsePlaybackTest, PlaysMuLawAndWideMultichannelFilesAtTheirOwnRates) {
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
     for (const std::string& path : {mulaw, wide, bytes}) {
-        ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-        ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+        ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
         ASSERT_TRUE(WaitForEnd()) << path;
         std::this_thread::sleep_for(100ms);
         ASSERT_EQ(layer.SendString("close mydevice"), MciError::None);
@@ -196,8 +197,7 @@ TEST_F(PulsePlaybackTest, ClosingStopsTheSound) {
     const std::string path = MakeFile("closed.wav", {{2000, kTone}});
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
     std::this_thread::sleep_for(300ms);
     ASSERT_EQ(layer.SendString("close mydevice"), MciError::None);
     std::this_thread::sleep_for(500ms);
