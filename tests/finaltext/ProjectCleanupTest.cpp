@@ -77,48 +77,37 @@ TEST(CleanProject, RefusesProjectFilesThatNameNoFiles) {
     EXPECT_TRUE(target.projectFilePath.empty());
 }
 
-TEST(ClosingFiles, AfterARunDeletesTheSlowCopiesOfThatRunAndThePitchTrack) {
-    ProjectState s;
-    s.outputFolder = "/d/out";
-    s.projectName = "talk";
-    s.segmentCount = 57;
-    s.lastRunSegmentCount = 57;
-    DeletionLog log;
-    DeleteClosingFiles(s, log.Deleter());
-    ASSERT_EQ(log.paths.size(), 58u);
-    EXPECT_EQ(log.paths.front(), "/d/out/00001_talk_y.wav");
-    EXPECT_EQ(log.paths[56], "/d/out/00057_talk_y.wav");
-    EXPECT_EQ(log.paths.back(), "/d/out/dosya.ptc");
+TEST(ClosingFiles, DeleteTheSlowCopiesThatMayExistAndThePitchTrack) {
+    const struct {
+        const char* situation;
+        const char* folder;
+        int32_t count, lastRun;
+        size_t deleted;
+        const char* lastCopy;
+    } cases[] = {
+        {"after a run: that run's copies", "/d/out", 57, 57, 58, "/d/out/00057_talk_y.wav"},
+        {"after an open: the first 5000", "/d/out", 12, 0, 5001, "/d/out/05000_talk_y.wav"},
+        {"opened after a shorter run of another project: all", "/d/out", 6001, 57, 6002,
+         "/d/out/06001_talk_y.wav"},
+        {"without a folder: nothing", "", 12, 12, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        ProjectState s;
+        s.outputFolder = c.folder;
+        s.projectName = "talk";
+        s.segmentCount = c.count;
+        s.lastRunSegmentCount = c.lastRun;
+        DeletionLog log;
+        DeleteClosingFiles(s, log.Deleter());
+        ASSERT_EQ(log.paths.size(), c.deleted);
+        if (c.deleted == 0)
+            continue;
+        EXPECT_EQ(log.paths.front(), "/d/out/00001_talk_y.wav");
+        EXPECT_EQ(log.paths[c.deleted - 2], c.lastCopy);
+        EXPECT_EQ(log.paths.back(), "/d/out/dosya.ptc");
+        if (c.lastRun == 0) {
+            EXPECT_EQ(s.lastRunSegmentCount, 5000);
+        }
+    }
 }
-
-TEST(ClosingFiles, AfterAnOpenScansTheFirst5000Copies) {
-    ProjectState s;
-    s.outputFolder = "/d/out";
-    s.projectName = "talk";
-    s.segmentCount = 12;
-    DeletionLog log;
-    DeleteClosingFiles(s, log.Deleter());
-    EXPECT_EQ(s.lastRunSegmentCount, 5000);
-    ASSERT_EQ(log.paths.size(), 5001u);
-    EXPECT_EQ(log.paths[4999], "/d/out/05000_talk_y.wav");
-}
-
-TEST(ClosingFiles, AProjectOpenedAfterAShorterRunLosesAllItsCopies) {
-    ProjectState s;
-    s.outputFolder = "/d/out";
-    s.projectName = "big";
-    s.lastRunSegmentCount = 57; // a run of another project earlier in this process
-    s.segmentCount = 6001;
-    DeletionLog log;
-    DeleteClosingFiles(s, log.Deleter());
-    ASSERT_EQ(log.paths.size(), 6002u);
-    EXPECT_EQ(log.paths[6000], "/d/out/06001_big_y.wav");
-}
-
-TEST(ClosingFiles, WithoutAFolderNothingIsDeleted) {
-    ProjectState s;
-    DeletionLog log;
-    DeleteClosingFiles(s, log.Deleter());
-    EXPECT_TRUE(log.paths.empty());
-}
-

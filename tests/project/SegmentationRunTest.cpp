@@ -21,8 +21,7 @@ void WriteSpeech(const std::string& path) {
     std::vector<int16_t> x(16000 * 5, 0);
     for (int i = 32000; i < 48000; ++i)
         x[static_cast<size_t>(i)] = (i & 1) ? -8000 : 8000;
-    auto w = CreateWaveFile(path, 16000, 16, 1, kFormatPcm);
-    w->WriteMonoSamples(x.data(), static_cast<int64_t>(x.size()));
+    test::WriteWave(path, x);
 }
 
 // Project `name` in `dir` with the input `input` in it (the speech above when
@@ -38,9 +37,10 @@ ProjectState ProjectIn(const TempFolder& dir, const std::string& input, const st
 }
 
 struct Display : SegmentationListener {
+    explicit Display(const ProjectState& s) : state(&s) {}
     std::vector<int32_t> counts;
     std::vector<int32_t> stateCounts;
-    const ProjectState* state = nullptr;
+    const ProjectState* state;
     int finalProgress = -1;
     void OnSegmentCount(int32_t c) override {
         counts.push_back(c);
@@ -58,8 +58,7 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     std::ofstream(dir.File("00004_talk.txt")) << "old";
     std::ofstream(dir.File("05000_talk.wav")) << "kept";
 
-    Display display;
-    display.state = &state;
+    Display display(state);
     const auto result = RunSegmentation(state, {}, display);
     EXPECT_EQ(result.segmentCount, 3);
     EXPECT_EQ(state.segmentCount, 3);
@@ -82,8 +81,7 @@ TEST(SegmentationRun, InputThatIsNoWaveFile) {
     for (int n : {1, 2, 4999})
         std::ofstream(state.SegmentWavePath(n)) << "old";
     state.segmentCount = 12;
-    Display display;
-    display.state = &state;
+    Display display(state);
     const auto result = RunSegmentation(state, {}, display);
     EXPECT_EQ(result.segmentCount, 0);
     EXPECT_EQ(state.segmentCount, 0);
@@ -97,8 +95,7 @@ TEST(SegmentationRun, InputThatIsNoWaveFile) {
 TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
     TempFolder dir;
     ProjectState state = ProjectIn(dir, "talk.wav");
-    Display display;
-    display.state = &state;
+    Display display(state);
     RunSegmentation(state, {}, display);
     state.lastRunSegmentCount = 5; // as if the earlier run had made five
     std::ofstream(state.SegmentWavePath(5)) << "old";

@@ -1,9 +1,9 @@
 #include "Transcript.h"
 
+#include "TestFiles.h"
+
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,23 +11,21 @@
 namespace lectorio {
 namespace {
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("lectorio-transcript-" + name)).string();
-}
+using test::Slurp;
+using test::TempFolder;
 
 TEST(Transcript, WrittenVerbatimAndReadBackWordByWord) {
-    const std::string path = TempPath("verbatim.txt");
+    TempFolder folder;
+    const std::string path = folder.File("verbatim.txt");
     const std::string text = "first line\nsecond\t 100% done %s %d\r\n\vend";
     ASSERT_TRUE(WriteTranscript(path, text));
-    std::ifstream in(path, std::ios::binary);
-    const std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(stored, text);
+    EXPECT_EQ(Slurp(path), text);
     EXPECT_EQ(ReadTranscriptWords(path), "first line second 100% done %s %d end ");
-    std::remove(path.c_str());
 }
 
 TEST(Transcript, EmptyMissingAndBlankFilesGiveEmptyText) {
-    const std::string path = TempPath("empty.txt");
+    TempFolder folder;
+    const std::string path = folder.File("empty.txt");
     ASSERT_TRUE(WriteTranscript(path, ""));
     EXPECT_EQ(ReadTranscriptWords(path), "");
     ASSERT_TRUE(WriteTranscript(path, " \n\t \n"));
@@ -37,7 +35,8 @@ TEST(Transcript, EmptyMissingAndBlankFilesGiveEmptyText) {
 }
 
 TEST(Transcript, LongTextsAndWordsComeBackWhole) {
-    const std::string path = TempPath("long.txt");
+    TempFolder folder;
+    const std::string path = folder.File("long.txt");
     const std::string longWord(5000, 'w');
     std::string text;
     for (int i = 0; i < 2000; ++i)
@@ -45,11 +44,12 @@ TEST(Transcript, LongTextsAndWordsComeBackWhole) {
     text += longWord;
     ASSERT_TRUE(WriteTranscript(path, text));
     EXPECT_EQ(ReadTranscriptWords(path), text + " ");
-    std::remove(path.c_str());
 }
 
 TEST(Transcript, UnwritableTargetFailsAndKeepsNothingHalfWritten) {
-    EXPECT_FALSE(WriteTranscript(TempPath("no-such-folder/00001_x.txt"), "text"));
+    TempFolder folder;
+    EXPECT_FALSE(WriteTranscript(folder.File("no-such-folder/00001_x.txt"), "text"));
+    EXPECT_TRUE(folder.Names().empty());
 }
 
 TEST(Transcript, SaveRuleOfTheMoves) {
