@@ -37,7 +37,7 @@ TEST(SlowVersion, OutputLengthFollowsTheSliderFactor) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>({"dosya.ptc", "seg.wav", "seg_y.wav"}));
 }
 
-TEST(SlowVersion, UnvoicedMarksEveryStepAndPiecesOfThreeSteps) {
+TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
     PitchTrack track{640, 160, 16000, std::vector<float>(20, 0.0f)};
     PitchMarks marks;
     ASSERT_TRUE(PlaceMarks(track, 640 + 19 * 160, marks));
@@ -57,24 +57,20 @@ TEST(SlowVersion, UnvoicedMarksEveryStepAndPiecesOfThreeSteps) {
     // The first piece covers output samples 0 to 480: it needs 481 of them.
     EXPECT_EQ(PlanOverlapAdd(marks, 3 * 160, 1.0).size(), 0u);
     EXPECT_EQ(PlanOverlapAdd(marks, 3 * 160 + 1, 1.0).size(), 1u);
-}
 
-TEST(SlowVersion, RepeatedUnvoicedPiecesArePlayedBackwards) {
-    PitchTrack track{640, 160, 16000, std::vector<float>(20, 0.0f)};
-    PitchMarks marks;
-    ASSERT_TRUE(PlaceMarks(track, 640 + 19 * 160, marks));
-    const auto plan = PlanOverlapAdd(marks, 100000, 2.0);
-    ASSERT_GE(plan.size(), 6u);
-    EXPECT_EQ(plan[0].mark, 0); // the first piece uses mark 0 at output 0
-    EXPECT_EQ(plan[0].outputStart, 0);
-    EXPECT_FALSE(plan[0].reversed);
+    // Slowed down, repeated unvoiced pieces are played backwards.
+    const auto slowed = PlanOverlapAdd(marks, 100000, 2.0);
+    ASSERT_GE(slowed.size(), 6u);
+    EXPECT_EQ(slowed[0].mark, 0); // the first piece uses mark 0 at output 0
+    EXPECT_EQ(slowed[0].outputStart, 0);
+    EXPECT_FALSE(slowed[0].reversed);
     // At t = 160 marks 0 and 1 are equally near; mark 0 is not used again.
-    EXPECT_EQ(plan[1].mark, 1);
-    for (size_t k = 1; k < plan.size(); ++k) {
-        EXPECT_EQ(plan[k].outputStart, static_cast<int64_t>(k) * 160);
-        EXPECT_EQ(plan[k].reversed, plan[k].mark == plan[k - 1].mark) << k;
+    EXPECT_EQ(slowed[1].mark, 1);
+    for (size_t k = 1; k < slowed.size(); ++k) {
+        EXPECT_EQ(slowed[k].outputStart, static_cast<int64_t>(k) * 160);
+        EXPECT_EQ(slowed[k].reversed, slowed[k].mark == slowed[k - 1].mark) << k;
     }
-    EXPECT_TRUE(plan[2].reversed);
+    EXPECT_TRUE(slowed[2].reversed);
 
     // A repeated voiced piece keeps its direction.
     PitchTrack voiced{640, 160, 16000, std::vector<float>(20, 100.0f)};
