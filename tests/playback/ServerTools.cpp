@@ -6,28 +6,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace lectorio::test {
-
-namespace {
-
-std::vector<char*> Argv(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    return argv;
-}
-
-} // namespace
 
 bool ServerForTests() {
     const char* flag = std::getenv("LECTORIO_TEST_PULSE");
@@ -63,14 +47,7 @@ MonitorRecorder::MonitorRecorder() {
     const std::vector<std::string> arguments = {"parec",          "--device=lectorio_null.monitor",
                                                 "--format=s16le", "--rate=" + std::to_string(kRate),
                                                 "--channels=1",   "--latency-msec=10"};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<char*> argv = Argv(arguments);
-    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = StartProgram(arguments, path_);
     // Wait until the recorder delivers data, so that nothing played after the
     // constructor is missed.
     for (int i = 0; i < 100 && pid_ > 0; ++i) {

@@ -21,29 +21,37 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs `arguments` (the first is the program, looked up on PATH when it holds
-// no "/") and waits for it.
-inline ProgramResult RunProgram(const std::vector<std::string>& arguments) {
-    const TempFolder scratch;
-    const std::string outPath = scratch.File("out"), errPath = scratch.File("err");
+// Starts `arguments` (the first is the program, looked up on PATH when it
+// holds no "/") with its output and errors written to the given files ("" for
+// the test's own); returns its process id, or -1.
+inline pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& outPath,
+                          const std::string& errPath = "") {
     std::vector<char*> argv;
     for (const std::string& a : arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ProgramResult result;
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            result.status = WEXITSTATUS(status);
-    }
+    for (const auto& [fd, path] : {std::pair{1, &outPath}, std::pair{2, &errPath}})
+        if (!path->empty())
+            posix_spawn_file_actions_addopen(&actions, fd, path->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
     posix_spawn_file_actions_destroy(&actions);
-    result.out = Slurp(outPath);
-    result.err = Slurp(errPath);
+    return pid;
+}
+
+// Runs `arguments` as StartProgram does and waits for it.
+inline ProgramResult RunProgram(const std::vector<std::string>& arguments) {
+    const TempFolder scratch;
+    ProgramResult result;
+    const pid_t pid = StartProgram(arguments, scratch.File("out"), scratch.File("err"));
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    result.out = Slurp(scratch.File("out"));
+    result.err = Slurp(scratch.File("err"));
     return result;
 }
 
