@@ -49,11 +49,7 @@ TEST(HelpFile, PresentMissingAndRestored) {
     const QString folder = QString::fromStdString(temp.Path()) + "/";
     const QString path = folder + "vorla.chm";
     EXPECT_EQ(HelpFilePath(folder), path);
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("ITSF");
-    }
+    test::Touch(path.toStdString(), "ITSF");
     TestPrompter prompter;
     std::vector<QUrl> opened;
     const UrlOpener opener = [&](const QUrl& url) {
@@ -65,14 +61,12 @@ TEST(HelpFile, PresentMissingAndRestored) {
     QDir::setCurrent(QDir::rootPath());
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
     QDir::setCurrent(here);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
+    EXPECT_EQ(opened, std::vector{QUrl::fromLocalFile(path)});
     EXPECT_TRUE(prompter.messages.empty());
 
     ASSERT_TRUE(QFile::rename(path, folder + "vorla.chm.away"));
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "Cannot open the help file!");
+    ASSERT_EQ(prompter.Texts(), std::vector<QString>{"Cannot open the help file!"});
     EXPECT_TRUE(prompter.messages[0].caption.isEmpty());
     EXPECT_EQ(prompter.messages[0].buttons, Prompter::Buttons::Ok);
     EXPECT_EQ(prompter.messages[0].icon, Prompter::Icon::None);

@@ -38,7 +38,7 @@ struct SegmentFixture {
 
 } // namespace
 
-TEST(SegmentOptionsDlg, FieldsStartFromTheOptions) {
+TEST(SegmentOptionsDlg, FieldsStartFromTheOptionsAndValidationReplacesOutOfRangeValues) {
     SegmentFixture f;
     EXPECT_EQ(f.dialog.windowTitle(), "Segmentation Options");
     EXPECT_FALSE(f.dialog.isModal());
@@ -49,10 +49,6 @@ TEST(SegmentOptionsDlg, FieldsStartFromTheOptions) {
                                       {"sampleValueThreshold", "10000"}})
         EXPECT_EQ(f.Field(field)->text(), text) << field;
     EXPECT_TRUE(f.dialog.findChild<QCheckBox*>("createLabelFile")->isChecked());
-}
-
-TEST(SegmentOptionsDlg, ValidationReplacesOutOfRangeValues) {
-    SegmentFixture f;
     struct Case {
         const char* field;
         const char* typed;

@@ -106,9 +106,8 @@ TEST_F(ProjectWindowTest, CleaningWithBothAnswersAndTheInUseRefusal) {
     // A project of the name on screen is refused, also in another folder.
     f.prompter.files = {QString::fromStdString(sameName)};
     d.cleanProjectAction->trigger();
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].text, "Project in use. You cannot delete this project now!");
-    EXPECT_EQ(f.prompter.messages[0].caption, "Error");
+    EXPECT_EQ(f.prompter.Texts(),
+              std::vector<QString>{"Project in use. You cannot delete this project now!"});
     EXPECT_TRUE(fs::exists(sameName));
 
     // No to the first question deletes nothing; Yes, then No keeps the final text file.
@@ -160,31 +159,40 @@ TEST_F(ProjectWindowTest, CreateTextFileIncludesTheTextInTheBox) {
     EXPECT_TRUE(f.prompter.messages[1].text.startsWith("Cannot create the text file:"));
 }
 
-TEST_F(ProjectWindowTest, EveryWayOfClosingSavesTheTypedTextAndAsksOnce) {
-    // Before any project nothing is asked.
-    QTest::mouseClick(d.closeButton, Qt::LeftButton);
+// Every way of closing after an open stops playback, saves the typed text,
+// asks once, destroys the option dialogs and removes the slowed copies (1 to
+// 5000 after an open) and the pitch track, nothing else.
+TEST_F(ProjectWindowTest, EveryWayOfClosingSavesTheTypedTextAndCleansUp) {
+    QTest::mouseClick(d.closeButton, Qt::LeftButton); // before any project nothing is asked
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_TRUE(f.prompter.messages.empty());
 
     enum class Way { Button, CloseBox, Esc };
-    for (const auto& [way, answer] :
-         {std::pair{Way::Button, Prompter::Answer::No}, std::pair{Way::CloseBox, Prompter::Answer::Yes},
-          std::pair{Way::Esc, Prompter::Answer::No}}) {
+    for (const auto& [way, answer] : {std::pair{Way::Button, Prompter::Answer::No},
+                                      {Way::CloseBox, Prompter::Answer::Yes},
+                                      {Way::Esc, Prompter::Answer::No}}) {
         SCOPED_TRACE(static_cast<int>(way));
         ProjectFixture g;
-        g.prompter.answers = {answer, Prompter::Answer::No};
-        const std::string project = MakeProjectOnDisk(g.Folder(), 3, {});
-        g.prompter.files.push_back(QString::fromStdString(project));
-        g.dialog.OnOpenProject();
+        WatchedDlg& w = g.dialog;
+        g.Open(MakeProjectOnDisk(g.Folder(), 5, {}));
+        const char* temporary[] = {"00002_talk_y.wav", "00004_talk_y.wav", "dosya.ptc"};
+        for (const std::string name :
+             {"00002_talk_y.wav", "00004_talk_y.wav", "dosya.ptc", "00002_other_y.wav"})
+            std::ofstream(g.Folder() + "/" + name) << "x";
+        w.OnSegmentOptions();
+        w.OnPlaybackOptions();
         g.Type("last words");
+        g.prompter.answers = {answer, Prompter::Answer::No};
+        const int stops = w.stops;
         if (way == Way::Button)
-            QTest::mouseClick(g.dialog.closeButton, Qt::LeftButton);
+            QTest::mouseClick(w.closeButton, Qt::LeftButton);
         else if (way == Way::CloseBox)
-            g.dialog.close();
+            w.close();
         else
-            QTest::keyClick(g.dialog.transcriptEdit, Qt::Key_Escape);
-        EXPECT_FALSE(g.dialog.isVisible());
+            QTest::keyClick(w.transcriptEdit, Qt::Key_Escape);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_GT(w.stops, stops);
         EXPECT_EQ(Slurp(g.Folder() + "/00002_talk.txt"), "last words");
         const bool yes = answer == Prompter::Answer::Yes;
         ASSERT_EQ(g.prompter.messages.size(), yes ? 2u : 1u);
@@ -193,26 +201,13 @@ TEST_F(ProjectWindowTest, EveryWayOfClosingSavesTheTypedTextAndAsksOnce) {
         EXPECT_EQ(g.prompter.messages[0].buttons, Prompter::Buttons::YesNo);
         EXPECT_EQ(Slurp(g.Folder() + "/talk.txt"), yes ? "last words " : "");
         EXPECT_EQ(fs::exists(g.Folder() + "/talk.txt"), yes);
+        for (const char* name : temporary)
+            EXPECT_FALSE(fs::exists(g.Folder() + "/" + name)) << name;
+        EXPECT_TRUE(fs::exists(g.Folder() + "/00002_other_y.wav") &&
+                    fs::exists(g.Folder() + "/00002_talk.wav"));
+        EXPECT_EQ(w.state.lastRunSegmentCount, 5000);
+        EXPECT_TRUE(w.segmentOptionsDlg == nullptr && w.playbackOptionsDlg == nullptr);
     }
-}
-
-TEST_F(ProjectWindowTest, ClosingAfterAnOpenRemovesEveryCopyAndTheOptionDialogs) {
-    f.Open(MakeProjectOnDisk(f.Folder(), 5, {}));
-    for (const char* name : {"00002_talk_y.wav", "00004_talk_y.wav", "dosya.ptc", "00002_other_y.wav"})
-        std::ofstream(f.Folder() + "/" + name) << "x";
-    d.OnSegmentOptions();
-    d.OnPlaybackOptions();
-    ASSERT_NE(d.segmentOptionsDlg, nullptr);
-    const int stopsBefore = d.stops;
-    d.close();
-    EXPECT_GT(d.stops, stopsBefore);
-    for (const char* name : {"00002_talk_y.wav", "00004_talk_y.wav", "dosya.ptc"})
-        EXPECT_FALSE(fs::exists(f.Folder() + "/" + name)) << name;
-    EXPECT_TRUE(fs::exists(f.Folder() + "/00002_other_y.wav"));
-    EXPECT_TRUE(fs::exists(f.Folder() + "/00002_talk.wav"));
-    EXPECT_EQ(d.state.lastRunSegmentCount, 5000);
-    EXPECT_EQ(d.segmentOptionsDlg, nullptr);
-    EXPECT_EQ(d.playbackOptionsDlg, nullptr);
 }
 
 TEST_F(ProjectWindowTest, OptionDialogsAreCreatedOnceAndYesStartsANewProject) {

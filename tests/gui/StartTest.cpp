@@ -74,7 +74,6 @@ TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
 TEST_F(StartTest, DeclinedSameNameQuestionChangesNothing) {
     const std::string input = Recording();
     ASSERT_TRUE(WriteFileAtomically(f.Folder() + "/talk.vprj", "3 " + f.Folder()));
-    d.setWindowTitle("Lectorio - New Project");
     Start(input, f.Folder(), "talk");
     ASSERT_EQ(f.prompter.messages.size(), 1u);
     EXPECT_EQ(f.prompter.messages[0].text,
