@@ -1,6 +1,3 @@
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -11,6 +8,7 @@
 
 #include "AboutDlg.h"
 #include "Help.h"
+#include "TestFiles.h"
 #include "TestPrompter.h"
 
 using namespace lectorio;
@@ -39,30 +37,19 @@ TEST(AboutDlg, ShowsNameVersionIconAndPicture) {
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
-}
-
-TEST(AboutDlg, ControlsDoNotOverlap) {
-    CAboutDlg about;
+    // No control covers another or leaves the box.
     const QRect text = about.findChild<QLabel*>("text")->geometry();
-    const QRect picture = about.findChild<QLabel*>("picture")->geometry();
-    const QRect ok = about.findChild<QPushButton*>("ok")->geometry();
-    EXPECT_FALSE(text.intersects(picture));
-    EXPECT_FALSE(picture.intersects(ok));
-    EXPECT_TRUE(about.rect().contains(picture));
-    EXPECT_TRUE(about.rect().contains(ok));
+    const QRect drawn = about.findChild<QLabel*>("picture")->geometry();
+    EXPECT_FALSE(text.intersects(drawn) || drawn.intersects(ok->geometry()));
+    EXPECT_TRUE(about.rect().contains(drawn) && about.rect().contains(ok->geometry()));
 }
 
 TEST(HelpFile, PresentMissingAndRestored) {
-    char pattern[] = "/tmp/lectorio-help-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const QString folder = QString::fromLatin1(pattern) + "/";
+    test::TempFolder temp;
+    const QString folder = QString::fromStdString(temp.Path()) + "/";
     const QString path = folder + "vorla.chm";
     EXPECT_EQ(HelpFilePath(folder), path);
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("ITSF");
-    }
+    test::Touch(path.toStdString(), "ITSF");
     TestPrompter prompter;
     std::vector<QUrl> opened;
     const UrlOpener opener = [&](const QUrl& url) {
@@ -74,14 +61,12 @@ TEST(HelpFile, PresentMissingAndRestored) {
     QDir::setCurrent(QDir::rootPath());
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
     QDir::setCurrent(here);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
+    EXPECT_EQ(opened, std::vector{QUrl::fromLocalFile(path)});
     EXPECT_TRUE(prompter.messages.empty());
 
     ASSERT_TRUE(QFile::rename(path, folder + "vorla.chm.away"));
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "Cannot open the help file!");
+    ASSERT_EQ(prompter.Texts(), std::vector<QString>{"Cannot open the help file!"});
     EXPECT_TRUE(prompter.messages[0].caption.isEmpty());
     EXPECT_EQ(prompter.messages[0].buttons, Prompter::Buttons::Ok);
     EXPECT_EQ(prompter.messages[0].icon, Prompter::Icon::None);
@@ -96,5 +81,4 @@ TEST(HelpFile, PresentMissingAndRestored) {
     EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
     EXPECT_EQ(opened.size(), 2u);
     EXPECT_EQ(prompter.messages.size(), 2u);
-    QDir(folder).removeRecursively();
 }

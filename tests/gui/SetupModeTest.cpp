@@ -1,13 +1,8 @@
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QSlider>
 
 namespace lectorio {
 namespace {
@@ -18,33 +13,37 @@ std::vector<QWidget*> SetupControls(CVorlaDlg& d) {
             d.startButton, d.optionsButton,      d.cancelButton};
 }
 
+void ExpectControls(const std::vector<QWidget*>& controls, bool visible, bool enabled) {
+    for (QWidget* w : controls) {
+        EXPECT_EQ(w->isVisible(), visible) << w->objectName().toStdString();
+        EXPECT_EQ(w->isEnabled(), enabled) << w->objectName().toStdString();
+    }
+}
+
+TEST(QtPrompterFilter, PairsBecomeQtFilters) {
+    EXPECT_EQ(QtFileFilter("Wav Files (*.wav)|*.wav||"), "Wav Files (*.wav)");
+    EXPECT_EQ(QtFileFilter("Sound|*.wav;*.WAV|Projects (*.vprj)|*.vprj||"),
+              "Sound (*.wav *.WAV);;Projects (*.vprj)");
+    EXPECT_EQ(QtFileFilter("Text (*.txt)"), "Text (*.txt)");
+}
+
 TEST(SetupMode, StartUpShowsTheDisabledTranscriptionLayout) {
     ProjectFixture f;
     CVorlaDlg& d = f.dialog;
     EXPECT_EQ(d.windowTitle(), "Lectorio");
     EXPECT_FALSE(d.windowIcon().isNull());
-    for (QWidget* w : SetupControls(d)) {
-        EXPECT_FALSE(w->isVisible());
-        EXPECT_FALSE(w->isEnabled());
-    }
     EXPECT_FALSE(d.IsSetupShown());
-    EXPECT_TRUE(d.waveformView->isVisible());
-    EXPECT_FALSE(d.statusLine->isVisible());
-    EXPECT_FALSE(d.progressBar->isVisible());
-    for (QWidget* w :
-         std::vector<QWidget*>{d.nextButton, d.previousButton, d.playButton, d.pauseButton, d.goButton,
-                               d.segmentNumberEdit, d.transcriptEdit, d.createTextFileButton, d.speedSlider})
-        EXPECT_FALSE(w->isEnabled());
-    EXPECT_TRUE(d.positionSlider->isEnabled());
-    EXPECT_TRUE(d.volumeSlider->isEnabled());
-    EXPECT_TRUE(d.closeButton->isEnabled());
+    ExpectControls(SetupControls(d), false, false);
+    EXPECT_FALSE(d.statusLine->isVisible() || d.progressBar->isVisible());
+    ExpectControls({d.nextButton, d.previousButton, d.playButton, d.pauseButton, d.goButton,
+                    d.segmentNumberEdit, d.transcriptEdit, d.createTextFileButton, d.speedSlider},
+                   true, false);
+    ExpectControls({d.waveformView, d.positionSlider, d.volumeSlider, d.closeButton}, true, true);
     EXPECT_EQ(d.totalLabel->text(), "");
-    EXPECT_EQ(d.speedSlider->minimum(), 5);
-    EXPECT_EQ(d.speedSlider->maximum(), 20);
-    EXPECT_EQ(d.speedSlider->value(), 10);
-    EXPECT_EQ(d.nextButton->text(), "--->");
-    EXPECT_EQ(d.previousButton->text(), "<---");
-    // Menu 146 with every item.
+    EXPECT_EQ(QList<int>({d.speedSlider->minimum(), d.speedSlider->maximum(), d.speedSlider->value()}),
+              QList<int>({5, 20, 10}));
+    EXPECT_EQ(d.nextButton->text() + d.previousButton->text(), "---><---");
+    // The menu with every item.
     QStringList items;
     for (QAction* menu : d.menuBar->actions())
         for (QAction* item : menu->menu()->actions())
@@ -60,10 +59,7 @@ TEST(SetupMode, NewProjectAndCancelSwitchModesAndCaptions) {
     EXPECT_EQ(d.windowTitle(), "Lectorio - New Project");
     EXPECT_TRUE(d.IsSetupShown());
     EXPECT_FALSE(d.waveformView->isVisible());
-    for (QWidget* w : SetupControls(d)) {
-        EXPECT_TRUE(w->isVisible());
-        EXPECT_TRUE(w->isEnabled());
-    }
+    ExpectControls(SetupControls(d), true, true);
     QTest::keyClicks(d.inputEdit, "typed");
     QTest::mouseClick(d.cancelButton, Qt::LeftButton);
     EXPECT_EQ(d.windowTitle(), "Lectorio");
@@ -81,7 +77,7 @@ TEST(SetupMode, NewProjectAndCancelSwitchModesAndCaptions) {
     EXPECT_TRUE(d.nextButton->isEnabled());
 }
 
-TEST(SetupMode, BrowseInputProposesTheProjectName) {
+TEST(SetupMode, BrowseButtons) {
     ProjectFixture f;
     CVorlaDlg& d = f.dialog;
     d.OnNewProject();
@@ -92,14 +88,9 @@ TEST(SetupMode, BrowseInputProposesTheProjectName) {
     EXPECT_EQ(d.projectNameEdit->text(), "Interview 3");
     // A cancelled dialog empties the name and keeps the input box.
     QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
-    EXPECT_EQ(d.inputEdit->text(), "/rec/Interview 3.wav");
-    EXPECT_EQ(d.projectNameEdit->text(), "");
-}
+    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/Interview 3.wav|");
 
-TEST(SetupMode, FolderBrowserKeepsTheLastChoiceAndRefusesWhileBusy) {
-    ProjectFixture f;
-    CVorlaDlg& d = f.dialog;
-    d.OnNewProject();
+    // The folder browser keeps the last choice and refuses while busy.
     QTest::keyClicks(d.outputEdit, "typed");
     f.prompter.folders = {"", "/data/out/", "", "/data/other"};
     // A cancel at the first browse leaves the box as typed.
@@ -117,19 +108,6 @@ TEST(SetupMode, FolderBrowserKeepsTheLastChoiceAndRefusesWhileBusy) {
     QTest::mouseClick(d.browseOutputButton, Qt::LeftButton);
     EXPECT_EQ(f.prompter.folderRequests.size(), 3u);
     EXPECT_EQ(d.outputEdit->text(), "/data/out/");
-}
-
-} // namespace
-} // namespace lectorio
-
-namespace lectorio {
-namespace {
-
-TEST(QtPrompterFilter, PairsBecomeQtFilters) {
-    EXPECT_EQ(QtFileFilter("Wav Files (*.wav)|*.wav||"), "Wav Files (*.wav)");
-    EXPECT_EQ(QtFileFilter("Sound|*.wav;*.WAV|Projects (*.vprj)|*.vprj||"),
-              "Sound (*.wav *.WAV);;Projects (*.vprj)");
-    EXPECT_EQ(QtFileFilter("Text (*.txt)"), "Text (*.txt)");
 }
 
 } // namespace

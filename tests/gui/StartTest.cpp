@@ -1,11 +1,7 @@
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 
 #include <filesystem>
 
@@ -16,12 +12,8 @@ class StartTest : public testing::Test {
 protected:
     StartTest() { d.OnNewProject(); }
 
-    // Fills the three boxes and presses Start.
     void Start(const std::string& input, const std::string& folder, const std::string& name) {
-        d.inputEdit->setText(QString::fromStdString(input));
-        d.outputEdit->setText(QString::fromStdString(folder));
-        d.projectNameEdit->setText(QString::fromStdString(name));
-        QTest::mouseClick(d.startButton, Qt::LeftButton);
+        f.Start(input, folder, name);
     }
 
     std::string Recording() {
@@ -30,57 +22,58 @@ protected:
         return path;
     }
 
-    bool WaitForRunEnd() {
-        return WaitUntil([this] { return !d.IsRunActive() && d.navigation.navigationStarted; });
-    }
-
     ProjectFixture f;
     WatchedDlg& d = f.dialog;
 };
 
-TEST_F(StartTest, EmptyBoxesAreRefusedOneAtATime) {
-    Start("", "", "x");
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].text, "Please select an input file.");
-    EXPECT_EQ(f.prompter.messages[0].caption, "No Input File");
-    EXPECT_EQ(f.prompter.messages[0].buttons, Prompter::Buttons::Ok);
-    Start("in.wav", "", "x");
-    ASSERT_EQ(f.prompter.messages.size(), 2u);
-    EXPECT_EQ(f.prompter.messages[1].text, "Please select an output folder.");
-    EXPECT_EQ(f.prompter.messages[1].caption, "No Output Folder");
-    EXPECT_EQ(d.state.inputPath, "");
-    EXPECT_TRUE(d.IsSetupShown());
-}
-
-TEST_F(StartTest, ProjectNameWithSlashIsRefusedBeforeTheCommit) {
-    d.state.projectName = "earlier";
-    Start(Recording(), f.Folder(), "a/b");
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_TRUE(f.prompter.messages[0].text.contains("\"/\""));
-    EXPECT_EQ(f.prompter.messages[0].caption, "Project Name");
-    EXPECT_EQ(d.state.projectName, "earlier");
-    EXPECT_EQ(d.stops, 0);
-    EXPECT_FALSE(d.IsRunActive());
-}
-
-TEST_F(StartTest, MissingOrReadOnlyOutputFolderIsRefusedBeforeTheSameNameQuestion) {
-    const std::string input = Recording();
-    // A project of the same name exists, but the folder check comes first.
-    Start(input, f.Folder() + "/missing", "rec");
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].text, "The output folder does not exist or cannot be written.");
-    EXPECT_EQ(f.prompter.messages[0].caption, "No Output Folder");
-    // A file typed as the folder.
-    Start(input, input, "rec");
-    ASSERT_EQ(f.prompter.messages.size(), 2u);
-    EXPECT_EQ(f.prompter.messages[1].caption, "No Output Folder");
-    EXPECT_EQ(d.state.inputPath, "");
+TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
+    const std::string rec = Recording();
+    const std::string folder = f.Folder();
+    const std::string notWave = folder + "/notes.wav";
+    ASSERT_TRUE(WriteFileAtomically(notWave, "just some words"));
+    struct Case {
+        std::string input, output, name;
+        QString text; // the start of the message
+        QString caption;
+        bool committed; // the project is taken over (and playback stopped) before the refusal
+    };
+    const Case cases[] = {
+        {"", "", "x", "Please select an input file.", "No Input File", false},
+        {"in.wav", "", "x", "Please select an output folder.", "No Output Folder", false},
+        {rec, folder, "a/b", "The project name cannot be part of a file name", "Project Name", false},
+        // A project "rec" exists, but the folder check comes before the same-name question.
+        {rec, folder + "/missing", "rec", "The output folder does not exist or cannot be written.",
+         "No Output Folder", false},
+        {rec, rec, "rec", "The output folder does not exist or cannot be written.", "No Output Folder",
+         false},
+        {folder + "/none.wav", folder, "talk.vprj", "No Input File.", "No Input File", true},
+        {folder, folder, "talk", "No Input File.", "No Input File", true},
+        {notWave, folder, "talk", "The input file is not a WAV recording", "No Input File", true},
+    };
+    ASSERT_TRUE(WriteFileAtomically(folder + "/rec.vprj", "3 " + folder));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input + " | " + c.output + " | " + c.name);
+        d.state = ProjectState{};
+        d.state.projectName = "earlier";
+        f.prompter.messages.clear();
+        const int stops = d.stops;
+        Start(c.input, c.output, c.name);
+        ASSERT_EQ(f.prompter.messages.size(), 1u);
+        EXPECT_TRUE(f.prompter.messages[0].text.startsWith(c.text))
+            << f.prompter.messages[0].text.toStdString();
+        EXPECT_EQ(f.prompter.messages[0].caption, c.caption);
+        EXPECT_EQ(f.prompter.messages[0].buttons, Prompter::Buttons::Ok);
+        EXPECT_EQ(d.state.projectName, c.committed ? "talk" : "earlier");
+        EXPECT_EQ(d.state.outputFolder, c.committed ? folder : "");
+        EXPECT_EQ(d.stops, stops + (c.committed ? 1 : 0));
+        EXPECT_TRUE(d.IsSetupShown());
+        EXPECT_FALSE(d.IsRunActive());
+    }
 }
 
 TEST_F(StartTest, DeclinedSameNameQuestionChangesNothing) {
     const std::string input = Recording();
     ASSERT_TRUE(WriteFileAtomically(f.Folder() + "/talk.vprj", "3 " + f.Folder()));
-    d.setWindowTitle("Lectorio - New Project");
     Start(input, f.Folder(), "talk");
     ASSERT_EQ(f.prompter.messages.size(), 1u);
     EXPECT_EQ(f.prompter.messages[0].text,
@@ -92,28 +85,6 @@ TEST_F(StartTest, DeclinedSameNameQuestionChangesNothing) {
     EXPECT_EQ(d.state.projectName, "");
     EXPECT_EQ(d.windowTitle(), "Lectorio - New Project");
     EXPECT_EQ(d.inputEdit->text().toStdString(), input);
-    EXPECT_FALSE(d.IsRunActive());
-}
-
-TEST_F(StartTest, InputThatCannotBeReadIsReportedAfterTheCommit) {
-    Start(f.Folder() + "/none.wav", f.Folder(), "talk.vprj");
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].text, "No Input File.");
-    EXPECT_EQ(f.prompter.messages[0].caption, "No Input File");
-    EXPECT_EQ(d.state.projectName, "talk");
-    EXPECT_EQ(d.state.outputFolder, f.Folder());
-    EXPECT_EQ(d.stops, 1);
-    // A folder typed as the input file.
-    Start(f.Folder(), f.Folder(), "talk");
-    ASSERT_EQ(f.prompter.messages.size(), 2u);
-    EXPECT_EQ(f.prompter.messages[1].text, "No Input File.");
-    // A file that is no WAV recording.
-    const std::string text = f.Folder() + "/notes.wav";
-    ASSERT_TRUE(WriteFileAtomically(text, "just some words"));
-    Start(text, f.Folder(), "talk");
-    ASSERT_EQ(f.prompter.messages.size(), 3u);
-    EXPECT_TRUE(f.prompter.messages[2].text.startsWith("The input file is not a WAV recording"));
-    EXPECT_TRUE(d.IsSetupShown());
     EXPECT_FALSE(d.IsRunActive());
 }
 
@@ -138,47 +109,44 @@ TEST_F(StartTest, SecondRunIsRefusedAndClosingWaitsForTheRun) {
 }
 
 // A recording of three clear tone bursts between stretches of digital
-// silence. With the detector in place the run yields silence and speech
-// segments and shows segment 2; without one it yields no segments and ends in
-// transcription mode with nothing shown.
-TEST_F(StartTest, WholeRunOnToneBurstsEndsInTranscriptionMode) {
-    std::vector<int16_t> samples;
-    const double pi = std::acos(-1.0);
-    for (int burst = 0; burst < 3; ++burst) {
-        samples.insert(samples.end(), 16000, 0);
-        for (int i = 0; i < 8000; ++i)
-            samples.push_back(static_cast<int16_t>(20000 * std::sin(2 * pi * 440 * i / 16000.0)));
-    }
-    samples.insert(samples.end(), 16000, 0);
-    const std::string input = f.Folder() + "/16000-1-16-bursts.wav";
-    ASSERT_TRUE(WriteWave(input, samples));
+// silence: the run yields silence and speech segments and shows segment 2.
+TEST_F(StartTest, WholeRunOnToneBurstsEndsInTranscriptionModeAndCloses) {
+    const std::string input = WriteToneBursts(f.Folder());
     d.playbackOptions.skipSilenceFiles = true;
     d.segmentationOptions.createLabelFile = false;
     Start(input, f.Folder(), "bursts");
-    ASSERT_TRUE(WaitForRunEnd());
+    ASSERT_TRUE(f.WaitForRunEnd());
 
     EXPECT_EQ(d.windowTitle(), "Lectorio - bursts");
     EXPECT_FALSE(d.IsSetupShown());
-    EXPECT_TRUE(d.waveformView->isVisible());
-    EXPECT_FALSE(d.progressBar->isVisible());
-    EXPECT_FALSE(d.statusLine->isVisible());
-    EXPECT_TRUE(d.transcriptEdit->isEnabled());
-    EXPECT_TRUE(d.goButton->isEnabled());
+    for (QWidget* w : std::vector<QWidget*>{d.progressBar, d.statusLine})
+        EXPECT_FALSE(w->isVisible());
+    for (QWidget* w : std::vector<QWidget*>{d.waveformView, d.transcriptEdit, d.goButton})
+        EXPECT_TRUE(w->isVisible() && w->isEnabled());
     EXPECT_TRUE(d.state.projectOpen);
     EXPECT_EQ(d.state.inputPath, input);
     const int32_t count = d.state.segmentCount;
     EXPECT_EQ(d.totalLabel->text(), QStringLiteral("/%1").arg(count));
     for (int32_t n = 1; n <= count; ++n)
         EXPECT_TRUE(std::filesystem::exists(d.state.SegmentTextPath(n))) << n;
-    if (count >= 2) {
-        EXPECT_EQ(d.state.currentSegment, 2);
-        EXPECT_EQ(d.segmentNumberEdit->text(), "2");
-        EXPECT_EQ(d.plays, 1);
-        EXPECT_TRUE(d.transcriptEdit->hasFocus());
-    } else {
-        EXPECT_EQ(d.state.currentSegment, 0);
-        EXPECT_EQ(d.plays, 0);
-    }
+    ASSERT_GE(count, 2) << "the run found no speech";
+    EXPECT_EQ(d.state.currentSegment, 2);
+    EXPECT_EQ(d.segmentNumberEdit->text(), "2");
+    EXPECT_EQ(d.plays, 1);
+    EXPECT_TRUE(d.transcriptEdit->hasFocus());
+    EXPECT_EQ(d.state.lastRunSegmentCount, count);
+
+    // Closing removes the slowed copies of this run and the pitch track, and keeps the typed text.
+    for (int32_t n = 1; n <= count; ++n)
+        std::ofstream(d.state.SlowWavePath(n)) << "x";
+    std::ofstream(d.state.PitchTrackPath()) << "x";
+    f.Type("from the run");
+    d.close();
+    EXPECT_FALSE(d.isVisible());
+    for (int32_t n = 1; n <= count; ++n)
+        EXPECT_FALSE(std::filesystem::exists(d.state.SlowWavePath(n))) << n;
+    EXPECT_FALSE(std::filesystem::exists(d.state.PitchTrackPath()));
+    EXPECT_EQ(Slurp(d.state.SegmentTextPath(2)), "from the run");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // (QT_QPA_PLATFORM=offscreen).
 #include "ValueSlider.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -10,14 +9,7 @@
 namespace lectorio {
 namespace {
 
-// The application object lives in main(), so that it goes before the
-// statics of Qt's test library.
-void App() {
-    ASSERT_NE(QApplication::instance(), nullptr);
-}
-
 TEST(ValueSlider, VerticalPutsTheGreatestValueAtTheTop) {
-    App();
     CValueSlider slider(Qt::Vertical);
     // A master volume of 0..65535 standing at its maximum.
     slider.Setup(0, 65535, 0.0f, 65535.0f, 65535.0f);
@@ -33,31 +25,27 @@ TEST(ValueSlider, VerticalPutsTheGreatestValueAtTheTop) {
 }
 
 TEST(ValueSlider, FormulasOnBothOrientations) {
-    App();
-    CValueSlider vertical(Qt::Vertical);
-    vertical.Setup(10, 20, 1.0f, 3.0f, 2.0f);
-    EXPECT_EQ(vertical.value(), 15);
-    EXPECT_EQ(vertical.PositionFromValue(1.0f), 20);
-    EXPECT_EQ(vertical.PositionFromValue(3.0f), 10);
-    // 20 - 0.45 / 2 * 10 = 17.75, truncated.
-    EXPECT_EQ(vertical.PositionFromValue(1.45f), 17);
-    vertical.setValue(12);
-    EXPECT_FLOAT_EQ(vertical.GetValue(), 1.0f + 2.0f * 8.0f / 10.0f);
-
-    CValueSlider horizontal(Qt::Horizontal);
-    horizontal.Setup(10, 20, 1.0f, 3.0f, 2.0f);
-    EXPECT_FALSE(horizontal.invertedAppearance());
-    EXPECT_EQ(horizontal.value(), 15);
-    EXPECT_EQ(horizontal.PositionFromValue(1.0f), 10);
-    EXPECT_EQ(horizontal.PositionFromValue(3.0f), 20);
-    // 0.45 / 2 * 10 + 10 = 12.25, truncated.
-    EXPECT_EQ(horizontal.PositionFromValue(1.45f), 12);
-    horizontal.setValue(12);
-    EXPECT_FLOAT_EQ(horizontal.GetValue(), 1.0f + 2.0f * 2.0f / 10.0f);
+    // Positions 10..20 for the values 1..3, standing at 2.
+    struct Case {
+        Qt::Orientation orientation;
+        int atOne, atThree, atOnePointFourFive; // truncated: 20 - 0.45 / 2 * 10 = 17.75, or 12.25
+        float atTwelve;
+    };
+    for (const Case& c : {Case{Qt::Vertical, 20, 10, 17, 1.0f + 2.0f * 8.0f / 10.0f},
+                          Case{Qt::Horizontal, 10, 20, 12, 1.0f + 2.0f * 2.0f / 10.0f}}) {
+        CValueSlider slider(c.orientation);
+        slider.Setup(10, 20, 1.0f, 3.0f, 2.0f);
+        EXPECT_EQ(slider.invertedAppearance(), c.orientation == Qt::Vertical);
+        EXPECT_EQ(slider.value(), 15);
+        EXPECT_EQ(slider.PositionFromValue(1.0f), c.atOne);
+        EXPECT_EQ(slider.PositionFromValue(3.0f), c.atThree);
+        EXPECT_EQ(slider.PositionFromValue(1.45f), c.atOnePointFourFive);
+        slider.setValue(12);
+        EXPECT_FLOAT_EQ(slider.GetValue(), c.atTwelve);
+    }
 }
 
 TEST(ValueSlider, OutOfRangeAndEmptyRangesStayInsideTheSlider) {
-    App();
     CValueSlider slider(Qt::Vertical);
     slider.Setup(0, 100, 0.0f, 1.0f, 5.0f);
     EXPECT_EQ(slider.value(), 0);
@@ -75,7 +63,6 @@ TEST(ValueSlider, OutOfRangeAndEmptyRangesStayInsideTheSlider) {
 }
 
 TEST(ValueSlider, ReportsMouseReleasesButNotKeys) {
-    App();
     CValueSlider slider(Qt::Vertical);
     slider.resize(20, 200);
     slider.Setup(0, 65536, 0.0f, 65536.0f, 65536.0f);

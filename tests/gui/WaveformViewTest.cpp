@@ -31,10 +31,6 @@ protected:
     CWaveformView view;
 };
 
-TEST_F(WaveformViewTest, NothingIsDrawnBeforeTheFirstSegment) {
-    EXPECT_EQ(view.Bitmap(), nullptr);
-}
-
 TEST_F(WaveformViewTest, ThousandFramesInThreeHundredColumnsFillColumnsUpTo249) {
     const QImage image = Draw(std::vector<int16_t>(1000, 16384));
     ASSERT_EQ(image.size(), QSize(300, 70));
@@ -82,12 +78,12 @@ TEST_F(WaveformViewTest, FewerFramesThanColumnsPutOneSampleIntoEachColumn) {
     EXPECT_EQ(image.pixel(0, 31), kBlack);
     EXPECT_EQ(image.pixel(1, 16), kGreen);
     EXPECT_EQ(image.pixel(1, 15), kBlack);
-    EXPECT_EQ(GreenInColumn(image, 2), 1);
-    for (int x = 3; x < 10; ++x)
+    for (int x = 2; x < 10; ++x)
         EXPECT_EQ(GreenInColumn(image, x), 1);
 }
 
-TEST_F(WaveformViewTest, UnreadableFileLeavesTheCentreLineOnly) {
+TEST_F(WaveformViewTest, NothingBeforeTheFirstSegmentAndTheCentreLineForAnUnreadableFile) {
+    EXPECT_EQ(view.Bitmap(), nullptr);
     view.resize(40, 20);
     view.DrawWaveFile(folder.filePath(QStringLiteral("missing.wav")).toStdString());
     ASSERT_NE(view.Bitmap(), nullptr);

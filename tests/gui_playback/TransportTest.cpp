@@ -2,7 +2,9 @@
 // main window, on the null output.
 #include "WindowFixtures.h"
 
-#include <QAbstractSlider>
+#include <functional>
+#include <map>
+#include <sstream>
 
 namespace lectorio {
 namespace {
@@ -18,8 +20,6 @@ TEST_F(Transport, AMovePlaysTheSegmentAndTheTimerMovesThePosition) {
     EXPECT_EQ(dialog.positionSlider->maximum(), 12050);
     EXPECT_EQ(dialog.positionSlider->value(), 0);
     EXPECT_TRUE(dialog.pauseButton->isEnabled());
-    EXPECT_EQ(dialog.pauseButton->text(), "Pause");
-    EXPECT_TRUE(dialog.positionTimer.isActive());
     Advance(3500);
     EXPECT_EQ(dialog.positionSlider->value(), 3500);
     EXPECT_EQ(dialog.positionLabel->text(), "3.50");
@@ -28,36 +28,43 @@ TEST_F(Transport, AMovePlaysTheSegmentAndTheTimerMovesThePosition) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-TEST_F(Transport, PauseHoldsAndContinueRewinds) {
+TEST_F(Transport, PauseHoldsContinueRewindsAndPlayStartsOver) {
     MakeProject(2, 8000, false);
     dialog.OnNextSegment();
     ASSERT_EQ(dialog.state.currentSegment, 1);
     EXPECT_FALSE(dialog.previousButton->isEnabled()) << "\"<---\" is disabled while segment 1 plays";
     dialog.playbackOptions.rewindSeconds = 1;
-    Advance(5000);
-    dialog.OnPause();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Paused);
-    EXPECT_EQ(dialog.pauseButton->text(), "Cont.");
-    EXPECT_FALSE(dialog.positionTimer.isActive());
-    Advance(2000);
-    EXPECT_EQ(Status("position"), "5000");
-    dialog.OnPause();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
-    EXPECT_EQ(dialog.pauseButton->text(), "Pause");
-    EXPECT_EQ(Status("position"), "4000");
-    // Half a second in, the rewind stops at the start.
-    dialog.OnPlay();
-    Advance(500);
-    dialog.OnPause();
-    dialog.OnPause();
-    EXPECT_EQ(Status("position"), "0");
-    // Without a rewind, on from where it paused; the option is read at Pause.
-    dialog.playbackOptions.rewindSeconds = 0;
-    Advance(700);
-    dialog.OnPause();
-    EXPECT_EQ(dialog.rewindSeconds, 0);
-    dialog.OnPause();
-    EXPECT_EQ(Status("position"), "700");
+    // Each step is an action with its value ("a500": the clock on by 500 ms,
+    // "p": Pause/Cont., "P": Play, "s3000": the slider dragged to 3000, "r0":
+    // the rewind option set to 0), "=" the device's position after it, and
+    // "||" when paused: the Pause button reads "Cont." and the timer stops
+    // exactly then.
+    const std::map<char, std::function<void(int)>> actions = {
+        {'a', [this](int ms) { Advance(ms); }},
+        {'p', [this](int) { dialog.OnPause(); }},
+        {'P', [this](int) { dialog.OnPlay(); }},
+        {'s', [this](int at) { dialog.positionSlider->setSliderPosition(at); }}, // as the user does
+        {'r', [this](int seconds) { dialog.playbackOptions.rewindSeconds = seconds; }}};
+    std::istringstream steps(
+        "a5000=5000 p=5000|| a2000=5000|| p=4000 a500=4500 P=0 a500=500 p=500|| P=0 " // Play: from the start
+        "a500=500 p=500|| p=0 "                     // the rewind stops at the start
+        "r0=0 a700=700 p=700|| p=700 r1=700 "       // the option is read at Pause
+        "s3000=3000 p=3000|| s4500=4500|| p=3500"); // the slider seeks, playing or paused
+    for (std::string step; steps >> step;) {
+        SCOPED_TRACE(step);
+        const size_t equals = step.find('=');
+        const bool paused = step.ends_with("||");
+        actions.at(step[0])(equals > 1 ? std::stoi(step.substr(1, equals - 1)) : 0);
+        EXPECT_EQ(Status("position"), step.substr(equals + 1, step.size() - equals - (paused ? 3 : 1)));
+        EXPECT_EQ(dialog.playbackState, paused ? PlaybackState::Paused : PlaybackState::Playing);
+        EXPECT_EQ(dialog.pauseButton->text(), paused ? "Cont." : "Pause");
+        EXPECT_EQ(dialog.positionTimer.isActive(), !paused);
+    }
+    // Closed, the slider snaps back to 0.
+    dialog.StopPlayback();
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Closed);
+    dialog.positionSlider->setSliderPosition(2000);
+    EXPECT_EQ(dialog.positionSlider->value(), 0);
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -67,7 +74,6 @@ TEST_F(Transport, AtTheEndPauseDoesNothingAndPlayStartsAgain) {
     Advance(2500);
     EXPECT_EQ(dialog.positionSlider->value(), dialog.positionSlider->maximum());
     EXPECT_EQ(dialog.positionLabel->text(), "2.00");
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
     dialog.OnPause();
     EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
     EXPECT_EQ(dialog.pauseButton->text(), "Pause");
@@ -75,42 +81,6 @@ TEST_F(Transport, AtTheEndPauseDoesNothingAndPlayStartsAgain) {
     EXPECT_EQ(dialog.positionSlider->value(), 0);
     Advance(300);
     EXPECT_EQ(dialog.positionSlider->value(), 300);
-}
-
-TEST_F(Transport, PlayWhilePausedStartsFromTheBeginning) {
-    MakeProject(2, 4000);
-    dialog.OnNextSegment();
-    Advance(2500);
-    dialog.OnPause();
-    ASSERT_EQ(dialog.playbackState, PlaybackState::Paused);
-    dialog.OnPlay();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
-    EXPECT_EQ(dialog.pauseButton->text(), "Pause");
-    EXPECT_EQ(Status("position"), "0");
-    EXPECT_EQ(dialog.positionSlider->value(), 0);
-}
-
-TEST_F(Transport, PositionSliderSeeksAndSnapsBackWhenClosed) {
-    MakeProject(2, 6000);
-    dialog.OnNextSegment();
-    // Playing: plays on from there. (setSliderPosition acts as the user:
-    // it triggers the slider's move action.)
-    dialog.positionSlider->setSliderPosition(3000);
-    EXPECT_EQ(Status("position"), "3000");
-    EXPECT_EQ(Status("mode"), "playing");
-    // Paused: only positions; Continue rewinds from the new place.
-    dialog.OnPause();
-    dialog.positionSlider->setSliderPosition(4500);
-    EXPECT_EQ(Status("position"), "4500");
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Paused);
-    dialog.OnPause();
-    EXPECT_EQ(Status("position"), "3500");
-    // Closed: back to 0.
-    dialog.StopPlayback();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Closed);
-    EXPECT_EQ(dialog.positionSlider->maximum(), 6000);
-    dialog.positionSlider->setSliderPosition(2000);
-    EXPECT_EQ(dialog.positionSlider->value(), 0);
 }
 
 TEST_F(Transport, WhileDraggingTheTimerLeavesTheThumbAlone) {
@@ -148,18 +118,6 @@ TEST_F(Transport, AMissingSegmentFileGivesOneBoxPerFailedCommand) {
         EXPECT_TRUE(shown.text.contains("cannot be found")) << shown.text.toStdString();
     }
     EXPECT_FALSE(dialog.positionTimer.isActive());
-}
-
-TEST_F(Transport, AFailedPlayLeavesTheAliasFree) {
-    MakeProject(2, 1000);
-    output->SetStartError(MciError::OutputFailed);
-    dialog.OnNextSegment();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Closed);
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    output->SetStartError(MciError::None);
-    dialog.OnPlay();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
-    EXPECT_EQ(prompter.messages.size(), 1u) << "no \"alias already in use\" after the failed play";
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -18,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,6 +72,41 @@ inline void LoadProject(CVorlaDlg& dialog, const std::string& folder, int32_t co
     state.projectOpen = true;
 }
 
+// Three half-second 440 Hz bursts between seconds of digital silence, at
+// 16 kHz in `folder`: a run makes silence and speech segments of it.
+inline std::string WriteToneBursts(const std::string& folder) {
+    std::vector<int16_t> samples;
+    for (int burst = 0; burst < 3; ++burst) {
+        samples.insert(samples.end(), 16000, 0);
+        for (int i = 0; i < 8000; ++i)
+            samples.push_back(static_cast<int16_t>(20000 * std::sin(2 * M_PI * 440 * i / 16000.0)));
+    }
+    samples.insert(samples.end(), 16000, 0);
+    const std::string path = folder + "/16000-1-16-bursts.wav";
+    EXPECT_TRUE(WriteWave(path, samples));
+    return path;
+}
+
+// A project `name` of `count` segments made on disk in `folder`, with the
+// given transcripts (segment number -> text) and its file recording
+// `recorded` (default: `folder`); returns the project file.
+inline std::string MakeProjectOnDisk(const std::string& folder, int32_t count,
+                                     const std::vector<std::pair<int32_t, std::string>>& transcripts,
+                                     const std::string& name = "talk", const std::string& recorded = {}) {
+    ProjectState s;
+    s.outputFolder = folder;
+    s.projectName = name;
+    s.segmentCount = count;
+    WriteSegments(s, 800);
+    EXPECT_TRUE(s.CreateEmptyTextFiles());
+    for (const auto& [n, text] : transcripts)
+        std::ofstream(s.SegmentTextPath(n), std::ios::binary) << text;
+    const std::string file = folder + "/" + name + ".vprj";
+    EXPECT_TRUE(
+        WriteFileAtomically(file, std::to_string(count) + " " + (recorded.empty() ? folder : recorded)));
+    return file;
+}
+
 // The main window with its transport calls counted: what the moves ask of
 // playback is visible without a sound device.
 class WatchedDlg : public CVorlaDlg {
@@ -105,6 +143,31 @@ struct ProjectFixture {
         dialog.playbackOptions.skipSilenceFiles = skipSilence;
         MakeProject(count);
         dialog.OnNextSegment();
+    }
+
+    // Opens `path` through the menu, the file dialog answering with it.
+    void Open(const std::string& path) {
+        prompter.files.push_back(QString::fromStdString(path));
+        dialog.openProjectAction->trigger();
+    }
+
+    // Fills the three set-up boxes and presses Start.
+    void Start(const std::string& input, const std::string& output, const std::string& name) {
+        dialog.inputEdit->setText(QString::fromStdString(input));
+        dialog.outputEdit->setText(QString::fromStdString(output));
+        dialog.projectNameEdit->setText(QString::fromStdString(name));
+        QTest::mouseClick(dialog.startButton, Qt::LeftButton);
+    }
+
+    bool WaitForRunEnd() {
+        return WaitUntil([this] { return !dialog.IsRunActive() && dialog.navigation.navigationStarted; });
+    }
+
+    // Types `text` at the end of the transcript box.
+    void Type(const QString& text) {
+        dialog.transcriptEdit->setFocus();
+        dialog.transcriptEdit->moveCursor(QTextCursor::End);
+        dialog.transcriptEdit->insertPlainText(text);
     }
 };
 
