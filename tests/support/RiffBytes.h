@@ -15,8 +15,11 @@ inline void PutLe(Bytes& b, uint32_t v, int bytes) {
         b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
+// A four-character code. (Byte by byte: GCC 12 at -O2 warns falsely about a
+// range insert of a char pointer into a byte vector.)
 inline void PutTag(Bytes& b, const char* tag) {
-    b.insert(b.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<uint8_t>(tag[i]));
 }
 
 // A chunk with its size and, for an odd size, its pad byte.
