@@ -7,8 +7,10 @@
 
 #include <algorithm>
 
+#include <QDialog>
 #include <QFont>
 #include <QFontMetrics>
+#include <QPushButton>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
@@ -46,5 +48,29 @@ private:
     double baseX_ = 1;
     int baseY_ = 1;
 };
+
+// The OK (default) and Cancel buttons of an option dialog, at their places in
+// dialog units, wired to accept and reject.
+inline void AddOkCancel(QDialog* dialog, const DlgLayout& units, QPoint ok, QPoint cancel) {
+    auto* okButton = new QPushButton(QStringLiteral("OK"), dialog);
+    okButton->setObjectName(QStringLiteral("ok"));
+    okButton->setDefault(true);
+    units.Place(okButton, ok.x(), ok.y(), 50, 14);
+    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), dialog);
+    cancelButton->setObjectName(QStringLiteral("cancel"));
+    units.Place(cancelButton, cancel.x(), cancel.y(), 50, 14);
+    QObject::connect(okButton, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancelButton, &QPushButton::clicked, dialog, &QDialog::reject);
+}
+
+// Shows a modeless dialog, restoring it when minimised, and brings it to the front.
+inline void ShowModeless(QDialog* dialog) {
+    if (dialog->isMinimized())
+        dialog->showNormal();
+    else
+        dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
 
 } // namespace lectorio

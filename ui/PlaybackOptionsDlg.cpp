@@ -38,27 +38,14 @@ CPlaybackOptionsDlg::CPlaybackOptionsDlg(PlaybackOptions& options, QWidget* main
     skipSilence_->setObjectName(QStringLiteral("skipSilenceFiles"));
     units.Place(skipSilence_, 15, 27, 101, 11);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("ok"));
-    ok->setDefault(true);
-    units.Place(ok, 33, 44, 50, 14);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    units.Place(cancel, 100, 44, 50, 14);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(this, units, QPoint(33, 44), QPoint(100, 44));
 
     rewind_->setText(QString::asprintf("%d", options_.rewindSeconds));
     skipSilence_->setChecked(options_.skipSilenceFiles);
 }
 
 void CPlaybackOptionsDlg::ShowDialog() {
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
+    ShowModeless(this);
 }
 
 void CPlaybackOptionsDlg::accept() {

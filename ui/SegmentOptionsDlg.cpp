@@ -82,26 +82,13 @@ CSegmentOptionsDlg::CSegmentOptionsDlg(SegmentationOptions& options, Prompter& p
     createLabel_->setObjectName(QStringLiteral("createLabelFile"));
     units.Place(createLabel_, 7, 75, 83, 11);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("ok"));
-    ok->setDefault(true);
-    units.Place(ok, 29, 92, 50, 14);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    units.Place(cancel, 85, 93, 50, 14);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(this, units, QPoint(29, 92), QPoint(85, 93));
 
     FillFields();
 }
 
 void CSegmentOptionsDlg::ShowDialog() {
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
+    ShowModeless(this);
 }
 
 void CSegmentOptionsDlg::FillFields() {
