@@ -65,12 +65,9 @@ struct Measure {
     int status = -1;
 };
 
-// Runs `work` in a child process; wall time and the child's peak memory.
-template <typename Work> Measure InChild(Work work) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0)
-        _exit(work());
+// Waits for child `pid` started at `start` and takes its wall time, CPU time,
+// peak memory and exit status.
+Measure WaitForChild(pid_t pid, std::chrono::steady_clock::time_point start) {
     Measure m;
     int status = 0;
     struct rusage usage {};
@@ -81,6 +78,15 @@ template <typename Work> Measure InChild(Work work) {
                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return m;
+}
+
+// Runs `work` in a child process; wall time and the child's peak memory.
+template <typename Work> Measure InChild(Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(work());
+    return WaitForChild(pid, start);
 }
 
 Measure Spawn(const std::vector<std::string>& args) {
@@ -94,21 +100,12 @@ Measure Spawn(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    Measure m;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         posix_spawn_file_actions_destroy(&actions);
-        return m;
+        return {};
     }
     posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    struct rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    m.peakKiB = usage.ru_maxrss;
-    m.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return m;
+    return WaitForChild(pid, start);
 }
 
 bool HaveSox() {
