@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the main window in each mode, for the documentation:
 // `lectorio --screenshot MODE FILE` with MODE initial, setup, run or
 // transcription. The transcription picture shows a small generated project

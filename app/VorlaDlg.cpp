@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, layout, menu, keys and modes of the main window, and the two
 // browse buttons of set-up mode.
 #include "VorlaDlg.h"

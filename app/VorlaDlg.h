@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: set-up mode (input file, output folder, project name,
 // Start), the run display of a segmentation run, and transcription mode
 // (waveform, transport, transcript box, segment navigation).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving between segments and keeping their transcripts.
 #include "VorlaDlg.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Project commands: open, clean, the final text file, the option dialogs,
 // help and about, and closing.
 //

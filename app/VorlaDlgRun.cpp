@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start and the segmentation run: the checks of the set-up boxes, the commit
 // into the project state, and the worker thread that runs the segmenter.
 #include "VorlaDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback: the device, the transport buttons, the position display and the
 // speed and volume sliders.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts Lectorio. `--screenshot MODE FILE` saves a picture of the main window
 // instead (see Screenshot.h).
 #include "Screenshot.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Segmentation speed and memory on generated recordings, beside sox's
 // silence effect on the same files. Prints figures; asserts nothing.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slow-down engine timing: analysis and synthesis of a 10-second speech
 // segment at several sample rates and factors, against rubberband and
 // soundstretch on the same file. Prints milliseconds per call; asserts

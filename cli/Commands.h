@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sub-commands of lectorio-cli. Each takes the arguments after its own name
 // and returns the process exit status (0 done, 2 bad input or usage).
 #pragma once
@@ -16,5 +17,6 @@ int RunText(const Args& args);
 
 // The whole --help text.
 const char* UsageText();
+const char* VersionText();
 
 } // namespace lectorio::cli

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lectorio-cli pitch and stretch: the slow-down engine on single files.
 #include "Commands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lectorio-cli segment INPUT.wav OUTPUT_FOLDER PROJECT_NAME [options]
 //
 // One segmentation run as the program's Start makes it, as the first run of a

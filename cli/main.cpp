@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
 #include <cstdio>
@@ -30,12 +31,21 @@ const char* UsageText() {
            "      the speed slider's positions 5 to 20 (factor P x 0.1); --factor takes a\n"
            "      duration factor from 0.25 to 4.0.\n"
            "\n"
+           "  lectorio-cli --version\n"
+           "      Prints the version and the licence.\n"
+           "\n"
            "  lectorio-cli text PROJECT.vprj\n"
            "      Joins the transcripts of a project into its final text file and prints\n"
            "      the file's path.\n"
            "\n"
            "Exit status: 0 done, 1 some files could not be written, 2 bad arguments or\n"
            "unreadable input.\n";
+}
+
+const char* VersionText() {
+    return "lectorio-cli 1.0\n"
+           "Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).\n"
+           "This is free software: you may change and share it. There is NO WARRANTY.\n";
 }
 
 } // namespace lectorio::cli
@@ -45,6 +55,10 @@ int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(UsageText(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::fputs(VersionText(), stdout);
+        return 0;
     }
     const std::string command = argv[1];
     const Args args(argv + 2, argv + argc);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target of the WAV reader: any bytes go through the header parser
 // and, when it accepts them, through the sample conversion to the end.
 #include "WaveFile.h"

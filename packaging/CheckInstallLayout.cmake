@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree into a scratch prefix and checks the layout: the
 # programs and the help file in one program folder, the bin links resolving to
 # them, the desktop entry, metainfo and icons under the application's id.

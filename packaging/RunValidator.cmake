@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a validator on one file; reports "SKIPPED:" when the tool is missing.
 # cmake -DTOOL=name [-DTOOL_ARGS=a;b] -DFILE=path -P RunValidator.cmake
 find_program(tool_path ${TOOL})

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outputs behind the MCI-style command layer: a sound server (PulseAudio
 // through libpulse) or a clock-driven null output for tests.
 //

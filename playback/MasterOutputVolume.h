@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The master output volume: volume and mute of the sound server's default
 // sink (PulseAudio or PipeWire). The object follows the default sink when the
 // user picks another one.

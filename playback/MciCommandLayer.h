@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An MCI-style command layer: open WAV files under an alias, play, pause,
 // seek, ask for the position and the length, close, all by command strings.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Result codes of the MCI-style command layer and their readable texts.
 //
 // Every code has exactly one text in one table (MciError.cpp); the window shows

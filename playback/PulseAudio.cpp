@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything that talks to the sound server through libpulse: the playback
 // output of the command layer and the default sink's volume. PipeWire serves
 // the same interface through its PulseAudio server.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private to playback/: the sound-server side of CMasterOutputVolume, the
 // volume and mute of the server's default sink. Implemented with libpulse in
 // PulseAudio.cpp, so that no other file sees the server's headers.

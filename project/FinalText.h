@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The final text file of a project: every segment transcript, in segment
 // order, joined word by word into one running text with a small mark-up.
 //

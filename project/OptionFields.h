@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the option dialogs' fields and applying their range rules, shared by
 // the Segmentation Options dialog and `lectorio-cli segment`.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Options of playback and navigation, edited by the Playback Options dialog
 // and not persisted, and the navigation values kept beside the project state.
 #pragma once

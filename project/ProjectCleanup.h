@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting the files of a project: cleaning a project on request, and the
 // temporary files of the slow-down engine when the program closes.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project on screen and the files that belong to it.
 //
 // A project is a set of files lying directly in one output folder F, all

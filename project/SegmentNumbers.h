@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Visiting the segment numbers of a project whose files may exist.
 //
 // A project file states its segment count, and every command that walks the

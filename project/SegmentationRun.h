@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One segmentation run of the project on screen: SegmentRecording with the
 // project's bookkeeping hooked into its closing steps.
 //

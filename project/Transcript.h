@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Segment transcripts and the rules of moving between segments that need no
 // window: how a transcript is stored and read back, when a move saves, and
 // which segment a typed number leads to.

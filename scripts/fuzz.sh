@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the WAV reader for SECONDS seconds (default 60) from the seed corpus
 # in fuzz/corpus: scripts/fuzz.sh [SECONDS]. Builds with clang in build-fuzz/.
 set -euo pipefail

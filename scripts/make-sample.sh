@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes samples/16000-1-16-speech.wav: spoken English with pauses (espeak-ng),
 # mixed with light noise, 16 kHz mono 16-bit, about 27 seconds (under 1 MB).
 # Needs espeak-ng and sox. Usage: scripts/make-sample.sh [OUTPUT.wav]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Lectorio in Release and runs its main job:
 # the Lectorio window on a desktop, or, on a machine without a display, the
 # batch segmentation of the sample recording.

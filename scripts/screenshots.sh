@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Saves a picture of the main window in each mode to docs/screenshots/, taken
 # under a virtual X server. Builds the program first when it is missing.
 #   scripts/screenshots.sh [BUILD_DIR]

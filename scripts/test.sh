@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing and runs the whole test suite: a normal build, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the WAV
 # reader's fuzzer for a minute. A private PulseAudio server with a null sink

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command with a private PulseAudio daemon (null sink "lectorio_null" as
 # default sink, own runtime folder), stopped afterwards, also when the command
 # is interrupted. Without pulseaudio the command runs as it is, and the tests

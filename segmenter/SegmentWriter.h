@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the cuts of the detector into files: numbered segment recordings in
 // the output folder, label lines in the label file, status texts.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of a segmentation run, edited by the Segmentation Options dialog
 // and not persisted: every start of the program begins with these defaults.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speech/silence segmentation of a recording into numbered segment files.
 //
 // SegmentRecording reads the input once, in blocks of 5,000,000 samples, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RIFF/WAVE reading and writing for the segmenter, the waveform view and the
 // slow-down engine's output.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Short-time autocorrelation sums of the pitch analysis.
 #pragma once
 

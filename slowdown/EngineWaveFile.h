@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slow-down engine's own small RIFF/WAVE header reader.
 //
 // It accepts only the canonical 44-byte layout (a 16-byte format chunk with

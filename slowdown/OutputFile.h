@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file replacement for the engine's outputs (pitch track, slowed copy):
 // the content is written to a new file beside the destination and renamed
 // over it only when complete, so a reader never sees a half-written file and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pitch and voicing analysis of one speech segment.
 //
 // A short-time autocorrelation estimator with a voicing decision, an adaptive

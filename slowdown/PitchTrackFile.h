@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pitch-track file "dosya.ptc": four little-endian 32-bit floats N, H,
 // fs and K (frame length and step in samples, sample rate in Hz, number of
 // values), then K floats, the fundamental frequency of each frame in Hz

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time-scale synthesis: a pitch-synchronous overlap-add that turns a segment
 // and its pitch track into a copy lasting `factor` times as long, with the
 // pitch unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box: "Lectorio 1.0" with the program's icon, its name and
 // version, a small picture and OK. Shown modally by the main window.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Places a dialog's controls from dialog units, the way dialog templates are
 // laid out: one horizontal unit is a quarter of the font's average character
 // width, one vertical unit an eighth of its character height. Fonts wider than

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Help command: opens the help file "vorla.chm" from the program's own
 // folder with the desktop's handler for CHM files.
 //

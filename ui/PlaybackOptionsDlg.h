@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Playback Options": a modeless dialog that edits the process-wide
 // PlaybackOptions; the next navigation step and the next pause use the values
 // at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the project commands (Open Project, Clean Project, Create Text
 // File) that need the user but not the main window: the project file chooser,
 // reading a project file to open, the whole of cleaning, and writing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every question and message the program shows, and its file and folder
 // choosers, go through one Prompter. The program uses QtPrompter (QMessageBox,
 // QFileDialog); tests install their own to read every text, caption and button

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Segmentation Options": a modeless dialog that edits the process-wide
 // SegmentationOptions, which the next segmentation run uses.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A slider whose integer positions stand for a linear range of float values,
 // as the volume slider uses it (positions and values both in the master
 // volume's units).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waveform strip of the main window: a black picture with a green centre
 // line and, for every pixel column, a vertical line spanning the smallest to
 // the largest sample of the stretch of the segment that falls into it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a compiled help file: the CHM signature and a directory entry for
 # every page. Run as: cmake -DHELP_FILE=... -DPAGES=a;b -P CheckHelpFile.cmake
 if(NOT EXISTS "${HELP_FILE}")

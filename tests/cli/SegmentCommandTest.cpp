@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built lectorio-cli segment command as a user would.
 #include "RunProgram.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built lectorio-cli on hand-written projects: golden/<case>/ holds
 // the transcripts 0000N.txt, the segment count ("count") and the exact final
 // text expected ("expected.txt"). Each case is copied into a fresh folder as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project commands in the real main window: opening and continuing a
 // project made on disk, cleaning, the final text file, the option dialogs,
 // help and about, and every way of closing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value slider's mapping between positions and values, on real widgets
 // (QT_QPA_PLATFORM=offscreen).
 #include "ValueSlider.h"

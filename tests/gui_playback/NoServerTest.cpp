@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on the real sound-server output: without any server it starts
 // and the first Play shows one "Error" box; with the test server the volume
 // slider drives the default sink.

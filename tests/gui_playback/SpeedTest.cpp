@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed slider's choices: which file a move, Play and Pause play, when
 // the pitch track is made, and what the slow copy is built from. The engine
 // is replaced by recording stand-ins: the track stand-in writes the segment's

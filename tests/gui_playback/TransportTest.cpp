@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Play, Pause and Continue, the position slider and the time labels of the
 // main window, on the null output.
 #include "WindowFixtures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMasterOutputVolume against the private server's null sink, checked with
 // pactl. Skips unless scripts/with-pulseaudio.sh runs it.
 #include "MasterOutputVolume.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command layer on the clock-driven null output: command parsing, result
 // codes, positions and lengths, and the file formats it opens. Needs no
 // sound server.

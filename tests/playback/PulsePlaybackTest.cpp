@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command layer on the real sound server: what is played must arrive in
 // the null sink (its monitor is recorded with parec), and the positions must
 // match what was heard. Skips unless scripts/with-pulseaudio.sh runs it.

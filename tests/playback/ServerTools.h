@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools for the tests against the private sound server: running pactl,
 // recording the null sink's monitor with parec, and finding a tone in a
 // recording. Programs are started with posix_spawnp, never through a shell.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generated test recordings: stretches of tones and silence.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A slow, plainly written detector for comparison with SegmentRecording: the
 // whole input in memory, one frame at a time, the window summed afresh every
 // frame, no block rotation. It yields the parts (absolute, inclusive sample

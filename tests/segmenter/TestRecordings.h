@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generated recordings for the segmenter tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lectorio-cli pitch and stretch, run as the built program.
 #include "PitchAnalyzer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast paths against plain evaluations written straight from the
 // description of the method: the vectorised correlation sums and the moving
 // nearest-mark index must give bit-identical results.

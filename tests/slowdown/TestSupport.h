@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generated signals for the slow-down tests: signals whose right answers are
 // known, and signals whose shape resembles speech.
 #pragma once

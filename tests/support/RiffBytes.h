@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds WAV files byte by byte, for the tests of malformed and unusual
 // headers that no writer would produce.
 #pragma once

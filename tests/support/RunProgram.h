@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program as a user would, never through a shell, and captures what
 // it prints.
 #pragma once

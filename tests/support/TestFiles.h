@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files for the tests: a private temporary folder per test, WAV files written
 // and read through WaveFile, and whole files as bytes.
 #pragma once

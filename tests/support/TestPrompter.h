@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Prompter for tests: records every message (text, caption, buttons, icon),
 // every file and folder request, and answers from queues. An empty answer
 // queue answers Ok to a message, No to a question and cancels a dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on Qt's offscreen platform with a project of generated
 // segments on disk: with its transport calls counted (ProjectFixture), or
 // playing on the null output with a clock the test moves (TransportFixture).
