@@ -41,6 +41,8 @@ void CVorlaDlg::ReportSaveFailure(const std::string& path) {
 
 void CVorlaDlg::ShowCurrentSegment() {
     const int32_t n = state.currentSegment;
+    // Nothing made for the segment shown before may reach this one.
+    CancelBackgroundWork();
     waveformView->DrawWaveFile(state.currentWavePath);
     segmentNumberEdit->setText(QString::number(n));
     transcriptEdit->setPlainText(QString::fromStdString(ReadTranscriptWords(state.currentTextPath)));

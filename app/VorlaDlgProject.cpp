@@ -148,6 +148,9 @@ void CVorlaDlg::CloseProcedure() {
     segmentOptionsDlg = nullptr;
     delete playbackOptionsDlg;
     playbackOptionsDlg = nullptr;
+    // The worker must not write a copy or a track after they are deleted.
+    CancelBackgroundWork();
+    FinishBackgroundWork();
     DeleteClosingFiles(state);
 }
 
