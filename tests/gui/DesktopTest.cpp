@@ -78,8 +78,9 @@ TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
         }));
         EXPECT_EQ(opened, QUrl::fromLocalFile(path));
         ASSERT_EQ(prompter.messages.size(), opens ? 1u : 2u);
-        if (!opens)
+        if (!opens) {
             EXPECT_TRUE(prompter.messages[1].text.endsWith("\n\n" + path));
+        }
     }
 }
 
