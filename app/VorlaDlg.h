@@ -169,6 +169,7 @@ public:
     QAction* playbackOptionsAction = nullptr;
     QAction* helpAction = nullptr;
     QAction* aboutAction = nullptr;
+    QAction* quitAction = nullptr; // Ctrl+Q, the window's own action
 
     // Playback operations (VorlaDlgTransport.cpp). The device operations
     // report failures to the user themselves and return false.
@@ -234,6 +235,9 @@ public slots:
     void OnVolumeReleased();
     // Project commands (VorlaDlgProject.cpp).
     void OnOpenProject();
+    // Opens the project file at `path` as Open Project does after its file
+    // dialog (also the project named on the command line).
+    void OpenProjectFile(const QString& path);
     void OnCleanProject();
     void OnCreateTextFile();
     void OnSegmentOptions();
@@ -257,6 +261,11 @@ private:
     void CreateMenu();
     void InitPlayback();
     QSlider* CreateVolumeSlider(QWidget* parent);
+    // Enables the project commands for the current state: none of New, Open
+    // and Clean Project and Create Text File during a run, and Clean Project
+    // and Create Text File only once a project is open. The transcript box's
+    // hint for a first start goes once a project is open.
+    void UpdateProjectCommands();
     void SetSetupControls(bool shown);
     void SetTranscriptionControlsEnabled(bool enabled);
     // Carries out the command of an accelerator key (Page Up and Enter next,
