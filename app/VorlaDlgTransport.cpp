@@ -291,7 +291,8 @@ void CVorlaDlg::OnPause() {
 void CVorlaDlg::PlaySlowVersion() {
     StopPlayback();
     const std::string segment = state.currentWavePath;
-    const std::string output = ReplaceAll(segment, ".wav", "_y.wav");
+    // Empty when the copy's name is another project's segment file.
+    const std::string output = state.SlowWavePath(state.currentSegment);
     const std::string track = state.PitchTrackPath();
     // The track must be this segment's own: analyse unless this segment has
     // been analysed since it was shown. A segment too short for one analysis
@@ -300,7 +301,7 @@ void CVorlaDlg::PlaySlowVersion() {
         navigation.analysisDone = buildPitchTrack && buildPitchTrack(segment, track);
     navigation.lastSpeedPosition = speedSlider->value();
     const double factor = static_cast<double>(navigation.lastSpeedPosition) * 0.1;
-    const bool made = navigation.analysisDone && synthesizeSlowVersion &&
+    const bool made = navigation.analysisDone && !output.empty() && synthesizeSlowVersion &&
                       synthesizeSlowVersion(segment, output, track, factor);
     transcriptEdit->setFocus();
     // Without a new copy the segment itself plays, never an old copy.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace lectorio::cli {
@@ -95,7 +96,13 @@ int RunSegment(const Args& args) {
 
     ProjectState state;
     state.inputPath = positional[0];
-    state.outputFolder = positional[1];
+    // The project file records an absolute folder, so it does not depend on
+    // the folder the command was run from.
+    std::error_code absoluteError;
+    const std::filesystem::path absoluteFolder = std::filesystem::absolute(positional[1], absoluteError);
+    state.outputFolder = absoluteError ? positional[1] : absoluteFolder.lexically_normal().string();
+    if (state.outputFolder.size() > 1 && state.outputFolder.back() == '/')
+        state.outputFolder.pop_back();
     // As Start does: the name never carries the project file's extension.
     state.projectName = ReplaceAll(positional[2], ".vprj", "");
 
