@@ -88,6 +88,8 @@ void CVorlaDlg::WriteResumePoint() {
 
 void CVorlaDlg::ShowCurrentSegment() {
     const int32_t n = state.currentSegment;
+    // Nothing made for the segment shown before may reach this one.
+    CancelBackgroundWork();
     waveformView->DrawWaveFile(state.currentWavePath);
     segmentNumberEdit->setText(QString::number(n));
     transcriptEdit->setPlainText(QString::fromStdString(ReadTranscriptWords(state.currentTextPath)));
@@ -119,10 +121,13 @@ void CVorlaDlg::OnNextSegment() {
         !SaveBeforeLeaving(false))
         return;
 
-    // A project without segments has nothing to show or play.
+    // A project without segments has nothing to show or play: "/0" and an
+    // empty number box, no way forward or back.
     if (state.segmentCount < 1) {
+        segmentNumberEdit->clear();
         nextButton->setEnabled(false);
         transcriptEdit->setEnabled(false);
+        previousButton->setEnabled(false);
         navigation.navigationStarted = true;
         return;
     }
@@ -187,13 +192,13 @@ void CVorlaDlg::OnGoToSegment() {
         return;
     if (!SaveBeforeLeaving(false))
         return;
+    if (state.segmentCount < 1)
+        return;
     const int32_t value = ParseSegmentNumber(segmentNumberEdit->text().toStdString());
     if (value != 1)
         previousButton->setEnabled(true);
     if (value != state.segmentCount)
         nextButton->setEnabled(true);
-    if (state.segmentCount < 1)
-        return;
     // With one (silence) segment and the skip option on there is nothing to
     // show: the move then leaves no segment shown, as the first move does.
     const int32_t target =

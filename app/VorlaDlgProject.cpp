@@ -73,10 +73,13 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
 
     SetSetupControls(false);
     EnterTranscriptionLayout();
+    // No run follows an opening until New Project shows Start again.
+    startButton->setEnabled(false);
 
     state.currentSegment = 0;
     navigation.navigationStarted = false;
     state.projectOpen = true;
+    UpdateProjectCommands();
     // Back to the segment and speed of the last time.
     if (const std::optional<ResumePoint> resume = ReadResumeFile(state)) {
         speedSlider->setValue(resume->speedPosition);
@@ -103,9 +106,10 @@ void CVorlaDlg::OnCreateTextFile() {
 void CVorlaDlg::OnSegmentOptions() {
     auto* dialog = static_cast<CSegmentOptionsDlg*>(segmentOptionsDlg);
     if (!dialog) {
+        // During a run no new project can be started, so none is offered.
         dialog = new CSegmentOptionsDlg(
-            segmentationOptions, prompter(), [this] { return IsSetupShown(); }, [this] { OnNewProject(); },
-            this);
+            segmentationOptions, prompter(), [this] { return IsSetupShown() || IsRunActive(); },
+            [this] { OnNewProject(); }, this);
         segmentOptionsDlg = dialog;
     }
     dialog->ShowDialog();
@@ -121,7 +125,7 @@ void CVorlaDlg::OnPlaybackOptions() {
 }
 
 void CVorlaDlg::OnAbout() {
-    CAboutDlg about(this);
+    CAboutDlg about(this, [this] { OnHelpFile(); });
     about.exec();
 }
 
@@ -156,6 +160,9 @@ bool CVorlaDlg::CloseProcedure() {
     segmentOptionsDlg = nullptr;
     delete playbackOptionsDlg;
     playbackOptionsDlg = nullptr;
+    // The worker must not write a copy or a track after they are deleted.
+    CancelBackgroundWork();
+    FinishBackgroundWork();
     DeleteClosingFiles(state);
     return true;
 }

@@ -173,6 +173,7 @@ void CVorlaDlg::OnStart() {
     statusLine->setText(QStringLiteral("Segmentation In Process..."));
     state.currentSegment = 0;
     runActive = true;
+    UpdateProjectCommands();
     closeAfterRun_ = false;
     stopRequested_ = false;
     autosaveTimer.stop();
@@ -237,6 +238,7 @@ void CVorlaDlg::FinishRun(bool transcriptsCreated, int failedWrites, const std::
     nextButton->setEnabled(true);
     state.projectOpen = true;
     runActive = false;
+    UpdateProjectCommands();
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Prompter.h"
 
-#include <QCoreApplication>
+#include "DialogFolders.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,7 +54,8 @@ Prompter::Answer QtPrompter::Message(QWidget* parent, const QString& text, const
         boxIcon = QMessageBox::Question;
         break;
     }
-    const QString title = caption.isEmpty() ? QCoreApplication::applicationName() : caption;
+    // The program's name as it is written, not the settings' application name.
+    const QString title = caption.isEmpty() ? QStringLiteral("Lectorio") : caption;
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
     switch (buttons) {
@@ -106,12 +108,20 @@ QString QtPrompter::SaveFile(QWidget* parent, const QString& filter) {
     return QFileDialog::getSaveFileName(parent, QString(), QString(), QtFileFilter(filter));
 }
 
+// Each file dialog is told apart by its filter, the folder browser by its
+// title: every box remembers its own folder.
 QString QtPrompter::OpenFile(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFileFilter(filter));
+    const QString chosen =
+        QFileDialog::getOpenFileName(parent, QString(), DialogStartFolder(filter), QtFileFilter(filter));
+    RememberDialogFolder(filter, chosen);
+    return chosen;
 }
 
 QString QtPrompter::BrowseFolder(QWidget* parent, const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        parent, title, start.isEmpty() ? DialogStartFolder(title) : start, QFileDialog::ShowDirsOnly);
+    RememberDialogFolder(title, chosen);
+    return chosen;
 }
 
 } // namespace lectorio

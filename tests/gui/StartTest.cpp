@@ -2,6 +2,7 @@
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
+#include <QAction>
 #include <QProgressBar>
 
 #include <filesystem>
@@ -79,7 +80,7 @@ TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
     // project on screen, never a file of the refused name.
     d.state.outputFolder = folder;
     d.state.projectOpen = true;
-    d.createTextFileAction->trigger();
+    d.OnCreateTextFile();
     d.close();
     EXPECT_TRUE(std::filesystem::exists(folder + "/earlier.txt"));
     EXPECT_FALSE(std::filesystem::exists(folder + "/talk.txt"));
@@ -106,7 +107,16 @@ TEST_F(StartTest, SecondRunIsRefusedAndClosingWaitsForTheRun) {
     const std::string input = Recording();
     Start(input, f.Folder(), "first");
     ASSERT_TRUE(d.IsRunActive());
-    // Until the run has ended nothing else may start or touch its files.
+    // Until the run has ended nothing else may start or touch its files, and
+    // the menu shows it; changed options offer no new project.
+    const std::vector<QAction*> commands{d.newProjectAction, d.openProjectAction, d.cleanProjectAction,
+                                         d.createTextFileAction};
+    for (QAction* command : commands)
+        EXPECT_FALSE(command->isEnabled()) << command->text().toStdString();
+    EXPECT_FALSE(d.createTextFileButton->isEnabled());
+    d.OnSegmentOptions();
+    d.segmentOptionsDlg->findChild<QLineEdit*>("maxSegmentLength")->setText("7");
+    d.segmentOptionsDlg->accept();
     Start(input, f.Folder(), "second");
     d.OnNewProject();
     d.OnOpenProject();
@@ -120,6 +130,9 @@ TEST_F(StartTest, SecondRunIsRefusedAndClosingWaitsForTheRun) {
     EXPECT_FALSE(d.IsRunActive());
     EXPECT_EQ(d.windowTitle(), "Lectorio - first");
     EXPECT_TRUE(d.state.projectOpen);
+    for (QAction* command : commands)
+        EXPECT_TRUE(command->isEnabled()) << command->text().toStdString();
+    EXPECT_TRUE(d.transcriptEdit->placeholderText().isEmpty());
 }
 
 // A recording of three clear tone bursts between stretches of digital
