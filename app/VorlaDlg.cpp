@@ -133,6 +133,9 @@ void CVorlaDlg::CreateMenu() {
     openProjectAction = project->addAction(tr("Open Project"), this, &CVorlaDlg::OnOpenProject);
     cleanProjectAction = project->addAction(tr("Clean Project"), this, &CVorlaDlg::OnCleanProject);
     createTextFileAction = project->addAction(tr("Create Text File"), this, &CVorlaDlg::OnCreateTextFile);
+    exportAction = project->addAction(tr("Export…"), this, &CVorlaDlg::OnExport);
+    connect(project, &QMenu::aboutToShow, this,
+            [this] { exportAction->setEnabled(state.projectOpen && !IsRunActive()); });
     QMenu* options = menuBar->addMenu(tr("&Options"));
     segmentOptionsAction = options->addAction(tr("Segmentation Options"), this, &CVorlaDlg::OnSegmentOptions);
     playbackOptionsAction = options->addAction(tr("Playback Options"), this, &CVorlaDlg::OnPlaybackOptions);

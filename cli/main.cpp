@@ -38,6 +38,12 @@ const char* UsageText() {
            "      Joins the transcripts of a project into its final text file and prints\n"
            "      the file's path.\n"
            "\n"
+           "  lectorio-cli export PROJECT.vprj --format srt|vtt|textgrid|eaf|audacity|csv\n"
+           "                      [-o FILE]\n"
+           "      Writes the transcripts with their times as subtitles, a Praat TextGrid,\n"
+           "      an ELAN document, Audacity labels or a CSV table; without -o beside the\n"
+           "      project, and prints the file's path.\n"
+           "\n"
            "Exit status: 0 done, 1 some files could not be written, 2 bad arguments or\n"
            "unreadable input.\n";
 }
@@ -70,6 +76,8 @@ int main(int argc, char** argv) {
         return RunStretch(args);
     if (command == "text")
         return RunText(args);
+    if (command == "export")
+        return RunExport(args);
     std::fprintf(stderr, "lectorio-cli: unknown command '%s'\n\n%s", command.c_str(), UsageText());
     return 2;
 }

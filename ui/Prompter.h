@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -34,6 +35,17 @@ public:
     // The folder browser, starting at `start`; returns the chosen folder, or
     // an empty text when cancelled.
     virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
+
+    // A choice of one of `items` under `label`; returns its index, or -1 when
+    // cancelled.
+    virtual int ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) = 0;
+
+    // The save-file dialog proposing `proposed` (a full path), with a filter
+    // such as "SubRip subtitles (*.srt)"; it asks before replacing a file.
+    // Returns the chosen path, or an empty text when cancelled.
+    virtual QString SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                             const QString& filter) = 0;
 };
 
 // A filter of description|patterns pairs ("Wav Files (*.wav)|*.wav||",
@@ -47,6 +59,10 @@ public:
                    Icon icon) override;
     QString OpenFile(QWidget* parent, const QString& filter) override;
     QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) override;
+    int ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                   const QStringList& items) override;
+    QString SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                     const QString& filter) override;
 };
 
 } // namespace lectorio

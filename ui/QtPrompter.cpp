@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -68,6 +69,18 @@ QString QtPrompter::OpenFile(QWidget* parent, const QString& filter) {
 
 QString QtPrompter::BrowseFolder(QWidget* parent, const QString& title, const QString& start) {
     return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+}
+
+int QtPrompter::ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+QString QtPrompter::SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                             const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
 }
 
 } // namespace lectorio

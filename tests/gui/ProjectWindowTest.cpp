@@ -4,6 +4,7 @@
 // help and about, and every way of closing.
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QTimer>
 #include <filesystem>
 
@@ -158,6 +159,47 @@ TEST_F(ProjectWindowTest, CreateTextFileIncludesTheTextInTheBox) {
     d.createTextFileAction->trigger();
     ASSERT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_TRUE(f.prompter.messages[1].text.startsWith("Cannot create the text file:"));
+}
+
+TEST_F(ProjectWindowTest, ExportSavesTheBoxFirstAndWritesTheChosenFormat) {
+    auto* menu = qobject_cast<QMenu*>(d.exportAction->parent());
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    EXPECT_FALSE(d.exportAction->isEnabled());
+    f.Open(MakeProjectOnDisk(f.Folder(), 4, {{2, "A: hello, world"}}));
+    f.Type("again");
+    emit menu->aboutToShow();
+    EXPECT_TRUE(d.exportAction->isEnabled());
+    f.prompter.chosen = {5};
+    f.prompter.saves = {QString::fromStdString(f.Folder() + "/out.csv")};
+    d.exportAction->trigger();
+    ASSERT_EQ(f.prompter.choices.size(), 1u);
+    EXPECT_EQ(f.prompter.choices[0].second.join("|"),
+              "SubRip subtitles (*.srt)|WebVTT subtitles (*.vtt)|"
+              "Praat TextGrid (*.TextGrid)|ELAN annotation document "
+              "(*.eaf)|Audacity labels (*.labels.txt)|CSV table (*.csv)");
+    EXPECT_EQ(f.prompter.savesProposed,
+              std::vector<QString>{QString::fromStdString(f.Folder() + "/talk.csv")});
+    // 800 frames each at 16 kHz: boundaries at samples 799, 1598 and 2397, the end at 3197.
+    EXPECT_EQ(Slurp(f.Folder() + "/out.csv"), "segment,start,end,speaker,text\r\n"
+                                              "1,0.000000,0.049938,,\r\n"
+                                              "2,0.049938,0.099875,A,\"hello, world again\"\r\n"
+                                              "3,0.099875,0.149813,,\r\n"
+                                              "4,0.149813,0.199813,,\r\n");
+    EXPECT_TRUE(f.prompter.messages.empty());
+    // A missing segment file is named; cancelling the choice does nothing.
+    fs::remove(f.Folder() + "/00003_talk.wav");
+    f.prompter.chosen = {0, -1};
+    f.prompter.saves = {QString::fromStdString(f.Folder() + "/out.srt")};
+    d.exportAction->trigger();
+    d.exportAction->trigger();
+    ASSERT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages[0].text,
+              QString::fromStdString("Cannot export: this segment file is missing or "
+                                     "unreadable:\n\n" +
+                                     f.Folder() + "/00003_talk.wav"));
+    EXPECT_FALSE(fs::exists(f.Folder() + "/out.srt"));
+    EXPECT_EQ(f.prompter.savesProposed.size(), 2u);
 }
 
 // Every way of closing after an open stops playback, saves the typed text,
