@@ -23,8 +23,13 @@ int RunExport(const Args& args);
 // that cannot be read or records no folder is reported on stderr.
 std::optional<ProjectState> OpenCommandProject(const std::string& path);
 
-// The whole --help text.
+// The whole --help text, and the usage of one command (`COMMAND --help`).
 const char* UsageText();
+std::string CommandUsageText(const std::string& command);
 const char* VersionText();
+
+// Whether long work draws a progress bar: standard error is a terminal and
+// --quiet was not given.
+bool ShowProgress();
 
 } // namespace lectorio::cli
