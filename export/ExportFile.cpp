@@ -43,7 +43,7 @@ ExportOutcome LoadTimedTranscript(const ProjectState& state, TimedTranscript& tr
         const auto wave = OpenWaveFile(path);
         if (wave->status != WaveStatus::Reading)
             return {ExportStatus::SegmentUnreadable, path};
-        rate = n == 1 ? wave->sampleRate : rate;
+        rate = wave->sampleRate; // the same in every segment file
         frames += wave->frameCount;
         sources.push_back({n, wave->frameCount, ReadTranscript(state.SegmentTextPath(n))});
     }

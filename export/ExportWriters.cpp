@@ -213,7 +213,7 @@ std::string Eaf(const TimedTranscript& t) {
 
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<ANNOTATION_DOCUMENT AUTHOR=\"\" DATE=\"" +
-                      Escape(t.date, true) +
+                      t.date +
                       "\" FORMAT=\"3.0\" VERSION=\"3.0\" "
                       "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                       "xsi:noNamespaceSchemaLocation=\"http://www.mpi.nl/tools/elan/EAFv3.0.xsd\">\n"

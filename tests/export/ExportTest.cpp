@@ -4,9 +4,10 @@
 //
 // Segment  frames  transcript                          times (boundary after n = frames 1..n - n)
 //   1       19201  (empty)                             0       .. 1.2 s
-//   2        8009  A: Hello, "world" *l wo_ rd         1.2     .. 1.7005 s (half a ms)
+//   2        8009  A: Hello, "world" *l wo_ rd, bytes   1.2     .. 1.7005 s (half a ms)
+//                  80 7F 01 (no UTF-8, controls)
 //   3           1  *n                                  1.7005  .. 1.7005 s (no length)
-//   4       16001  Привет мир 你好, then B: line one:two 1.7005  .. 2.7005 s
+//   4       16001  Привет мир 你好, B&"C": line one:two 1.7005  .. 2.7005 s
 //   5        8001  (blank lines)                       2.7005  .. 3.2005 s
 //   6       12801  Ali: say "a,b" <i> & done_          3.2005  .. 4.0005625 s, the recording's end
 #include <gtest/gtest.h>
@@ -32,9 +33,10 @@ ProjectState MakeTalk(const std::string& folder) {
     s.outputFolder = folder;
     s.projectName = "talk";
     const std::vector<std::pair<size_t, std::string>> segments = {
-        {19201, ""},    {8009, "A: Hello, \"world\" *l wo_ rd"},
-        {1, "*n"},      {16001, "Привет мир\n你好\n\nB:\nline one:two"},
-        {8001, "\n\n"}, {12801, "Ali: say \"a,b\" <i> & done_"}};
+        {19201, ""},    {8009, "A: Hello, \"world\" *l wo_ rd \x80\x7F\x01"},
+        {1, "*n"},      {16001, "Привет мир\n你好\n\nB&\"C\":\nline one:two"},
+        {8001, "\n\n"}, {12801, "Ali: say \"a,b\" <i> & done_"},
+    };
     for (const auto& [frames, text] : segments) {
         ++s.segmentCount;
         test::WriteWave(s.SegmentWavePath(s.segmentCount), std::vector<int16_t>(frames));
@@ -72,10 +74,18 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
 
 } // namespace
 
-TEST(Export, TimesRoundHalfUpWithoutOverflow) {
+TEST(Export, TimesFromFrameCounts) {
     EXPECT_EQ(SampleTime(7, 16000, 1000), 0);
     EXPECT_EQ(SampleTime(8, 16000, 1000), 1);
     EXPECT_EQ(SampleTime(9'000'000'000'000'000, 48000, 1000000), 187'500'000'000'000'000);
+    // Frames 3, 0 and 2: a segment without frames gets no length and moves no later boundary.
+    const TimedTranscript t = BuildTimedTranscript(1000, {{1, 3, "x"}, {2, 0, ""}, {3, 2, ""}});
+    std::vector<int64_t> bounds;
+    for (const TimedSegment& s : t.segments)
+        bounds.insert(bounds.end(), {s.startSample, s.endSample});
+    EXPECT_EQ(bounds, (std::vector<int64_t>{0, 2, 2, 2, 2, 3}));
+    TimedTranscript hour{1000, {{1, 3723004, 3723005, {{"", false, "x"}}}}, "", ""};
+    EXPECT_EQ(FormatExport(hour, ExportFormat::Srt), "1\n01:02:03,004 --> 01:02:03,005\nx\n\n");
 }
 
 class Formats : public testing::TestWithParam<ExportFormatInfo> {};
@@ -86,7 +96,7 @@ TEST_P(Formats, MatchTheStoredDocument) {
     TimedTranscript timed;
     ASSERT_EQ(LoadTimedTranscript(state, timed).status, ExportStatus::Written);
     EXPECT_EQ(timed.mediaPath, t.Path() + "/talk.wav");
-    timed.mediaPath = "/home/ana/rec/talk ü.wav";
+    timed.mediaPath = "/home/ana/rec-2019/talk ü.wav";
     timed.date = "2026-12-06T12:00:00Z";
     EXPECT_EQ(FormatExport(timed, GetParam().format), Slurp(kData + "/golden/talk" + GetParam().extension));
 }
@@ -130,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ReaderCase{"srt", kFfprobe, kEvents}, ReaderCase{"vtt", kFfprobe, kEvents},
                     ReaderCase{"textgrid",
                                {"praat", "--run", kData + "/read-textgrid.praat"},
-                               "2 4.000563\n5\n5\nA: Привет мир 你好\nB: line one\ntwo\n"},
+                               "2 4.000563\n5\n5\nA: Привет мир 你好\nB&\"C\": line one\ntwo\n"},
                     ReaderCase{"eaf", {"xmllint", "--xpath", "count(//ANNOTATION)"}, "5\n"}),
     [](const auto& info) { return std::string(info.param.format); });
 
@@ -144,8 +154,8 @@ TEST(Export, CsvQuotesCommasQuotesAndLineBreaks) {
     const auto rows = ReadCsv(Slurp(path));
     ASSERT_EQ(rows.size(), 8u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"segment", "start", "end", "speaker", "text"}));
-    EXPECT_EQ(rows[2][4], "Hello, \"world\" [LAUGH] word");
-    EXPECT_EQ(rows[5], (std::vector<std::string>{"4", "1.700500", "2.700500", "B", "line one\ntwo"}));
+    EXPECT_EQ(rows[2][4], "Hello, \"world\" [LAUGH] word \uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(rows[5], (std::vector<std::string>{"4", "1.700500", "2.700500", "B&\"C\"", "line one\ntwo"}));
     EXPECT_EQ(rows[7][4], "say \"a,b\" <i> & done");
 }
 
@@ -181,9 +191,16 @@ TEST(Export, RefusalsLeaveNoFileBehind) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err,
               "lectorio-cli: the segment file '" + t.Path() + "/00005_talk.wav' is missing or unreadable\n");
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"export", t.Path() + "/talk.vprj"},
-                                                 {"export", t.Path() + "/talk.vprj", "--format", "doc"},
-                                                 {"export", "--format", "srt"}})
-        EXPECT_EQ(RunCli(args).status, 2);
+    test::WriteWave(t.Path() + "/00005_talk.wav", std::vector<int16_t>(8001));
+    const std::string project = t.Path() + "/talk.vprj";
+    for (const auto& [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"export", project}, 2},
+             {{"export", project, "--format"}, 2},
+             {{"export", project, "--format", "doc"}, 2},
+             {{"export", "--format", "srt"}, 2},
+             {{"export", t.Path() + "/none.vprj", "--format", "srt"}, 2},
+             {{"export", project, "--format", "srt", "-o", t.Path() + "/none/x.srt"}, 1}}) {
+        EXPECT_EQ(RunCli(args).status, status) << args.back();
+    }
     EXPECT_EQ(Slurp(target), "old");
 }

@@ -22,10 +22,10 @@ TEST_F(WindowStatesTest, CleaningAndTheFinalTextWaitForAnOpenProject) {
               "Choose Project > New Project to cut a recording into segments");
     EXPECT_TRUE(d.newProjectAction->isEnabled() && d.openProjectAction->isEnabled());
     EXPECT_FALSE(d.cleanProjectAction->isEnabled() || d.createTextFileAction->isEnabled() ||
-                 d.createTextFileButton->isEnabled());
+                 d.exportAction->isEnabled() || d.createTextFileButton->isEnabled());
     f.Open(MakeProjectOnDisk(f.Folder(), 3, {}));
     EXPECT_TRUE(d.cleanProjectAction->isEnabled() && d.createTextFileAction->isEnabled() &&
-                d.createTextFileButton->isEnabled());
+                d.exportAction->isEnabled() && d.createTextFileButton->isEnabled());
     EXPECT_TRUE(d.transcriptEdit->placeholderText().isEmpty());
     // Opening shows no Start until New Project does.
     EXPECT_FALSE(d.startButton->isEnabled());
