@@ -51,6 +51,11 @@ TEST(SetupMode, StartUpShowsTheDisabledTranscriptionLayout) {
             items << item->text();
     EXPECT_EQ(items, QStringList({"New Project", "Open Project", "Clean Project", "Create Text File",
                                   "Export…", "Segmentation Options", "Playback Options", "Help", "About"}));
+    // Cleaning, the final text and export wait for a project; the empty box says where to begin.
+    EXPECT_FALSE(d.cleanProjectAction->isEnabled() || d.createTextFileAction->isEnabled() ||
+                 d.exportAction->isEnabled());
+    EXPECT_EQ(d.transcriptEdit->placeholderText(),
+              "Choose Project > New Project to cut a recording into segments");
 }
 
 TEST(SetupMode, NewProjectAndCancelSwitchModesAndCaptions) {
