@@ -84,6 +84,7 @@ TEST(Export, TimesFromFrameCounts) {
     for (const TimedSegment& s : t.segments)
         bounds.insert(bounds.end(), {s.startSample, s.endSample});
     EXPECT_EQ(bounds, (std::vector<int64_t>{0, 2, 2, 2, 2, 3}));
+    EXPECT_EQ(t.sampleRate, 1000u);
     TimedTranscript hour{1000, {{1, 3723004, 3723005, {{"", false, "x"}}}}, "", ""};
     EXPECT_EQ(FormatExport(hour, ExportFormat::Srt), "1\n01:02:03,004 --> 01:02:03,005\nx\n\n");
 }
@@ -96,7 +97,7 @@ TEST_P(Formats, MatchTheStoredDocument) {
     TimedTranscript timed;
     ASSERT_EQ(LoadTimedTranscript(state, timed).status, ExportStatus::Written);
     EXPECT_EQ(timed.mediaPath, t.Path() + "/talk.wav");
-    timed.mediaPath = "/home/ana/rec-2019/talk ü.wav";
+    timed.mediaPath = "/home/Ana/rec-2019/talk ü.wav";
     timed.date = "2026-12-06T12:00:00Z";
     EXPECT_EQ(FormatExport(timed, GetParam().format), Slurp(kData + "/golden/talk" + GetParam().extension));
 }
@@ -192,6 +193,7 @@ TEST(Export, RefusalsLeaveNoFileBehind) {
     EXPECT_EQ(r.err,
               "lectorio-cli: the segment file '" + t.Path() + "/00005_talk.wav' is missing or unreadable\n");
     test::WriteWave(t.Path() + "/00005_talk.wav", std::vector<int16_t>(8001));
+    Touch(t.Path() + "/empty.vprj", "0 " + t.Path());
     const std::string project = t.Path() + "/talk.vprj";
     for (const auto& [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
              {{"export", project}, 2},
@@ -199,6 +201,7 @@ TEST(Export, RefusalsLeaveNoFileBehind) {
              {{"export", project, "--format", "doc"}, 2},
              {{"export", "--format", "srt"}, 2},
              {{"export", t.Path() + "/none.vprj", "--format", "srt"}, 2},
+             {{"export", t.Path() + "/empty.vprj", "--format", "srt"}, 2},
              {{"export", project, "--format", "srt", "-o", t.Path() + "/none/x.srt"}, 1}}) {
         EXPECT_EQ(RunCli(args).status, status) << args.back();
     }
