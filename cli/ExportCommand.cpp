@@ -45,8 +45,7 @@ int RunExport(const Args& args) {
                      outcome.path.c_str());
         return 2;
     case ExportStatus::TargetIsRecording:
-        std::fprintf(stderr, "lectorio-cli: '%s' is a recording; choose another file\n",
-                     target.c_str());
+        std::fprintf(stderr, "lectorio-cli: '%s' is a recording; choose another file\n", target.c_str());
         return 2;
     case ExportStatus::WriteFailed:
         break;
