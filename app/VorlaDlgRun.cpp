@@ -211,6 +211,7 @@ void CVorlaDlg::FinishStoppedRun() {
     WaitForRun();
     runActive = false;
     state = previousState_;
+    UpdateProjectCommands();
     navigation = previousNavigation_;
     progressBar->hide();
     statusLine->hide();
