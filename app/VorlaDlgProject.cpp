@@ -59,6 +59,7 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
     // is left; the first move of the opened project saves nothing.
     if (state.projectOpen && state.currentSegment != 0)
         SaveTranscript();
+    CancelBackgroundWork();
 
     state.segmentCount = project->segmentCount;
     state.outputFolder = project->outputFolder;

@@ -120,6 +120,8 @@ void CVorlaDlg::OnStart() {
     }
 
     StopPlayback();
+    // Nothing made for the old project's segments may arrive during the run.
+    CancelBackgroundWork();
     pauseButton->setText(QStringLiteral("Pause"));
     navigation.navigationStarted = false;
     state.segmentCount = 0;
