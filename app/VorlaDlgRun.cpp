@@ -159,6 +159,8 @@ void CVorlaDlg::OnStart() {
     previousState_ = state;
     previousNavigation_ = navigation;
     StopPlayback();
+    // Nothing made for the old project's segments may arrive during the run.
+    CancelBackgroundWork();
     pauseButton->setText(QStringLiteral("Pause"));
     navigation.navigationStarted = false;
     state.segmentCount = 0;
