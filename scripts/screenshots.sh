@@ -14,6 +14,8 @@ fi
 cmake --build "$build" --target lectorio-screenshot
 mkdir -p "$root/docs/screenshots"
 for mode in initial setup run transcription; do
-  xvfb-run -a -s "-screen 0 1024x768x24" "$program" "$mode" "$root/docs/screenshots/main-window-$mode.png"
+  # The transcription picture plays its segment: a private sound server
+  # keeps a missing one from putting an error box in front.
+  "$root/scripts/with-pulseaudio.sh" xvfb-run -a -s "-screen 0 1024x768x24" "$program" "$mode" "$root/docs/screenshots/main-window-$mode.png"
   echo "docs/screenshots/main-window-$mode.png"
 done
