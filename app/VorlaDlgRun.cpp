@@ -225,6 +225,7 @@ void CVorlaDlg::FinishStoppedRun() {
     pauseButton->setEnabled(false);
     previousButton->setEnabled(state.currentSegment > 1);
     nextButton->setEnabled(state.projectOpen && state.currentSegment < state.segmentCount);
+    UpdateProjectCommands();
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
