@@ -56,13 +56,18 @@ double ThreadCpuMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// Answers every question with Yes and records nothing: no box may block.
+// Answers every question with No (Cancel where asked to choose) and shows
+// nothing: no box may block.
 class SilentPrompter : public Prompter {
 public:
-    Answer Message(QWidget*, const QString& text, const QString&, Buttons, Icon) override {
+    Answer Message(QWidget*, const QString& text, const QString&, Buttons, Icon, const QString&) override {
         std::printf("  (message: %s)\n", text.toUtf8().constData());
-        return Answer::Yes;
+        return Answer::No;
     }
+    int Choose(QWidget*, const QString&, const QString&, const QStringList& choices) override {
+        return static_cast<int>(choices.size()) - 1;
+    }
+    QString SaveFile(QWidget*, const QString&) override { return {}; }
     QString OpenFile(QWidget*, const QString&) override { return {}; }
     QString BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
