@@ -9,6 +9,8 @@
 //   VorlaDlgNavigation.cpp  segment moves and transcripts
 //   VorlaDlgTransport.cpp   playback device, transport, sliders
 //   VorlaDlgProject.cpp     open, clean, final text, option dialogs, help, closing
+//   VorlaDlgKeys.cpp        snippet and skip keys, transcript font size, remembered settings
+//   VorlaDlgMpris.cpp       the window as an MPRIS 2 player on the session bus
 //
 // Every handler runs on the GUI thread. The segmentation worker touches only
 // `state` (while every command that reads it is refused, see IsRunActive) and
@@ -18,6 +20,7 @@
 // the Prompter (tests install their own).
 #pragma once
 
+#include "KeyOptions.h"
 #include "PlaybackOptions.h"
 #include "ProjectState.h"
 #include "Prompter.h"
@@ -32,6 +35,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 class QAction;
 class QKeyEvent;
@@ -52,8 +56,12 @@ class CWaveformView;
 // VorlaDlgTransport.cpp and VorlaDlgProject.cpp.
 struct TransportData;
 struct ProjectCommandData;
+struct MprisData;
 struct TransportDataDeleter {
     void operator()(TransportData* data) const;
+};
+struct MprisDataDeleter {
+    void operator()(MprisData* data) const;
 };
 struct ProjectCommandDataDeleter {
     void operator()(ProjectCommandData* data) const;
@@ -112,10 +120,14 @@ public:
     int32_t rewindSeconds = 1; // seconds to go back when continuing after a pause
     QBasicTimer positionTimer; // polls the playback position while playing
 
+    // The snippet keys F2 to F12 and the skip time, kept in the settings.
+    KeyOptions keyOptions;
+
     // Option dialogs, created on first use by the project commands and
     // destroyed at close.
     QDialog* segmentOptionsDlg = nullptr;
     QDialog* playbackOptionsDlg = nullptr;
+    QDialog* keysDlg = nullptr;
 
     CFolderBrowser folderBrowser;
 
@@ -164,6 +176,7 @@ public:
     QAction* createTextFileAction = nullptr;
     QAction* segmentOptionsAction = nullptr;
     QAction* playbackOptionsAction = nullptr;
+    QAction* keysAction = nullptr;
     QAction* helpAction = nullptr;
     QAction* aboutAction = nullptr;
 
@@ -178,6 +191,9 @@ public:
     void MeasureLength();
     void StopAndReset();
     void ResetPositionDisplay(int64_t lengthMs);
+    // The device's position while playing or paused, asked without any
+    // message; otherwise, or when it cannot tell, the position slider's.
+    int64_t PlaybackPositionMs();
     void OnTimer();
 
     // Plays on `output` from now on (closing an open device first); the
@@ -191,6 +207,16 @@ public:
     std::function<bool(const std::string& segment, const std::string& output, const std::string& track,
                        double factor)>
         synthesizeSlowVersion;
+
+    // Moves the playing or paused segment to `positionMs`, held within the
+    // segment; false when nothing is open (VorlaDlgKeys.cpp).
+    bool SeekWithinSegment(int64_t positionMs);
+
+    // Publishes the window as an MPRIS 2 player on the session bus; false,
+    // and nothing published, without a session bus (VorlaDlgMpris.cpp).
+    bool PublishMpris();
+    // The bus name taken by PublishMpris; empty while nothing is published.
+    QString MprisServiceName() const;
 
     // Closing (VorlaDlgProject.cpp): stop playback, offer the final text
     // file, destroy the option dialogs, delete the temporary files.
@@ -222,6 +248,9 @@ public slots:
     void OnCreateTextFile();
     void OnSegmentOptions();
     void OnPlaybackOptions();
+    void OnKeys(); // VorlaDlgKeys.cpp
+    // Every way of ending the window keeps the settings (VorlaDlgKeys.cpp).
+    void done(int result) override;
     void OnAbout();
     void OnHelpFile();
     void OnCloseButton();
@@ -246,6 +275,23 @@ private:
     // Carries out the command of an accelerator key (Page Up and Enter next,
     // Page Down previous, Tab Play, Shift+Tab Pause); false for other keys.
     bool RunAccelerator(const QKeyEvent& event);
+    // The window's further keys (VorlaDlgKeys.cpp): snippets F2 to F12, skips
+    // with Alt+Left/Right and the media keys' rewind and fast-forward, and
+    // Ctrl++ / Ctrl+- for the transcript's font size; false for other keys.
+    bool RunOwnKey(const QKeyEvent& event);
+    void InsertSnippet(const QString& text);
+    void ZoomTranscript(int points);
+    // The settings that outlive the window: speed position, volume slider,
+    // window geometry, transcript font size (the keys are in keyOptions).
+    void RestoreSettings();
+    void SaveSettings();
+    // The player's state may have changed (for the MPRIS service);
+    // `positionJumped`: its position did not simply run on.
+    void PlayerChanged(bool positionJumped = false);
+    // Places the controls for the client area's size: the waveform view and
+    // the transcript box take what the window has beyond its default size,
+    // the other controls keep their sizes and distances to the nearest edges.
+    void LayOutClient();
     // "Lectorio", or "Lectorio - " and the name.
     void SetProjectCaption(const std::string& name);
     // The message for a transcript that could not be written: once, until a
@@ -268,6 +314,23 @@ private:
     bool saveFailureReported_ = false;
     std::unique_ptr<TransportData, TransportDataDeleter> transport;
     std::unique_ptr<ProjectCommandData, ProjectCommandDataDeleter> projectCommands;
+    std::unique_ptr<MprisData, MprisDataDeleter> mpris_;
+
+    // How a control follows the client area's growth: horizontally it keeps
+    // its distance to the left or the right edge, or widens; vertically it
+    // stays with the top, the bottom, below the waveform view, or takes a
+    // share of the height (the waveform view a third, the transcript box the rest).
+    enum class Grow { Left, Right, Wide };
+    enum class Rise { Top, BelowWave, WaveHeight, BoxHeight, Bottom };
+    struct Placement {
+        QWidget* widget;
+        QRect rect; // at the default size, in pixels
+        Grow grow;
+        Rise rise;
+    };
+    std::vector<Placement> placements_;
+    QSize defaultClientSize_;
+    bool waveformRedrawPending_ = false;
 };
 
 } // namespace lectorio

@@ -16,6 +16,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   desktop-file-utils appstream
   rubberband-cli soundstretch
+  dbus-daemon playerctl
 )
 
 missing=()

@@ -50,7 +50,7 @@ TEST(SetupMode, StartUpShowsTheDisabledTranscriptionLayout) {
         for (QAction* item : menu->menu()->actions())
             items << item->text();
     EXPECT_EQ(items, QStringList({"New Project", "Open Project", "Clean Project", "Create Text File",
-                                  "Segmentation Options", "Playback Options", "Help", "About"}));
+                                  "Segmentation Options", "Playback Options", "Keys", "Help", "About"}));
 }
 
 TEST(SetupMode, NewProjectAndCancelSwitchModesAndCaptions) {
