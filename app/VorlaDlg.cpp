@@ -3,6 +3,7 @@
 // browse buttons of set-up mode.
 #include "VorlaDlg.h"
 
+#include "Trackbar.h"
 #include "WaveformView.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@ namespace lectorio {
 namespace {
 
 const char* const kCaption = "Lectorio";
+const char* const kEmptyWindowHint = "Choose Project > New Project to cut a recording into segments";
 
 // Size of the window's client area in dialog units.
 constexpr int kClientWidthDu = 321;
@@ -82,6 +84,7 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
     positionSlider->setEnabled(true);
     InitPlayback();
     RestoreSettings();
+    UpdateProjectCommands();
 
     // Accelerators apply before the focused control sees the key.
     installEventFilter(this);
@@ -129,9 +132,13 @@ QRect CVorlaDlg::DialogUnitsToPixels(int x, int y, int width, int height) const 
 
 void CVorlaDlg::CreateMenu() {
     menuBar = new QMenuBar(this);
+    // The window's own keys (Enter, Page Up, Page Down, Tab, Shift+Tab) are
+    // caught before shortcuts are looked at, so these never take them.
     QMenu* project = menuBar->addMenu(tr("&Project"));
     newProjectAction = project->addAction(tr("New Project"), this, &CVorlaDlg::OnNewProject);
+    newProjectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     openProjectAction = project->addAction(tr("Open Project"), this, &CVorlaDlg::OnOpenProject);
+    openProjectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     cleanProjectAction = project->addAction(tr("Clean Project"), this, &CVorlaDlg::OnCleanProject);
     createTextFileAction = project->addAction(tr("Create Text File"), this, &CVorlaDlg::OnCreateTextFile);
     QMenu* options = menuBar->addMenu(tr("&Options"));
@@ -140,7 +147,13 @@ void CVorlaDlg::CreateMenu() {
     keysAction = options->addAction(tr("Keys"), this, &CVorlaDlg::OnKeys);
     QMenu* help = menuBar->addMenu(tr("&Help"));
     helpAction = help->addAction(tr("Help"), this, &CVorlaDlg::OnHelpFile);
+    helpAction->setShortcut(QKeySequence(Qt::Key_F1));
     aboutAction = help->addAction(tr("About"), this, &CVorlaDlg::OnAbout);
+    // Ctrl+Q closes as "Close" does.
+    quitAction = new QAction(this);
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quitAction, &QAction::triggered, this, &CVorlaDlg::OnCloseButton);
+    addAction(quitAction);
 }
 
 void CVorlaDlg::CreateControls() {
@@ -206,7 +219,7 @@ void CVorlaDlg::CreateControls() {
     optionsButton = button("Options", 201, 50, 43, 14);
     cancelButton = button("Cancel", 248, 50, 29, 14);
 
-    positionSlider = new QSlider(Qt::Horizontal, client_);
+    positionSlider = new CTrackbar(Qt::Horizontal, client_);
     positionSlider->setTickPosition(QSlider::NoTicks);
     positionSlider->setRange(0, 0);
     // The position slider is the time line under the waveform: it widens with it.
@@ -226,7 +239,7 @@ void CVorlaDlg::CreateControls() {
     lengthLabel = label("", 285, 95, 27, 10, Qt::AlignRight, Grow::Right, row);
 
     // On the window's speed scale the smallest position (fastest) is at the top.
-    speedSlider = new QSlider(Qt::Vertical, client_);
+    speedSlider = new CTrackbar(Qt::Vertical, client_);
     speedSlider->setTickPosition(QSlider::NoTicks);
     speedSlider->setInvertedAppearance(true);
     speedSlider->setInvertedControls(true);
@@ -242,6 +255,7 @@ void CVorlaDlg::CreateControls() {
     transcriptEdit = new QPlainTextEdit(client_);
     transcriptEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     transcriptEdit->setTabChangesFocus(false);
+    transcriptEdit->setPlaceholderText(QString::fromLatin1(kEmptyWindowHint));
     place(transcriptEdit, 8, 111, 305, 72, Grow::Wide, Rise::BoxHeight);
     createTextFileButton = button("Create Text File", 8, 188, 120, 13, Grow::Left, Rise::Bottom);
     closeButton = button("Close", 225, 188, 42, 13, Grow::Right, Rise::Bottom);
@@ -295,7 +309,7 @@ void CVorlaDlg::LayOutClient() {
     }
     // The picture is redrawn for the new size from the segment shown, once
     // the size has settled (after the event that resized the window).
-    if (waveformView->size() == waveBefore || !waveformView->Bitmap() || waveformRedrawPending_)
+    if (waveformView->size() == waveBefore || waveformRedrawPending_)
         return;
     waveformRedrawPending_ = true;
     QMetaObject::invokeMethod(
@@ -331,6 +345,21 @@ void CVorlaDlg::SetTranscriptionControlsEnabled(bool enabled) {
                             static_cast<QWidget*>(createTextFileButton)}) {
         widget->setEnabled(enabled);
     }
+}
+
+void CVorlaDlg::UpdateProjectCommands() {
+    // During a run the project files are being written: the commands that
+    // would start, open, clean or read a project are visibly refused.
+    // Cleaning and the final text wait for a project to be open.
+    const bool idle = !runActive;
+    const bool open = state.projectOpen;
+    newProjectAction->setEnabled(idle);
+    openProjectAction->setEnabled(idle);
+    cleanProjectAction->setEnabled(idle && open);
+    createTextFileAction->setEnabled(idle && open);
+    if (!idle || !open)
+        createTextFileButton->setEnabled(false);
+    transcriptEdit->setPlaceholderText(open ? QString() : QString::fromLatin1(kEmptyWindowHint));
 }
 
 void CVorlaDlg::SetProjectCaption(const std::string& name) {

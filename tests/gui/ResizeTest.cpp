@@ -45,6 +45,7 @@ TEST(Resize, TheWaveformAndTheBoxTakeTheGrowthTheRestKeepsToItsEdges) {
 
     d.resize(defaultSize + QSize(200, 150));
     QCoreApplication::processEvents();
+    d.waveformView->FinishDrawing();
     EXPECT_EQ(client->size(), d.DialogUnitsToPixels(0, 0, 321, 206).size() + QSize(200, 150));
     EXPECT_EQ(d.waveformView->geometry(), wave.adjusted(0, 0, 200, 50));
     EXPECT_EQ(d.transcriptEdit->geometry(), box.adjusted(0, 50, 200, 150));

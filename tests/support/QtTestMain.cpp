@@ -22,10 +22,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Lectorio"));
     QApplication::setApplicationName(QStringLiteral("Lectorio"));
+    // Remembered settings go to a scratch folder, never the user's.
     const QTemporaryDir settings;
-    if (!settings.isValid())
-        return 1;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settings.path());
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     return RUN_ALL_TESTS();
