@@ -261,12 +261,26 @@ void CVorlaDlg::OnTimer() {
     if (playbackState != PlaybackState::Playing)
         return;
     std::string answer;
+    int64_t position = 0;
     if (!SendMciCommand(std::string("status ") + kAlias + " position", &answer)) {
         // One box, not one every 100 ms.
         positionTimer.stop();
+        // A lost sound server leaves the device paused at the last position
+        // heard; the next Play or Continue connects again.
+        std::string mode;
+        if (transport->mci->SendString(std::string("status ") + kAlias + " mode", &mode) == MciError::None &&
+            mode == "paused") {
+            playbackState = PlaybackState::Paused;
+            pauseButton->setText(QStringLiteral("Cont."));
+            if (transport->mci->SendString(std::string("status ") + kAlias + " position", &answer) ==
+                    MciError::None &&
+                LeadingInteger(answer, position)) {
+                positionSlider->setValue(static_cast<int>(std::clamp<int64_t>(position, 0, INT_MAX)));
+                positionLabel->setText(FormatSeconds(position));
+            }
+        }
         return;
     }
-    int64_t position = 0;
     if (!LeadingInteger(answer, position))
         return;
     if (!positionSlider->isSliderDown())
@@ -369,7 +383,7 @@ void CVorlaDlg::RequestSlowCopy(bool play) {
     if (same(t.prepared)) {
         if (play) {
             // Without a copy the segment itself plays, never an old copy.
-            playbackPath = t.prepared->play ? ReplaceAll(request.segment, ".wav", "_y.wav") : request.segment;
+            playbackPath = t.prepared->play ? state.SlowWavePath(state.currentSegment) : request.segment;
             navigation.lastSpeedPosition = request.position;
             OnPlay();
         }
@@ -388,7 +402,8 @@ void CVorlaDlg::RequestSlowCopy(bool play) {
     t.prepared.reset();
 
     const std::string segment = request.segment;
-    const std::string output = ReplaceAll(segment, ".wav", "_y.wav");
+    // Empty when the copy's name is another project's segment file.
+    const std::string output = state.SlowWavePath(state.currentSegment);
     const std::string track = state.PitchTrackPath();
     const double factor = static_cast<double>(request.position) * 0.1;
     const uint64_t ticket = request.ticket;
@@ -416,7 +431,7 @@ void CVorlaDlg::RequestSlowCopy(bool play) {
             SlowCopyResult result;
             result.ticket = ticket;
             result.analysed = memo->analysed;
-            result.made = result.analysed && !superseded() && synthesize &&
+            result.made = result.analysed && !output.empty() && !superseded() && synthesize &&
                           synthesize(segment, output, track, factor, superseded);
             if (superseded())
                 return;

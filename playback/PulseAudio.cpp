@@ -15,6 +15,7 @@
 #include "WaveFile.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 namespace lectorio {
@@ -150,20 +151,47 @@ private:
 // where it stopped and ends it, so the held position is exactly what was
 // heard.
 //
-// Each stream has its own connection, made at its first run and replaced when
-// the server has gone, so that no other stream's objects depend on it.
+// The output's streams share one connection, made at the first run and
+// replaced by a new one when the server has gone (a stream keeps the
+// connection its run began on), so a Play costs one stream set-up, not a
+// connection's.
+class SharedConnection {
+public:
+    // A ready connection, or null when the server cannot be reached.
+    std::shared_ptr<PulseConnection> Get() {
+        std::lock_guard guard(mutex_);
+        if (current_) {
+            LoopLock lock(current_->loop());
+            if (current_->IsReady())
+                return current_;
+        }
+        auto fresh = std::make_shared<PulseConnection>();
+        if (!fresh->EnsureConnected())
+            return nullptr;
+        current_ = fresh;
+        return current_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::shared_ptr<PulseConnection> current_;
+};
+
 class PulseStream : public OutputStream {
 public:
-    explicit PulseStream(std::shared_ptr<PcmSource> track)
-        : connection_(std::make_unique<PulseConnection>()), track_(std::move(track)) {}
+    PulseStream(std::shared_ptr<SharedConnection> shared, std::shared_ptr<PcmSource> track)
+        : shared_(std::move(shared)), track_(std::move(track)) {}
 
-    ~PulseStream() override { Stop(); }
+    // Closing needs no position: the run just ends.
+    ~PulseStream() override { Discard(); }
 
     MciError Start(int64_t fromFrame) override {
-        Stop();
+        Discard();
         from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
+        lastHeard_ = from_;
         stoppedAt_ = from_;
-        if (!connection_->EnsureConnected())
+        connection_ = shared_->Get();
+        if (!connection_)
             return MciError::NoAudioOutput;
         LoopLock lock(connection_->loop());
         pa_sample_spec spec{};
@@ -215,6 +243,13 @@ public:
         return HeardFrame();
     }
 
+    bool Lost() override {
+        if (!stream_)
+            return false;
+        LoopLock lock(connection_->loop());
+        return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) || !connection_->IsReady();
+    }
+
     int64_t Stop() override {
         if (!stream_)
             return stoppedAt_;
@@ -230,6 +265,14 @@ public:
     }
 
 private:
+    // Ends the run at once, without asking the server where it stopped.
+    void Discard() {
+        if (!stream_)
+            return;
+        LoopLock lock(connection_->loop());
+        Release();
+    }
+
     // The server's format for the file: its own encoding and channels, or
     // the mono mix when it has more channels than the server takes.
     bool SampleSpec(pa_sample_spec& spec, pa_channel_map& map) {
@@ -258,10 +301,12 @@ private:
         if (drained_)
             return end_;
         pa_usec_t heard = 0;
+        // A stream whose server has gone keeps the last frame it reported.
         if (pa_stream_get_time(stream_, &heard) < 0)
-            return from_;
+            return lastHeard_;
         const auto frames = static_cast<int64_t>(heard * track_->SampleRate() / PA_USEC_PER_SEC);
-        return std::min(from_ + frames, end_);
+        lastHeard_ = std::min(from_ + frames, end_);
+        return lastHeard_;
     }
 
     // Lock held.
@@ -319,12 +364,14 @@ private:
             static_cast<PulseStream*>(self)->drained_ = true;
     }
 
-    std::unique_ptr<PulseConnection> connection_;
+    std::shared_ptr<SharedConnection> shared_;
+    std::shared_ptr<PulseConnection> connection_; // of the current or last run
     std::shared_ptr<PcmSource> track_;
     pa_stream* stream_ = nullptr; // the current run; null between runs
     bool mono_ = false;           // plays the mono mix
     // Under the loop's lock while a run exists:
     int64_t from_ = 0;
+    int64_t lastHeard_ = 0; // the last frame the server reported heard in this run
     int64_t writeCursor_ = 0;
     int64_t end_ = 0; // the frame the run ends at
     bool drained_ = false;
@@ -335,8 +382,11 @@ private:
 class PulseOutput : public AudioOutput {
 public:
     std::unique_ptr<OutputStream> CreateStream(std::shared_ptr<PcmSource> track) override {
-        return std::make_unique<PulseStream>(std::move(track));
+        return std::make_unique<PulseStream>(shared_, std::move(track));
     }
+
+private:
+    std::shared_ptr<SharedConnection> shared_ = std::make_shared<SharedConnection>();
 };
 
 // ---------------------------------------------------------------------------

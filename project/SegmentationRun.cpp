@@ -17,8 +17,16 @@ public:
     void OnFileWriteFailed(const std::string& path) override { display_.OnFileWriteFailed(path); }
     void OnSegmentCount(int32_t count) override {
         state_.segmentCount = count;
+        // A run that is killed leaves a project file that covers every
+        // segment written so far, so Open and Clean still reach them.
+        if (count > recordedCount_) {
+            recordedCount_ = count + kRecordAhead;
+            WriteFileAtomically(state_.ProjectFilePath(),
+                                std::to_string(recordedCount_) + " " + state_.outputFolder);
+        }
         display_.OnSegmentCount(count);
     }
+    bool StopRequested() override { return display_.StopRequested(); }
     void OnDeleteStaleFiles(int32_t count) override {
         state_.segmentCount = count;
         state_.DeleteStaleSegmentFiles();
@@ -35,6 +43,10 @@ public:
     bool projectFileWritten = false;
 
 private:
+    // The project file of a run in progress is rewritten once per this many
+    // segments, each time recording the count this many segments ahead.
+    static constexpr int32_t kRecordAhead = 63;
+    int32_t recordedCount_ = 0;
     ProjectState& state_;
     SegmentationListener& display_;
 };
@@ -49,6 +61,13 @@ SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOption
         SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
     state.segmentCount = result.segmentCount;
     result.projectFileWritten = listener.projectFileWritten;
+    if (result.stopped) {
+        for (int32_t n = 1; n <= result.segmentCount; ++n)
+            DeleteFileQuietly(state.SegmentWavePath(n));
+        if (options.createLabelFile)
+            DeleteFileQuietly(LabelFilePath(state.inputPath));
+        DeleteFileQuietly(state.ProjectFilePath());
+    }
     return result;
 }
 

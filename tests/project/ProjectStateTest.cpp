@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectState.h"
+#include "ProjectSafety.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -122,4 +123,32 @@ TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
     EXPECT_TRUE(IsWritableFolder(s.outputFolder));
     EXPECT_FALSE(IsWritableFolder(t.Path() + "/rec.wav"));
     EXPECT_FALSE(IsWritableFolder(""));
+}
+
+TEST(ProjectFile, ResumePointIsIgnoredUnlessItMakesSense) {
+    TempFolder t;
+    ProjectState s;
+    s.outputFolder = t.Path();
+    s.projectName = "talk";
+    s.segmentCount = 6;
+    EXPECT_FALSE(ReadResumeFile(s));
+    ASSERT_TRUE(WriteResumeFile(s, {6, 20}));
+    EXPECT_EQ(Slurp(t.File("talk.resume")), "6 20");
+    const std::pair<const char*, bool> cases[] = {{"6 20", true},  {"1 5", true},    {"7 10", false},
+                                                  {"0 10", false}, {"2 4", false},   {"2 21", false},
+                                                  {"2", false},    {"2 10 x", false}};
+    for (const auto& [content, valid] : cases) {
+        Touch(t.File("talk.resume"), content);
+        const auto point = ReadResumeFile(s);
+        ASSERT_EQ(point.has_value(), valid) << content;
+        if (valid) {
+            EXPECT_EQ(std::to_string(point->segment) + " " + std::to_string(point->speedPosition), content);
+        }
+    }
+    // A project "talk_y" beside owns the names of talk's slowed copies.
+    Touch(t.File("talk_y.vprj"), "2 " + t.Path());
+    Touch(t.File("talk.vprj"), "6 " + t.Path());
+    EXPECT_EQ(s.SlowWavePath(2), "");
+    EXPECT_TRUE(ProjectNameClashes(t.Path(), "talk") && ProjectNameClashes(t.Path(), "talk_y"));
+    EXPECT_FALSE(ProjectNameClashes(t.Path(), "talk_"));
 }
