@@ -9,6 +9,7 @@
 //   VorlaDlgNavigation.cpp  segment moves and transcripts
 //   VorlaDlgTransport.cpp   playback device, transport, sliders
 //   VorlaDlgProject.cpp     open, clean, final text, option dialogs, help, closing
+//   VorlaDlgExport.cpp      export with times
 //   VorlaDlgKeys.cpp        snippet and skip keys, transcript font size, remembered settings
 //   VorlaDlgMpris.cpp       the window as an MPRIS 2 player on the session bus
 //
@@ -185,6 +186,7 @@ public:
     QAction* openProjectAction = nullptr;
     QAction* cleanProjectAction = nullptr;
     QAction* createTextFileAction = nullptr;
+    QAction* exportAction = nullptr; // enabled while a project is open and no run is active
     QAction* segmentOptionsAction = nullptr;
     QAction* playbackOptionsAction = nullptr;
     QAction* keysAction = nullptr;
@@ -284,6 +286,7 @@ public slots:
     void OpenProjectFile(const QString& path);
     void OnCleanProject();
     void OnCreateTextFile();
+    void OnExport(); // VorlaDlgExport.cpp
     void OnSegmentOptions();
     void OnPlaybackOptions();
     void OnKeys(); // VorlaDlgKeys.cpp

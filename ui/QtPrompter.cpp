@@ -4,6 +4,7 @@
 #include "DialogFolders.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -122,6 +123,18 @@ QString QtPrompter::BrowseFolder(QWidget* parent, const QString& title, const QS
         parent, title, start.isEmpty() ? DialogStartFolder(title) : start, QFileDialog::ShowDirsOnly);
     RememberDialogFolder(title, chosen);
     return chosen;
+}
+
+int QtPrompter::ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+QString QtPrompter::SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                             const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
 }
 
 } // namespace lectorio
