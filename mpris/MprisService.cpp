@@ -5,6 +5,7 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -14,6 +15,15 @@ namespace lectorio {
 namespace {
 
 const char* const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
+
+// Whether the user's session has a bus. Without one, the D-Bus library would
+// start a bus of its own through X11, which no media-key service listens on.
+bool SessionBusRunning() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
 
 } // namespace
 
@@ -115,6 +125,8 @@ CMprisService::~CMprisService() {
 bool CMprisService::Publish() {
     if (!serviceName_.isEmpty())
         return true;
+    if (!SessionBusRunning())
+        return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() ||
         !bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAdaptors))

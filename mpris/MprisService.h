@@ -42,7 +42,7 @@ public:
 
     // Registers the object and takes the bus name (when another Lectorio holds
     // it, the name with ".instance" and the process id appended, as MPRIS
-    // asks). False, with nothing published, when there is no session bus.
+    // asks). False, with nothing published, when the session has no bus.
     bool Publish();
     // The bus name taken; empty while nothing is published.
     QString ServiceName() const { return serviceName_; }
