@@ -159,6 +159,8 @@ void CVorlaDlg::OnStart() {
     previousState_ = state;
     previousNavigation_ = navigation;
     StopPlayback();
+    // Nothing made for the old project's segments may arrive during the run.
+    CancelBackgroundWork();
     pauseButton->setText(QStringLiteral("Pause"));
     navigation.navigationStarted = false;
     state.segmentCount = 0;
@@ -223,6 +225,7 @@ void CVorlaDlg::FinishStoppedRun() {
     pauseButton->setEnabled(false);
     previousButton->setEnabled(state.currentSegment > 1);
     nextButton->setEnabled(state.projectOpen && state.currentSegment < state.segmentCount);
+    UpdateProjectCommands();
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

@@ -314,7 +314,14 @@ void CVorlaDlg::OnPlay() {
         previousButton->setEnabled(false);
     transcriptEdit->setFocus();
     const bool speech = state.currentSegment > 0 && !IsSilenceSegment(state.currentSegment);
-    if (speedSlider->value() != navigation.lastSpeedPosition && speech) {
+    // A copy made since for another speed may have replaced the one that
+    // played: it is made again for the speed it was chosen with.
+    const TransportData& t = *transport;
+    const bool copyReplaced = playbackPath != state.currentWavePath &&
+                              !(t.prepared && t.prepared->play && t.prepared->epoch == t.epoch &&
+                                t.prepared->segment == state.currentWavePath &&
+                                t.prepared->position == navigation.lastSpeedPosition);
+    if ((speedSlider->value() != navigation.lastSpeedPosition || copyReplaced) && speech) {
         navigation.lastSpeedPosition = speedSlider->value();
         SaveTranscript();
         PlaySlowVersion();

@@ -106,7 +106,10 @@ int QtPrompter::Choose(QWidget* parent, const QString& text, const QString& capt
 }
 
 QString QtPrompter::SaveFile(QWidget* parent, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), QtFileFilter(filter));
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent, QString(), DialogStartFolder(filter), QtFileFilter(filter));
+    RememberDialogFolder(filter, chosen);
+    return chosen;
 }
 
 // Each file dialog is told apart by its filter, the folder browser by its

@@ -5,6 +5,7 @@
 #include "RunProgram.h"
 #include "WindowFixtures.h"
 
+#include <QAction>
 #include <QProgressBar>
 
 #include <csignal>
@@ -140,6 +141,7 @@ TEST(SafetyTest, StoppedRunAndFailedWrites) {
             EXPECT_TRUE(d.IsSetupShown());
             EXPECT_EQ(d.state.projectName, "talk");
             EXPECT_EQ(d.state.currentSegment, 2);
+            EXPECT_TRUE(d.openProjectAction->isEnabled() && d.createTextFileAction->isEnabled());
             EXPECT_TRUE(f.prompter.messages.empty());
         } else {
             ASSERT_EQ(f.prompter.messages.size(), 1u);
