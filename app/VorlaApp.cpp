@@ -28,6 +28,9 @@ int CVorlaApp::InitInstance() {
         return 2;
     }
     CVorlaDlg dialog;
+    // Media keys and pedals reach the window through the session bus; without
+    // one the window works as ever.
+    dialog.PublishMpris();
     if (!arguments.isEmpty()) {
         // Opened once the window is on screen, so that a message about the
         // file has its window.

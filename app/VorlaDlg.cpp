@@ -61,9 +61,9 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
         icon.addFile(QStringLiteral(":/lectorio/lectorio-48.png"), QSize(48, 48));
         return icon;
     }());
-    // Minimise and close boxes, as a main window has; no "?" box.
+    // Minimise, maximise and close boxes, as a main window has; no "?" box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 
     CreateMenu();
     CreateControls();
@@ -84,6 +84,7 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
     waveformView->show();
     positionSlider->setEnabled(true);
     InitPlayback();
+    RestoreSettings();
     UpdateProjectCommands();
 
     autosaveTimer.setSingleShot(true);
@@ -153,6 +154,7 @@ void CVorlaDlg::CreateMenu() {
     QMenu* options = menuBar->addMenu(tr("&Options"));
     segmentOptionsAction = options->addAction(tr("Segmentation Options"), this, &CVorlaDlg::OnSegmentOptions);
     playbackOptionsAction = options->addAction(tr("Playback Options"), this, &CVorlaDlg::OnPlaybackOptions);
+    keysAction = options->addAction(tr("Keys"), this, &CVorlaDlg::OnKeys);
     QMenu* help = menuBar->addMenu(tr("&Help"));
     helpAction = help->addAction(tr("Help"), this, &CVorlaDlg::OnHelpFile);
     helpAction->setShortcut(QKeySequence(Qt::Key_F1));
@@ -169,40 +171,45 @@ void CVorlaDlg::CreateControls() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(menuBar);
+    // The default size is also the smallest.
     client_ = new QWidget(this);
-    client_->setFixedSize(DialogUnitsToPixels(0, 0, kClientWidthDu, kClientHeightDu).size());
+    defaultClientSize_ = DialogUnitsToPixels(0, 0, kClientWidthDu, kClientHeightDu).size();
+    client_->setMinimumSize(defaultClientSize_);
+    client_->resize(defaultClientSize_);
     layout->addWidget(client_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    auto place = [this](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogUnitsToPixels(x, y, w, h));
+    auto place = [this](QWidget* widget, int x, int y, int w, int h, Grow grow = Grow::Left,
+                        Rise rise = Rise::Top) {
+        placements_.push_back({widget, DialogUnitsToPixels(x, y, w, h), grow, rise});
     };
-    auto label = [&](const char* text, int x, int y, int w, int h, Qt::Alignment alignment = Qt::AlignLeft) {
+    auto label = [&](const char* text, int x, int y, int w, int h, Qt::Alignment alignment = Qt::AlignLeft,
+                     Grow grow = Grow::Left, Rise rise = Rise::Top) {
         auto* result = new QLabel(QString::fromUtf8(text), client_);
         result->setAlignment(alignment | Qt::AlignVCenter);
-        place(result, x, y, w, h);
+        place(result, x, y, w, h, grow, rise);
         return result;
     };
-    auto edit = [&](int x, int y, int w, int h, bool centred) {
+    auto edit = [&](int x, int y, int w, int h, bool centred, Rise rise = Rise::Top) {
         auto* result = new QLineEdit(client_);
         if (centred)
             result->setAlignment(Qt::AlignCenter);
-        place(result, x, y, w, h);
+        place(result, x, y, w, h, Grow::Left, rise);
         return result;
     };
-    auto button = [&](const char* text, int x, int y, int w, int h) {
+    auto button = [&](const char* text, int x, int y, int w, int h, Grow grow = Grow::Left,
+                      Rise rise = Rise::Top) {
         auto* result = new QPushButton(QString::fromUtf8(text), client_);
         // Enter is the next-segment key, never a default button.
         result->setAutoDefault(false);
         result->setDefault(false);
-        place(result, x, y, w, h);
+        place(result, x, y, w, h, grow, rise);
         return result;
     };
 
     // The waveform view, the run display and the set-up controls share the
     // top area; at most one group is shown.
     waveformView = new CWaveformView(client_);
-    place(waveformView, 8, 4, 266, 70);
+    place(waveformView, 8, 4, 266, 70, Grow::Wide, Rise::WaveHeight);
     statusLine = label("", 8, 14, 266, 8);
     progressBar = new QProgressBar(client_);
     progressBar->setRange(0, kProgressMaximum);
@@ -226,39 +233,46 @@ void CVorlaDlg::CreateControls() {
     positionSlider = new CTrackbar(Qt::Horizontal, client_);
     positionSlider->setTickPosition(QSlider::NoTicks);
     positionSlider->setRange(0, 0);
-    place(positionSlider, 4, 80, 276, 11);
+    // The position slider is the time line under the waveform: it widens with it.
+    place(positionSlider, 4, 80, 276, 11, Grow::Wide, Rise::BelowWave);
 
-    segmentNumberEdit = edit(8, 93, 22, 13, true);
-    totalLabel = label("", 33, 95, 21, 9);
-    goButton = button("Go", 55, 93, 22, 13);
-    previousButton = button("<---", 80, 93, 39, 13);
-    playButton = button("Play", 123, 93, 39, 13);
-    pauseButton = button("Pause", 166, 93, 39, 13);
-    nextButton = button("--->", 209, 93, 39, 13);
-    positionLabel = label("", 256, 95, 26, 10, Qt::AlignRight);
-    lengthLabel = label("", 285, 95, 27, 10, Qt::AlignRight);
+    // The navigation row stays together at the left; the time display stays
+    // at the right, under the speed and volume sliders.
+    const Rise row = Rise::BelowWave;
+    segmentNumberEdit = edit(8, 93, 22, 13, true, row);
+    totalLabel = label("", 33, 95, 21, 9, Qt::AlignLeft, Grow::Left, row);
+    goButton = button("Go", 55, 93, 22, 13, Grow::Left, row);
+    previousButton = button("<---", 80, 93, 39, 13, Grow::Left, row);
+    playButton = button("Play", 123, 93, 39, 13, Grow::Left, row);
+    pauseButton = button("Pause", 166, 93, 39, 13, Grow::Left, row);
+    nextButton = button("--->", 209, 93, 39, 13, Grow::Left, row);
+    positionLabel = label("", 256, 95, 26, 10, Qt::AlignRight, Grow::Right, row);
+    lengthLabel = label("", 285, 95, 27, 10, Qt::AlignRight, Grow::Right, row);
 
     // On the window's speed scale the smallest position (fastest) is at the top.
     speedSlider = new CTrackbar(Qt::Vertical, client_);
     speedSlider->setTickPosition(QSlider::NoTicks);
     speedSlider->setInvertedAppearance(true);
     speedSlider->setInvertedControls(true);
-    place(speedSlider, 290, 12, 13, 78);
+    place(speedSlider, 290, 12, 13, 78, Grow::Right);
     volumeSlider = CreateVolumeSlider(client_);
-    place(volumeSlider, 302, 12, 13, 78);
-    speedLabel = label("Sp.", 288, 4, 14, 9);
-    speedFastLabel = label("2x", 282, 13, 9, 9);
-    speedNormalLabel = label("1x", 282, 36, 9, 9);
-    speedSlowLabel = label(".5x", 280, 81, 11, 9);
-    volumeLabel = label("Vol", 302, 4, 12, 9);
+    place(volumeSlider, 302, 12, 13, 78, Grow::Right);
+    speedLabel = label("Sp.", 288, 4, 14, 9, Qt::AlignLeft, Grow::Right);
+    speedFastLabel = label("2x", 282, 13, 9, 9, Qt::AlignLeft, Grow::Right);
+    speedNormalLabel = label("1x", 282, 36, 9, 9, Qt::AlignLeft, Grow::Right);
+    speedSlowLabel = label(".5x", 280, 81, 11, 9, Qt::AlignLeft, Grow::Right);
+    volumeLabel = label("Vol", 302, 4, 12, 9, Qt::AlignLeft, Grow::Right);
 
     transcriptEdit = new QPlainTextEdit(client_);
     transcriptEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     transcriptEdit->setTabChangesFocus(false);
     transcriptEdit->setPlaceholderText(QString::fromLatin1(kEmptyWindowHint));
-    place(transcriptEdit, 8, 111, 305, 72);
-    createTextFileButton = button("Create Text File", 8, 188, 120, 13);
-    closeButton = button("Close", 225, 188, 42, 13);
+    place(transcriptEdit, 8, 111, 305, 72, Grow::Wide, Rise::BoxHeight);
+    createTextFileButton = button("Create Text File", 8, 188, 120, 13, Grow::Left, Rise::Bottom);
+    closeButton = button("Close", 225, 188, 42, 13, Grow::Right, Rise::Bottom);
+    LayOutClient();
+    // The window opens at its default size.
+    resize(sizeHint());
 
     connect(browseInputButton, &QPushButton::clicked, this, &CVorlaDlg::OnBrowseInput);
     connect(browseOutputButton, &QPushButton::clicked, this, &CVorlaDlg::OnBrowseOutput);
@@ -273,6 +287,51 @@ void CVorlaDlg::CreateControls() {
     connect(pauseButton, &QPushButton::clicked, this, &CVorlaDlg::OnPause);
     connect(createTextFileButton, &QPushButton::clicked, this, &CVorlaDlg::OnCreateTextFile);
     connect(closeButton, &QPushButton::clicked, this, &CVorlaDlg::OnCloseButton);
+}
+
+void CVorlaDlg::LayOutClient() {
+    const int dx = std::max(0, client_->width() - defaultClientSize_.width());
+    const int dy = std::max(0, client_->height() - defaultClientSize_.height());
+    const int waveShare = dy / 3;
+    const QSize waveBefore = waveformView->size();
+    for (const Placement& p : placements_) {
+        QRect r = p.rect;
+        if (p.grow == Grow::Right)
+            r.translate(dx, 0);
+        else if (p.grow == Grow::Wide)
+            r.setWidth(r.width() + dx);
+        switch (p.rise) {
+        case Rise::Top:
+            break;
+        case Rise::BelowWave:
+            r.translate(0, waveShare);
+            break;
+        case Rise::WaveHeight:
+            r.setHeight(r.height() + waveShare);
+            break;
+        case Rise::BoxHeight:
+            r.translate(0, waveShare);
+            r.setHeight(r.height() + dy - waveShare);
+            break;
+        case Rise::Bottom:
+            r.translate(0, dy);
+            break;
+        }
+        p.widget->setGeometry(r);
+    }
+    // The picture is redrawn for the new size from the segment shown, once
+    // the size has settled (after the event that resized the window).
+    if (waveformView->size() == waveBefore || waveformRedrawPending_)
+        return;
+    waveformRedrawPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            waveformRedrawPending_ = false;
+            if (!runActive && state.currentSegment != 0)
+                waveformView->DrawWaveFile(state.currentWavePath);
+        },
+        Qt::QueuedConnection);
 }
 
 void CVorlaDlg::SetSetupControls(bool shown) {
@@ -332,8 +391,11 @@ bool CVorlaDlg::eventFilter(QObject* watched, QEvent* event) {
         // Only keys meant for this window: a message box or option dialog
         // has its own keys.
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this && RunAccelerator(*static_cast<QKeyEvent*>(event)))
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (widget && widget->window() == this && (RunAccelerator(key) || RunOwnKey(key)))
             return true;
+    } else if (event->type() == QEvent::Resize && watched == client_) {
+        LayOutClient();
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -386,6 +448,7 @@ void CVorlaDlg::EnterRunLayout() {
     runCancelButton->show();
     SetTranscriptionControlsEnabled(false);
     SetSetupControls(false);
+    PlayerChanged();
 }
 
 void CVorlaDlg::EnterTranscriptionLayout() {
@@ -399,6 +462,7 @@ void CVorlaDlg::EnterTranscriptionLayout() {
     // Pause waits for playback to start.
     pauseButton->setEnabled(false);
     startButton->setEnabled(true);
+    PlayerChanged();
 }
 
 void CVorlaDlg::OnNewProject() {

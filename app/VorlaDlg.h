@@ -10,6 +10,8 @@
 //   VorlaDlgTransport.cpp   playback device, transport, sliders
 //   VorlaDlgProject.cpp     open, clean, final text, option dialogs, help, closing
 //   VorlaDlgExport.cpp      export with times
+//   VorlaDlgKeys.cpp        snippet and skip keys, transcript font size, remembered settings
+//   VorlaDlgMpris.cpp       the window as an MPRIS 2 player on the session bus
 //
 // Every handler runs on the GUI thread. The segmentation worker touches only
 // `state` (while every command that reads it is refused, see IsRunActive) and
@@ -22,6 +24,7 @@
 // the Prompter (tests install their own).
 #pragma once
 
+#include "KeyOptions.h"
 #include "PlaybackOptions.h"
 #include "ProjectState.h"
 #include "Prompter.h"
@@ -38,6 +41,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 class QAction;
 class QKeyEvent;
@@ -58,8 +62,12 @@ class CWaveformView;
 // VorlaDlgTransport.cpp and VorlaDlgProject.cpp.
 struct TransportData;
 struct ProjectCommandData;
+struct MprisData;
 struct TransportDataDeleter {
     void operator()(TransportData* data) const;
+};
+struct MprisDataDeleter {
+    void operator()(MprisData* data) const;
 };
 struct ProjectCommandDataDeleter {
     void operator()(ProjectCommandData* data) const;
@@ -123,10 +131,14 @@ public:
     int32_t rewindSeconds = 1; // seconds to go back when continuing after a pause
     QBasicTimer positionTimer; // polls the playback position while playing
 
+    // The snippet keys F2 to F12 and the skip time, kept in the settings.
+    KeyOptions keyOptions;
+
     // Option dialogs, created on first use by the project commands and
     // destroyed at close.
     QDialog* segmentOptionsDlg = nullptr;
     QDialog* playbackOptionsDlg = nullptr;
+    QDialog* keysDlg = nullptr;
 
     CFolderBrowser folderBrowser;
 
@@ -177,6 +189,7 @@ public:
     QAction* exportAction = nullptr; // enabled while a project is open and no run is active
     QAction* segmentOptionsAction = nullptr;
     QAction* playbackOptionsAction = nullptr;
+    QAction* keysAction = nullptr;
     QAction* helpAction = nullptr;
     QAction* aboutAction = nullptr;
     QAction* quitAction = nullptr; // Ctrl+Q, the window's own action
@@ -192,6 +205,9 @@ public:
     void MeasureLength();
     void StopAndReset();
     void ResetPositionDisplay(int64_t lengthMs);
+    // The device's position while playing or paused, asked without any
+    // message; otherwise, or when it cannot tell, the position slider's.
+    int64_t PlaybackPositionMs();
     void OnTimer();
 
     // Plays on `output` from now on (closing an open device first); the
@@ -218,6 +234,16 @@ public:
     // Blocks until the background work is done and applies its results
     // (tests, benchmarks and closing).
     void FinishBackgroundWork();
+
+    // Moves the playing or paused segment to `positionMs`, held within the
+    // segment; false when nothing is open (VorlaDlgKeys.cpp).
+    bool SeekWithinSegment(int64_t positionMs);
+
+    // Publishes the window as an MPRIS 2 player on the session bus; false,
+    // and nothing published, without a session bus (VorlaDlgMpris.cpp).
+    bool PublishMpris();
+    // The bus name taken by PublishMpris; empty while nothing is published.
+    QString MprisServiceName() const;
 
     // Closing (VorlaDlgProject.cpp): save the typed text, offer the final
     // text file, stop playback, destroy the option dialogs, delete the
@@ -263,6 +289,9 @@ public slots:
     void OnExport(); // VorlaDlgExport.cpp
     void OnSegmentOptions();
     void OnPlaybackOptions();
+    void OnKeys(); // VorlaDlgKeys.cpp
+    // Every way of ending the window keeps the settings (VorlaDlgKeys.cpp).
+    void done(int result) override;
     void OnAbout();
     void OnHelpFile();
     void OnCloseButton();
@@ -293,6 +322,23 @@ private:
     // Carries out the command of an accelerator key (Page Up and Enter next,
     // Page Down previous, Tab Play, Shift+Tab Pause); false for other keys.
     bool RunAccelerator(const QKeyEvent& event);
+    // The window's further keys (VorlaDlgKeys.cpp): snippets F2 to F12, skips
+    // with Alt+Left/Right and the media keys' rewind and fast-forward, and
+    // Ctrl++ / Ctrl+- for the transcript's font size; false for other keys.
+    bool RunOwnKey(const QKeyEvent& event);
+    void InsertSnippet(const QString& text);
+    void ZoomTranscript(int points);
+    // The settings that outlive the window: speed position, volume slider,
+    // window geometry, transcript font size (the keys are in keyOptions).
+    void RestoreSettings();
+    void SaveSettings();
+    // The player's state may have changed (for the MPRIS service);
+    // `positionJumped`: its position did not simply run on.
+    void PlayerChanged(bool positionJumped = false);
+    // Places the controls for the client area's size: the waveform view and
+    // the transcript box take what the window has beyond its default size,
+    // the other controls keep their sizes and distances to the nearest edges.
+    void LayOutClient();
     // "Lectorio", or "Lectorio - " and the name.
     void SetProjectCaption(const std::string& name);
     // Saves the text of the segment on screen before a command leaves it.
@@ -333,6 +379,23 @@ private:
     NavigationState previousNavigation_;
     std::unique_ptr<TransportData, TransportDataDeleter> transport;
     std::unique_ptr<ProjectCommandData, ProjectCommandDataDeleter> projectCommands;
+    std::unique_ptr<MprisData, MprisDataDeleter> mpris_;
+
+    // How a control follows the client area's growth: horizontally it keeps
+    // its distance to the left or the right edge, or widens; vertically it
+    // stays with the top, the bottom, below the waveform view, or takes a
+    // share of the height (the waveform view a third, the transcript box the rest).
+    enum class Grow { Left, Right, Wide };
+    enum class Rise { Top, BelowWave, WaveHeight, BoxHeight, Bottom };
+    struct Placement {
+        QWidget* widget;
+        QRect rect; // at the default size, in pixels
+        Grow grow;
+        Rise rise;
+    };
+    std::vector<Placement> placements_;
+    QSize defaultClientSize_;
+    bool waveformRedrawPending_ = false;
 };
 
 } // namespace lectorio

@@ -238,6 +238,18 @@ void CVorlaDlg::StopAndReset() {
     MeasureLength();
 }
 
+int64_t CVorlaDlg::PlaybackPositionMs() {
+    // Asked quietly: a failure here is no command of the user's.
+    std::string answer;
+    int64_t position = 0;
+    if (playbackState != PlaybackState::Closed &&
+        transport->mci->SendString(std::string("status ") + kAlias + " position", &answer) ==
+            MciError::None &&
+        LeadingInteger(answer, position))
+        return position;
+    return positionSlider->value();
+}
+
 void CVorlaDlg::ResetPositionDisplay(int64_t lengthMs) {
     const int64_t length = std::clamp<int64_t>(lengthMs, 0, INT_MAX);
     positionSlider->setRange(0, static_cast<int>(length));
@@ -290,6 +302,7 @@ void CVorlaDlg::StopPlayback() {
         MeasureLength();
     }
     transcriptEdit->setFocus();
+    PlayerChanged();
 }
 
 void CVorlaDlg::OnPlay() {
@@ -326,11 +339,13 @@ void CVorlaDlg::OnPlay() {
     }
     pauseButton->setEnabled(true);
     navigation.navigationStarted = true;
+    PlayerChanged(true);
 }
 
 void CVorlaDlg::OnPause() {
     if (positionSlider->value() == positionSlider->maximum())
         return;
+    const PlaybackState before = playbackState;
     rewindSeconds = playbackOptions.rewindSeconds;
     if (state.currentSegment == 1)
         previousButton->setEnabled(false);
@@ -350,6 +365,8 @@ void CVorlaDlg::OnPause() {
     pauseButton->setText(playbackState == PlaybackState::Paused ? QStringLiteral("Cont.")
                                                                 : QStringLiteral("Pause"));
     navigation.navigationStarted = true;
+    // Continuing goes back the rewind time.
+    PlayerChanged(before == PlaybackState::Paused && playbackState == PlaybackState::Playing);
 }
 
 void CVorlaDlg::PlaySlowVersion() {
@@ -490,6 +507,7 @@ void CVorlaDlg::OnHScroll(int action) {
     else
         SeekDevice(positionSlider->sliderPosition());
     transcriptEdit->setFocus();
+    PlayerChanged(playbackState != PlaybackState::Closed);
 }
 
 void CVorlaDlg::OnVolumeReleased() {

@@ -23,6 +23,7 @@ if [ "${1:-}" = "--tests" ]; then
     desktop-file-utils appstream shared-mime-info
     rubberband-cli soundstretch
     ffmpeg praat libxml2-utils
+    dbus-daemon playerctl
   )
 fi
 

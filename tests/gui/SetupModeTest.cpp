@@ -50,7 +50,7 @@ TEST(SetupMode, StartUpShowsTheDisabledTranscriptionLayout) {
         for (QAction* item : menu->menu()->actions())
             items << item->text();
     EXPECT_EQ(items, QStringList({"New Project", "Open Project", "Clean Project", "Create Text File",
-                                  "Export…", "Segmentation Options", "Playback Options", "Help", "About"}));
+                                  "Export…", "Segmentation Options", "Playback Options", "Keys", "Help", "About"}));
     // Cleaning, the final text and export wait for a project; the empty box says where to begin.
     EXPECT_FALSE(d.cleanProjectAction->isEnabled() || d.createTextFileAction->isEnabled() ||
                  d.exportAction->isEnabled());

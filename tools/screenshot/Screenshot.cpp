@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -78,6 +79,9 @@ bool MakeSampleProject(CVorlaDlg& dialog, const std::string& folder) {
 // screen and returns the exit code (0 saved, 1 failed).
 int RunScreenshot(const QString& mode, const QString& file) {
     QTemporaryDir folder;
+    // The pictures show the defaults, never the user's own settings, and
+    // leave those untouched.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     CVorlaDlg dialog;
     if (mode == QLatin1String("setup")) {
         dialog.OnNewProject();

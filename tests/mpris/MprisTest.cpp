@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WindowFixtures.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QVariantMap>
+
+namespace lectorio {
+namespace {
+
+// Counts what the player announces on the bus.
+class Listener : public QObject {
+    Q_OBJECT
+public slots:
+    void Changed(const QString& interface, const QVariantMap& changed, const QStringList&) {
+        if (interface == "org.mpris.MediaPlayer2.Player")
+            changedNames += changed.keys();
+    }
+    void Seeked(qlonglong position) { seekedTo.push_back(position); }
+
+public:
+    QStringList changedNames;
+    std::vector<qlonglong> seekedTo;
+};
+
+class Mpris : public TransportFixture {
+protected:
+    // playerctl's answer, while the window goes on answering the bus.
+    QString Playerctl(const QStringList& arguments) {
+        QProcess process;
+        process.start("playerctl", QStringList{"--player=lectorio"} + arguments);
+        EXPECT_TRUE(WaitUntil([&] { return process.state() == QProcess::NotRunning; }));
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+    // Runs a playerctl command and waits until the window has carried it out.
+    void Command(const QString& command, const std::function<bool()>& done) {
+        Playerctl({command});
+        EXPECT_TRUE(WaitUntil(done)) << command.toStdString();
+    }
+};
+
+TEST_F(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
+    if (QStandardPaths::findExecutable("playerctl").isEmpty())
+        GTEST_SKIP() << "playerctl is not installed";
+    ASSERT_TRUE(dialog.PublishMpris());
+    EXPECT_EQ(dialog.MprisServiceName(), "org.mpris.MediaPlayer2.lectorio");
+    Listener listener;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.connect("", "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
+                            "PropertiesChanged", &listener,
+                            SLOT(Changed(QString, QVariantMap, QStringList))));
+    ASSERT_TRUE(bus.connect("", "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Player", "Seeked",
+                            &listener, SLOT(Seeked(qlonglong))));
+    EXPECT_EQ(Playerctl({"status"}), "Stopped");
+
+    MakeProject(6, 1000);
+    dialog.OnNextSegment();
+    const QString format = "--format={{xesam:title}}|{{xesam:album}}|{{mpris:length}}";
+    EXPECT_EQ(Playerctl({"metadata", format}), "Segment 2 of 6|talk|1000000");
+    EXPECT_EQ(Playerctl({"status"}), "Playing");
+    EXPECT_TRUE(WaitUntil([&] { return listener.changedNames.contains("Metadata"); }));
+
+    // Next and Previous save the text and show the segment the buttons would.
+    dialog.transcriptEdit->setPlainText("hello");
+    Command("next", [&] { return dialog.state.currentSegment == 4; });
+    EXPECT_EQ(Slurp(dialog.state.SegmentTextPath(2)), "hello");
+    EXPECT_EQ(Playerctl({"metadata", format}), "Segment 4 of 6|talk|1000000");
+    dialog.transcriptEdit->setPlainText("world");
+    Command("previous", [&] { return dialog.state.currentSegment == 2; });
+    EXPECT_EQ(Slurp(dialog.state.SegmentTextPath(4)), "world");
+    EXPECT_EQ(dialog.transcriptEdit->toPlainText(), "hello ");
+
+    // Pause, and continue with the rewind; Stop pauses; the position moves
+    // within the segment.
+    Advance(600);
+    Command("play-pause", [&] { return dialog.playbackState == PlaybackState::Paused; });
+    EXPECT_EQ(Playerctl({"status"}), "Paused");
+    listener.seekedTo.clear();
+    Command("play", [&] { return dialog.playbackState == PlaybackState::Playing; });
+    EXPECT_EQ(Status("position"), "0");
+    EXPECT_TRUE(WaitUntil([&] { return listener.seekedTo == std::vector<qlonglong>{0}; }));
+    Playerctl({"position", "0.5"});
+    EXPECT_TRUE(WaitUntil([&] { return Status("position") == "500"; }));
+    Command("stop", [&] { return dialog.playbackState == PlaybackState::Paused; });
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+} // namespace
+} // namespace lectorio
+
+#include "MprisTest.moc"
