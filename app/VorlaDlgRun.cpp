@@ -22,10 +22,6 @@ namespace lectorio {
 
 namespace {
 
-// The longest file name of a project is "NNNNNN_P_y.wav" (six digits from
-// segment 100000 on); the file system allows 255 bytes per name.
-constexpr size_t kMaxProjectNameBytes = 255 - 14;
-
 bool FileOpensForReading(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
@@ -93,14 +89,18 @@ void CVorlaDlg::OnStart() {
     }
     // Every project file name carries the project name: one the file system
     // refuses would fail file by file in the middle of the run.
-    if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos ||
-        name.size() > kMaxProjectNameBytes) {
+    if (!IsValidProjectName(name)) {
         prompter().Message(
             this,
             QStringLiteral("The project name cannot be part of a file name: it must not contain \"/\" "
                            "and must be at most %1 bytes long.")
-                .arg(kMaxProjectNameBytes),
+                .arg(MaxProjectNameBytes()),
             QStringLiteral("Project Name"), Prompter::Buttons::Ok, Prompter::Icon::None);
+        return;
+    }
+    if (!IsRecordableFolder(folder)) {
+        prompter().Message(this, QStringLiteral("The output folder's name must not contain a line break."),
+                           QStringLiteral("No Output Folder"), Prompter::Buttons::Ok, Prompter::Icon::None);
         return;
     }
     if (!IsWritableFolder(folder)) {

@@ -43,10 +43,23 @@ int RunText(const Args& args) {
         std::fprintf(stderr, "lectorio-cli: the project file '%s' records no project folder\n", path.c_str());
         return 2;
     }
+    // A project file lies in its project's folder: a relative folder (which
+    // names it from wherever the project was made) is the project file's own.
+    std::string folder = contents.outputFolder;
+    if (folder[0] != '/') {
+        std::error_code error;
+        folder = std::filesystem::absolute(path, error).lexically_normal().parent_path().string();
+    }
+    if (!IsUsableProjectFolder(folder)) {
+        std::fprintf(stderr,
+                     "lectorio-cli: the project file '%s' records the folder '%s', where no project can be\n",
+                     path.c_str(), contents.outputFolder.c_str());
+        return 2;
+    }
     ProjectState state;
-    state.outputFolder = contents.outputFolder;
+    state.outputFolder = folder;
     state.segmentCount = contents.segmentCount;
-    state.projectName = ProjectNameFor(path, contents.outputFolder);
+    state.projectName = ProjectNameFor(path, folder);
     state.projectOpen = true;
     const std::string finalPath = state.FinalTextPath();
     if (!WriteFinalTextFile(state)) {

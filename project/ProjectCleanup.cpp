@@ -23,7 +23,7 @@ CleanTargetStatus ReadCleanTarget(const std::string& projectFilePath, CleanTarge
     const ProjectFileContents contents = ReadProjectFile(projectFilePath);
     if (!contents.ok)
         return CleanTargetStatus::Unreadable;
-    if (contents.outputFolder.empty())
+    if (!IsUsableProjectFolder(contents.outputFolder))
         return CleanTargetStatus::NoFolder;
     target.projectFilePath = projectFilePath;
     target.outputFolder = contents.outputFolder;

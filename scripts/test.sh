@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing and runs the whole test suite: a normal build, the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the WAV
-# reader's fuzzer for a minute. A private PulseAudio server with a null sink
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# readers' fuzzers for a minute. A private PulseAudio server with a null sink
 # serves the playback tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,10 +19,10 @@ run_suite() {
 echo "== Build and tests"
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export ASAN_OPTIONS=abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLECTORIO_SANITIZE=ON
 if [ -x "$root/scripts/fuzz.sh" ]; then
-  echo "== Fuzzing the WAV reader"
+  echo "== Fuzzing the readers"
   "$root/scripts/fuzz.sh" 60
 fi

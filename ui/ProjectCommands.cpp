@@ -44,7 +44,7 @@ std::optional<ProjectToOpen> ReadProjectToOpen(QWidget* parent, Prompter& prompt
         ShowProblem(parent, prompter, UnreadableText(path));
         return std::nullopt;
     }
-    if (contents.outputFolder.empty()) {
+    if (!IsUsableProjectFolder(contents.outputFolder)) {
         ShowProblem(parent, prompter, NoFolderText(path));
         return std::nullopt;
     }

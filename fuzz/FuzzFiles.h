@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A scratch folder per fuzzing process (removed at exit) and whole files
+// written from the fuzzer's bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace lectorio::fuzz {
+
+inline const std::string& ScratchFolder() {
+    static const std::string folder = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lectorio-fuzz-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(ScratchFolder(), ignored);
+        });
+        return pattern;
+    }();
+    return folder;
+}
+
+inline std::string WriteScratchFile(const std::string& name, const uint8_t* data, size_t size) {
+    const std::string path = ScratchFolder() + "/" + name;
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    return path;
+}
+
+} // namespace lectorio::fuzz
