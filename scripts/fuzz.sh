@@ -16,7 +16,7 @@ targets=(wave_file_fuzz:wave_file pitch_track_fuzz:pitch_track project_file_fuzz
 each=$(( seconds / ${#targets[@]} ))
 (( each > 0 )) || each=1
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLECTORIO_BUILD_GUI=OFF -DLECTORIO_BUILD_TESTS=OFF -DLECTORIO_BUILD_FUZZ=ON >/dev/null
+  -DLECTORIO_BUILD_GUI=OFF -DLECTORIO_BUILD_TESTS=OFF -DLECTORIO_BUILD_FUZZ=ON -DLECTORIO_WERROR=ON >/dev/null
 cmake --build "$build" --target "${targets[@]%%:*}"
 # New inputs found go to a scratch folder; the checked-in corpus stays as it is.
 scratch=$(mktemp -d)
