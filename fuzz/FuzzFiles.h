@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,15 +13,17 @@
 namespace lectorio::fuzz {
 
 inline const std::string& ScratchFolder() {
+    // A plain array, so the clean-up at exit never meets a destroyed string.
+    static char pattern[4096];
     static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lectorio-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
+        const std::string base = std::filesystem::temp_directory_path().string() + "/lectorio-fuzz-XXXXXX";
+        if (base.size() >= sizeof pattern || !mkdtemp(std::strcpy(pattern, base.c_str())))
             std::abort();
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(ScratchFolder(), ignored);
+            std::filesystem::remove_all(pattern, ignored);
         });
-        return pattern;
+        return std::string(pattern);
     }();
     return folder;
 }
