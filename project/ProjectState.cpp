@@ -33,6 +33,11 @@ std::string ProjectState::SegmentTextPath(int32_t n) const {
 }
 
 std::string ProjectState::SlowWavePath(int32_t n) const {
+    // "NNNNN_P_y.wav" is also segment NNNNN of a project "P_y": while one
+    // lies in the folder, P has no slowed copies.
+    struct stat st {};
+    if (::stat((outputFolder + "/" + projectName + "_y.vprj").c_str(), &st) == 0)
+        return {};
     return outputFolder + "/" + SegmentStem(n) + "_y.wav";
 }
 
@@ -123,7 +128,9 @@ ProjectFileContents ReadProjectFile(const std::string& path) {
     const size_t countStart = i;
     while (i < text.size() && !space(text[i]))
         ++i;
-    result.segmentCount = AtoiSaturating(text.substr(countStart, i - countStart));
+    const std::string count = text.substr(countStart, i - countStart);
+    result.segmentCount = AtoiSaturating(count);
+    result.countIsNumber = count.find_first_not_of("0123456789") == std::string::npos;
     if (i < text.size() && text[i] == ' ')
         ++i;
     size_t end = text.find('\n', i);

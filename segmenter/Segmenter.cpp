@@ -212,6 +212,11 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
         int64_t position = 0; // P, the current frame's first sample
         bool last = false;
         while (!last) {
+            if (listener.StopRequested()) {
+                result.stopped = true;
+                result.segmentCount = writer.Count();
+                return result;
+            }
             int64_t wanted = kBlockSamples;
             if (framesRead + kBlockSamples > total) {
                 wanted = total - framesRead;

@@ -38,6 +38,8 @@ public:
     // A segment file (or the label file) could not be created or written
     // completely; the run goes on with the next part.
     virtual void OnFileWriteFailed(const std::string& path) { (void)path; }
+    // Asked once per block: true ends the run there, without its closing steps.
+    virtual bool StopRequested() { return false; }
 };
 
 struct SegmentationResult {
@@ -51,6 +53,7 @@ struct SegmentationResult {
     int32_t filesWritten = 0;   // segment files written completely
     int32_t failedFiles = 0;    // segment files (and the label file) that could not be written
     bool labelFileWritten = false;
+    bool stopped = false;            // StopRequested ended the run: no closing steps ran
     bool projectFileWritten = false; // set by RunSegmentation, which writes it
 
     // The input ended (or failed) before the length its header gives; the

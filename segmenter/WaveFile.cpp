@@ -411,12 +411,14 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
     return frames;
 }
 
-bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples) {
+bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
+                        const std::function<bool()>& cancelled) {
     samples.assign(static_cast<size_t>(std::max<int64_t>(wave.frameCount, 0)), 0);
+    constexpr int64_t kBlock = 1 << 20;
     int64_t got = 0;
-    while (got < static_cast<int64_t>(samples.size())) {
-        const int64_t r =
-            wave.ReadMonoSamples(samples.data() + got, static_cast<int64_t>(samples.size()) - got);
+    while (got < static_cast<int64_t>(samples.size()) && !(cancelled && cancelled())) {
+        const int64_t r = wave.ReadMonoSamples(samples.data() + got,
+                                               std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
         if (r <= 0)
             break;
         got += r;

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,9 +110,11 @@ std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampl
 std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRate, uint16_t bitsPerSample,
                                            uint16_t channels, uint16_t formatTag);
 
-// Reads every frame the header announces into `samples`. Returns false when
-// the file ended or failed before that (`samples` then holds what was read).
-bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples);
+// Reads every frame the header announces into `samples`, in blocks so that
+// `cancelled` (when given) can stop it soon. Returns false when the file
+// ended, failed or was cancelled before that (`samples` holds what was read).
+bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
+                        const std::function<bool()>& cancelled = {});
 
 // CreateWaveFile with the sample rate, sample width, channels and format tag of `source`.
 std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source);

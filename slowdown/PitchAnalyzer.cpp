@@ -62,9 +62,13 @@ int DefaultAnalysisThreads() {
 
 bool PitchAnalyzer::Run(int threads, const CancelCheck& cancelled) {
     std::vector<int16_t> samples;
-    inputComplete_ = decoder_ && ReadAllMonoSamples(*decoder_, samples);
+    inputComplete_ = decoder_ && ReadAllMonoSamples(*decoder_, samples, cancelled);
     if (decoder_)
         decoder_->Close();
+    if (cancelled && cancelled()) {
+        track.Clear();
+        return false;
+    }
     return RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()), threads, cancelled);
 }
 

@@ -238,8 +238,10 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
         return SlowVersionResult::OutputIsSegment;
 
     std::vector<int16_t> samples;
-    const bool complete = ReadAllMonoSamples(*input, samples);
+    const bool complete = ReadAllMonoSamples(*input, samples, cancelled);
     input->Close();
+    if (cancelled && cancelled())
+        return SlowVersionResult::Cancelled;
     if (!complete)
         return SlowVersionResult::SegmentTruncated;
     const int64_t got = static_cast<int64_t>(samples.size());
