@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -46,6 +47,14 @@ void Link(const std::string& target, const std::string& name) {
 
 const std::string kLongName(238, 'n');
 
+std::vector<std::string> TempFolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 } // namespace
 
 TEST(HostileFiles, AreRefusedOrReportedAndNothingOfTheUsersChanges) {
@@ -53,6 +62,9 @@ TEST(HostileFiles, AreRefusedOrReportedAndNothingOfTheUsersChanges) {
     const rlim_t none = RLIM_INFINITY;
     // clang-format off
     const std::vector<Case> cases = {
+        {"text file as recording", [](auto d) { Touch(d + "/notes.wav", "plain text"); },
+         {"segment", "@/notes.wav", "@/out", "talk"}, 2, "cannot read '@/notes.wav': not a RIFF file"},
+        {"missing recording", nullptr, {"segment", "@/none.wav", "@/out", "talk"}, 2, "cannot be opened"},
         {"FIFO as recording", fifo, {"segment", "@/f.wav", "@/out", "talk"}, 2, "cannot read"},
         {"FIFO as segment to analyse", fifo, {"pitch", "@/f.wav", "@/t.ptc"}, 2, "cannot read"},
         {"FIFO as segment to stretch", fifo, {"stretch", "@/f.wav", "@/o.wav", "--position", "5"}, 2, "cannot read"},
@@ -82,8 +94,8 @@ TEST(HostileFiles, AreRefusedOrReportedAndNothingOfTheUsersChanges) {
              RunCli({"segment", d + "/rec.wav", d + "/My  Rec\t ", "talk"});
              Touch(d + "/My  Rec\t /00002_talk.txt", "hello"); },
          {"text", "@/My  Rec\t /talk.vprj"}, 0, "", none, "@/My  Rec\t /talk.txt", "hello "},
-        {"project recording the root as its folder", [](auto d) { Touch(d + "/out/talk.vprj", "3 /"); },
-         {"text", "@/out/talk.vprj"}, 2, "records the folder '/'"},
+        {"project recording the root as its folder", [](auto d) { Touch(d + "/talk.vprj", "3 /"); },
+         {"text", "@/talk.vprj"}, 2, "records the folder '/'"},
         {"transcript linked to a file outside", [](auto d) {
              Touch(d + "/out/talk.vprj", "2 " + d + "/out");
              Link(d + "/secret", d + "/out/00001_talk.txt");
@@ -104,8 +116,10 @@ TEST(HostileFiles, AreRefusedOrReportedAndNothingOfTheUsersChanges) {
         lectorio::test::WriteWave(d + "/rec.wav", recording);
         Touch(d + "/secret", "secret");
         const std::string wave = Slurp(d + "/rec.wav");
+        Touch(d + "/out/00001_talk.wav", "old");
         if (c.plant)
             c.plant(d);
+        const auto before = TempFolderNames(d), beforeOut = TempFolderNames(d + "/out");
         std::vector<std::string> args;
         for (const std::string& a : c.args)
             args.push_back(At(a, d));
@@ -116,6 +130,11 @@ TEST(HostileFiles, AreRefusedOrReportedAndNothingOfTheUsersChanges) {
         EXPECT_EQ(Slurp(d + "/rec.wav"), wave);
         EXPECT_EQ(Slurp(d + "/secret"), "secret");
         EXPECT_FALSE(fs::exists(d + "/esc.vprj"));
+        if (c.status == 2) { // a refused command changes nothing
+            EXPECT_EQ(TempFolderNames(d), before);
+            EXPECT_EQ(TempFolderNames(d + "/out"), beforeOut);
+            EXPECT_EQ(Slurp(d + "/out/00001_talk.wav"), "old");
+        }
         if (!c.madeFile.empty()) {
             EXPECT_TRUE(fs::exists(At(c.madeFile, d)));
             EXPECT_EQ(c.madeContent.empty() ? "" : Slurp(At(c.madeFile, d)), c.madeContent);
