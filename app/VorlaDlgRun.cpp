@@ -158,6 +158,8 @@ void CVorlaDlg::OnStart() {
     previousState_ = state;
     previousNavigation_ = navigation;
     StopPlayback();
+    // Nothing made for the old project's segments may arrive during the run.
+    CancelBackgroundWork();
     pauseButton->setText(QStringLiteral("Pause"));
     navigation.navigationStarted = false;
     state.segmentCount = 0;
@@ -210,6 +212,7 @@ void CVorlaDlg::FinishStoppedRun() {
     WaitForRun();
     runActive = false;
     state = previousState_;
+    UpdateProjectCommands();
     navigation = previousNavigation_;
     progressBar->hide();
     statusLine->hide();
@@ -221,6 +224,7 @@ void CVorlaDlg::FinishStoppedRun() {
     pauseButton->setEnabled(false);
     previousButton->setEnabled(state.currentSegment > 1);
     nextButton->setEnabled(state.projectOpen && state.currentSegment < state.segmentCount);
+    UpdateProjectCommands();
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

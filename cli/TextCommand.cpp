@@ -9,20 +9,15 @@
 
 namespace lectorio::cli {
 
-int RunText(const Args& args) {
-    if (args.size() != 1) {
-        std::fputs("lectorio-cli: text takes one argument, the project file (PROJECT.vprj)\n", stderr);
-        return 2;
-    }
-    const std::string& path = args[0];
+std::optional<ProjectState> OpenCommandProject(const std::string& path) {
     const ProjectFileContents contents = ReadProjectFile(path);
     if (!contents.ok) {
         std::fprintf(stderr, "lectorio-cli: cannot read the project file '%s'\n", path.c_str());
-        return 2;
+        return std::nullopt;
     }
     if (contents.outputFolder.empty()) {
         std::fprintf(stderr, "lectorio-cli: the project file '%s' records no project folder\n", path.c_str());
-        return 2;
+        return std::nullopt;
     }
     // A copied or moved project is joined where its files lie now.
     std::error_code error;
@@ -32,13 +27,25 @@ int RunText(const Args& args) {
         std::fprintf(stderr,
                      "lectorio-cli: the project file '%s' records the folder '%s', where no project can be\n",
                      path.c_str(), contents.outputFolder.c_str());
-        return 2;
+        return std::nullopt;
     }
     ProjectState state;
     state.outputFolder = location->outputFolder;
     state.segmentCount = contents.segmentCount;
     state.projectName = location->projectName;
     state.projectOpen = true;
+    return state;
+}
+
+int RunText(const Args& args) {
+    if (args.size() != 1) {
+        std::fputs("lectorio-cli: text takes one argument, the project file (PROJECT.vprj)\n", stderr);
+        return 2;
+    }
+    const std::optional<ProjectState> opened = OpenCommandProject(args[0]);
+    if (!opened)
+        return 2;
+    const ProjectState& state = *opened;
     const std::string finalPath = state.FinalTextPath();
     if (!WriteFinalTextFile(state)) {
         std::fprintf(stderr, "lectorio-cli: cannot write the final text file '%s'\n", finalPath.c_str());
