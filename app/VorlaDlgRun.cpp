@@ -24,15 +24,12 @@ namespace lectorio {
 
 namespace {
 
-// The longest file name of a project is "NNNNNN_P_y.wav" (six digits from
-// segment 100000 on); the file system allows 255 bytes per name.
-constexpr size_t kMaxProjectNameBytes = 255 - 14;
-
+// A FIFO or device is refused at once rather than waited on.
 bool FileOpensForReading(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    const int fd = OpenRegularForReading(path);
+    if (fd < 0)
         return false;
-    std::fclose(file);
+    ::close(fd);
     return true;
 }
 
@@ -107,13 +104,15 @@ void CVorlaDlg::OnStart() {
         return refuse(QStringLiteral("Please select an output folder."), "No Output Folder");
     // Every project file name carries the project name: one the file system
     // refuses would fail file by file in the middle of the run.
-    if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos ||
-        name.size() > kMaxProjectNameBytes)
+    if (!IsValidProjectName(name))
         return refuse(
             QStringLiteral("The project name cannot be part of a file name: it must not contain \"/\" "
                            "and must be at most %1 bytes long.")
-                .arg(kMaxProjectNameBytes),
+                .arg(MaxProjectNameBytes()),
             "Project Name");
+    if (!IsRecordableFolder(folder))
+        return refuse(QStringLiteral("The output folder's name must not contain a line break."),
+                      "No Output Folder");
     if (!IsWritableFolder(folder))
         return refuse(QStringLiteral("The output folder does not exist or cannot be written."),
                       "No Output Folder");

@@ -2,8 +2,8 @@
 // lectorio-cli pitch and stretch: the slow-down engine on single files.
 #include "Commands.h"
 
-#include "OutputFile.h"
 #include "PitchAnalyzer.h"
+#include "SafeFile.h"
 #include "SlowVersion.h"
 #include "WaveFile.h"
 
@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace lectorio::cli {
 
@@ -119,34 +120,31 @@ int RunStretch(const Args& args) {
     if (!trackPath.empty() && (SameFile(trackPath, segment) || SameFile(trackPath, output)))
         return Fail("the track " + trackPath + " would replace the segment or the output");
 
-    std::string track = useTrackPath;
-    std::string temporaryTrack;
+    // Without --track the track goes to a hidden scratch file beside the
+    // output, removed at the end; messages name the output instead.
+    std::string track = useTrackPath.empty() ? trackPath : useTrackPath;
+    std::unique_ptr<ReplacementFile> scratch;
     if (track.empty()) {
-        if (trackPath.empty()) {
-            temporaryTrack = CreateFileBeside(output);
-            if (temporaryTrack.empty())
-                return Fail("cannot write beside " + output);
-            track = temporaryTrack;
-        } else {
-            track = trackPath;
-        }
+        scratch = std::make_unique<ReplacementFile>(output);
+        if (!scratch->IsOpen())
+            return Fail("cannot write " + output);
+        track = scratch->TemporaryPath();
+    }
+    const std::string& trackShown = scratch ? output : track;
+    if (useTrackPath.empty()) {
         const PitchTrackOutcome outcome = AnalyzeSegment(segment, track);
-        if (outcome != PitchTrackOutcome::Written) {
-            if (!temporaryTrack.empty())
-                RemoveQuietly(temporaryTrack);
-            return Fail((outcome == PitchTrackOutcome::WriteFailed ? track : segment) + ": " +
+        if (outcome != PitchTrackOutcome::Written)
+            return Fail((outcome == PitchTrackOutcome::WriteFailed ? trackShown : segment) + ": " +
                         PitchTrackOutcomeText(outcome) + "; no copy written");
-        }
     }
     const SlowVersionResult result = SynthesizeSlowVersion(segment, output, track, factor);
-    if (!temporaryTrack.empty())
-        RemoveQuietly(temporaryTrack);
     if (result != SlowVersionResult::Done) {
         const bool aboutTrack = result == SlowVersionResult::TrackMissing ||
                                 result == SlowVersionResult::TrackTruncated ||
                                 result == SlowVersionResult::TrackMismatch;
-        return Fail((aboutTrack ? track : (result == SlowVersionResult::OutputFailed ? output : segment)) +
-                    ": " + SlowVersionResultText(result) + "; no copy written");
+        return Fail(
+            (aboutTrack ? trackShown : (result == SlowVersionResult::OutputFailed ? output : segment)) +
+            ": " + SlowVersionResultText(result) + "; no copy written");
     }
     return 0;
 }

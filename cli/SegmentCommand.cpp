@@ -65,9 +65,18 @@ int RunSegment(const Args& args) {
     std::vector<std::string> positional;
     SegmentationFieldTexts fields = FormatSegmentationFields(SegmentationOptions{});
     bool createLabel = true;
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string* field = nullptr;
+        if (optionsEnded) {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
         if (a == "--max-length")
             field = &fields.maxSegmentLength;
         else if (a == "--start-threshold")
@@ -81,7 +90,7 @@ int RunSegment(const Args& args) {
         else if (a == "--no-label") {
             createLabel = false;
             continue;
-        } else if (a.size() > 1 && a[0] == '-' && a != "--") {
+        } else if (a.size() > 1 && a[0] == '-') {
             return Usage("unknown option '" + a + "'");
         } else {
             positional.push_back(a);
@@ -113,6 +122,17 @@ int RunSegment(const Args& args) {
     state.projectName = ReplaceAll(positional[2], ".vprj", "");
 
     // Refuse before anything is written or deleted.
+    if (!IsValidProjectName(state.projectName)) {
+        std::fprintf(stderr,
+                     "lectorio-cli segment: the project name must not contain \"/\" and must be at most %zu "
+                     "bytes long\n",
+                     MaxProjectNameBytes());
+        return 2;
+    }
+    if (!IsRecordableFolder(state.outputFolder)) {
+        std::fputs("lectorio-cli segment: the output folder's name must not contain a line break\n", stderr);
+        return 2;
+    }
     {
         const auto input = OpenWaveFile(state.inputPath);
         if (input->status != WaveStatus::Reading) {
@@ -145,7 +165,11 @@ int RunSegment(const Args& args) {
                 FormatFixed(static_cast<double>(result.silenceFrames) / rate, 2).c_str());
     if (!transcripts)
         std::fputs("lectorio-cli segment: some transcript files could not be created\n", stderr);
-    if (!result.projectFileWritten || !transcripts || result.failedFiles > 0)
+    if (result.InputEndedEarly())
+        std::fprintf(stderr, "lectorio-cli segment: the recording ended after %s of %s seconds\n",
+                     FormatFixed(static_cast<double>(result.framesRead) / rate, 2).c_str(),
+                     FormatFixed(static_cast<double>(result.framesExpected) / rate, 2).c_str());
+    if (!result.projectFileWritten || !transcripts || result.failedFiles > 0 || result.InputEndedEarly())
         return 1;
     return 0;
 }

@@ -4,29 +4,10 @@
 
 #include "Commands.h"
 #include "FinalText.h"
+#include "ProjectSafety.h"
 #include "ProjectState.h"
 
 namespace lectorio::cli {
-
-namespace {
-
-// The project name as the program names an opened project. The program gets
-// absolute paths from its file dialog; here a relative path is tried as given
-// first (a project made with a relative folder records that folder) and then
-// made absolute.
-std::string ProjectNameFor(const std::string& path, const std::string& folder) {
-    std::string name = ProjectNameFromProjectPath(path, folder);
-    if (name.find('/') == std::string::npos)
-        return name;
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error)
-        return name;
-    const std::string other = ProjectNameFromProjectPath(absolute.lexically_normal().string(), folder);
-    return other.find('/') == std::string::npos ? other : name;
-}
-
-} // namespace
 
 std::optional<ProjectState> OpenCommandProject(const std::string& path) {
     const ProjectFileContents contents = ReadProjectFile(path);
@@ -38,10 +19,20 @@ std::optional<ProjectState> OpenCommandProject(const std::string& path) {
         std::fprintf(stderr, "lectorio-cli: the project file '%s' records no project folder\n", path.c_str());
         return std::nullopt;
     }
+    // A copied or moved project is joined where its files lie now.
+    std::error_code error;
+    const std::string file = std::filesystem::absolute(path, error).lexically_normal().string();
+    const auto location = LocateProject(file, contents.outputFolder, contents.segmentCount);
+    if (!location || !IsUsableProjectFolder(location->outputFolder)) {
+        std::fprintf(stderr,
+                     "lectorio-cli: the project file '%s' records the folder '%s', where no project can be\n",
+                     path.c_str(), contents.outputFolder.c_str());
+        return std::nullopt;
+    }
     ProjectState state;
-    state.outputFolder = contents.outputFolder;
+    state.outputFolder = location->outputFolder;
     state.segmentCount = contents.segmentCount;
-    state.projectName = ProjectNameFor(path, contents.outputFolder);
+    state.projectName = location->projectName;
     state.projectOpen = true;
     return state;
 }

@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FinalText.h"
 
-#include <sys/stat.h>
-
-#include <fstream>
-#include <iterator>
-
 #include "SegmentNumbers.h"
+#include "Transcript.h"
 
 namespace lectorio {
 
@@ -74,20 +70,6 @@ void AppendWord(std::string& out, std::string word) {
         out += ' ';
 }
 
-// The whole content of a regular file; empty when it is missing or unreadable.
-std::string ReadWholeFile(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return {};
-    return content;
-}
-
 } // namespace
 
 size_t FirstCharacterLength(std::string_view text) {
@@ -129,13 +111,14 @@ void AppendTranscriptWords(std::string& out, std::string_view transcript) {
 std::string BuildFinalText(const ProjectState& state) {
     std::string text;
     ForEachSegmentNumber(state.outputFolder, state.projectName, {".txt"}, state.segmentCount, [&](int32_t n) {
-        AppendTranscriptWords(text, ReadWholeFile(state.SegmentTextPath(n)));
+        AppendTranscriptWords(text, ReadTranscriptFile(state.SegmentTextPath(n)));
     });
     return text;
 }
 
 bool WriteFinalTextFile(const ProjectState& state) {
-    return WriteFileAtomically(state.FinalTextPath(), BuildFinalText(state));
+    return WriteFileAtomically(state.FinalTextPath(), BuildFinalText(state),
+                               FileIdentity::Of(state.inputPath));
 }
 
 } // namespace lectorio

@@ -31,6 +31,8 @@ CleanTargetStatus ReadCleanTarget(const std::string& projectFilePath, CleanTarge
     const auto location = LocateProject(projectFilePath, contents.outputFolder, contents.segmentCount);
     if (!contents.countIsNumber || !location)
         return CleanTargetStatus::NotAProject;
+    if (!IsUsableProjectFolder(location->outputFolder))
+        return CleanTargetStatus::NoFolder;
     target.projectFilePath = projectFilePath;
     target.outputFolder = location->outputFolder;
     target.projectName = location->projectName;

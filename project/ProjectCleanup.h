@@ -17,6 +17,7 @@
 namespace lectorio {
 
 using FileDeleter = std::function<void(const std::string& path)>;
+inline const FileDeleter kDeleteQuietly = [](const std::string& path) { DeleteFileQuietly(path); };
 
 // A project about to be cleaned, taken from its project file.
 struct CleanTarget {
@@ -33,7 +34,7 @@ struct CleanTarget {
 enum class CleanTargetStatus {
     Ok,
     Unreadable,  // the project file could not be opened or read
-    NoFolder,    // the project file records no folder, so no file of it can be found
+    NoFolder,    // the project file records no folder, or one that cannot hold a project ("/")
     NotAProject, // its count is not a number, or its folder does not exist
 };
 
@@ -52,10 +53,10 @@ CleanTargetStatus ReadCleanTarget(const std::string& projectFilePath, CleanTarge
 // Deletes, for n = 1..segmentCount, the segment recording and then its
 // transcript, then the resume file, and last the project file itself. The final text file is left
 // alone: it goes only on a second request (DeleteCleanedFinalText).
-void CleanProjectFiles(const CleanTarget& target, const FileDeleter& deleteFile = DeleteFileQuietly);
+void CleanProjectFiles(const CleanTarget& target, const FileDeleter& deleteFile = kDeleteQuietly);
 
 // Deletes the final text file of a cleaned project.
-void DeleteCleanedFinalText(const CleanTarget& target, const FileDeleter& deleteFile = DeleteFileQuietly);
+void DeleteCleanedFinalText(const CleanTarget& target, const FileDeleter& deleteFile = kDeleteQuietly);
 
 // The closing clean-up of the project on screen: deletes the slowed-down
 // copies 1..L and then the pitch track. L is lastRunSegmentCount, or 5000
@@ -63,6 +64,6 @@ void DeleteCleanedFinalText(const CleanTarget& target, const FileDeleter& delete
 // lastRunSegmentCount); L is raised to segmentCount when the project on
 // screen has more segments than that, so an opened project never keeps
 // copies behind. Nothing is deleted while no output folder is set.
-void DeleteClosingFiles(ProjectState& state, const FileDeleter& deleteFile = DeleteFileQuietly);
+void DeleteClosingFiles(ProjectState& state, const FileDeleter& deleteFile = kDeleteQuietly);
 
 } // namespace lectorio

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectSafety.h"
 
+#include <unistd.h>
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -64,9 +66,14 @@ bool WriteResumeFile(const ProjectState& state, const ResumePoint& point) {
 }
 
 std::optional<ResumePoint> ReadResumeFile(const ProjectState& state) {
-    std::FILE* file = std::fopen(ResumeFilePath(state).c_str(), "rb");
-    if (!file)
+    // A FIFO planted under the name is refused, not waited on.
+    const int fd = OpenRegularForReading(ResumeFilePath(state));
+    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "rb");
+    if (!file) {
+        if (fd >= 0)
+            ::close(fd);
         return std::nullopt;
+    }
     ResumePoint point;
     char rest = 0;
     const int fields = std::fscanf(file, "%d %d %c", &point.segment, &point.speedPosition, &rest);

@@ -54,15 +54,11 @@ std::string ProjectState::PitchTrackPath() const {
 }
 
 bool ProjectState::CreateEmptyTextFiles() {
+    const FileIdentity recording = FileIdentity::Of(inputPath);
     bool ok = true;
     for (int32_t n = 1; n <= segmentCount; ++n) {
-        std::FILE* f = std::fopen(SegmentTextPath(n).c_str(), "w");
-        if (!f) {
-            ok = false;
-            continue;
-        }
-        if (std::fclose(f) != 0)
-            ok = false;
+        const int fd = CreateFreshFile(SegmentTextPath(n), recording);
+        ok = fd >= 0 && ::close(fd) == 0 && ok;
     }
     currentTextPath = outputFolder + "/00001_" + projectName + ".txt";
     currentWavePath = outputFolder + "/00001_" + projectName + ".wav";
@@ -70,16 +66,18 @@ bool ProjectState::CreateEmptyTextFiles() {
 }
 
 bool ProjectState::WriteProjectFile() const {
-    return WriteFileAtomically(ProjectFilePath(), std::to_string(segmentCount) + " " + outputFolder);
+    return WriteFileAtomically(ProjectFilePath(), std::to_string(segmentCount) + " " + outputFolder,
+                               FileIdentity::Of(inputPath));
 }
 
 void ProjectState::DeleteStaleSegmentFiles() {
     const int32_t c = segmentCount;
     const int32_t l = lastRunSegmentCount;
     const int32_t bound = (l == c || l == 0) ? 5000 : l + 1;
+    const FileIdentity recording = FileIdentity::Of(inputPath);
     for (int32_t n = c + 1; n < bound; ++n) {
-        DeleteFileQuietly(SegmentTextPath(n));
-        DeleteFileQuietly(SegmentWavePath(n));
+        DeleteFileQuietly(SegmentTextPath(n), recording);
+        DeleteFileQuietly(SegmentWavePath(n), recording);
     }
     lastRunSegmentCount = c;
 }
@@ -112,32 +110,59 @@ int32_t AtoiSaturating(const std::string& text) {
 
 ProjectFileContents ReadProjectFile(const std::string& path) {
     ProjectFileContents result;
-    struct stat st {};
-    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    const int fd = path.empty() ? -1 : OpenRegularForReading(path);
+    if (fd < 0)
         return result;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string text;
+    char block[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, block, sizeof block)) > 0)
+        text.append(block, static_cast<size_t>(got));
+    ::close(fd);
+    if (got < 0)
         return result;
-    std::string token;
-    bool first = true;
-    std::string accumulator;
-    while (in >> token) {
-        if (first) {
-            result.segmentCount = AtoiSaturating(token);
-            result.countIsNumber = token.find_first_not_of("0123456789") == std::string::npos;
-            first = false;
-        } else {
-            accumulator += token;
-            accumulator += ' ';
-        }
-    }
-    if (in.bad())
-        return result;
-    if (!accumulator.empty())
-        accumulator.pop_back();
-    result.outputFolder = accumulator;
+    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    size_t i = 0;
+    while (i < text.size() && space(text[i]))
+        ++i;
+    const size_t countStart = i;
+    while (i < text.size() && !space(text[i]))
+        ++i;
+    const std::string count = text.substr(countStart, i - countStart);
+    result.segmentCount = AtoiSaturating(count);
+    result.countIsNumber = count.find_first_not_of("0123456789") == std::string::npos;
+    if (i < text.size() && text[i] == ' ')
+        ++i;
+    size_t end = text.find('\n', i);
+    if (end == std::string::npos)
+        end = text.size();
+    else if (end > i && text[end - 1] == '\r')
+        --end; // a line end added by a text editor
+    result.outputFolder = text.substr(i, end - i);
     result.ok = true;
     return result;
+}
+
+bool IsUsableProjectFolder(const std::string& folder) {
+    if (folder.empty() || folder[0] != '/')
+        return false;
+    return std::filesystem::path(folder).lexically_normal() != std::filesystem::path("/");
+}
+
+bool IsRecordableFolder(const std::string& folder) {
+    return folder.find('\n') == std::string::npos;
+}
+
+size_t MaxProjectNameBytes() {
+    constexpr size_t kFileNameBytes = 255;
+    const size_t around =
+        SegmentNumberText(INT32_MAX).size() + std::string("_").size() + std::string("_y.wav").size();
+    return kFileNameBytes - around;
+}
+
+bool IsValidProjectName(const std::string& name) {
+    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
+           name.size() <= MaxProjectNameBytes();
 }
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -178,43 +203,6 @@ std::string ApplicationFolder() {
     return slash == std::string::npos ? std::string("./") : buffer.substr(0, slash + 1);
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + name + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < content.size()) {
-        const ssize_t w = ::write(fd, content.data() + done, content.size() - done);
-        if (w < 0 && errno == EINTR)
-            continue;
-        ok = w > 0;
-        if (ok)
-            done += static_cast<size_t>(w);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    // Keep the permissions an existing file had; a new file gets the usual 0666 & ~umask.
-    struct stat st {};
-    if (ok) {
-        if (stat(path.c_str(), &st) == 0) {
-            ok = fchmod(fd, st.st_mode & 07777) == 0;
-        } else {
-            const mode_t mask = umask(0);
-            umask(mask);
-            ok = fchmod(fd, 0666 & ~mask) == 0;
-        }
-    }
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
-}
-
 bool IsWritableFolder(const std::string& folder) {
     struct stat st {};
     return !folder.empty() && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
@@ -239,10 +227,6 @@ bool RecordingIsProjectSegment(const ProjectState& state, const std::string& inp
             return true;
     }
     return false;
-}
-
-void DeleteFileQuietly(const std::string& path) {
-    ::unlink(path.c_str());
 }
 
 } // namespace lectorio

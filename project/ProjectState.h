@@ -15,6 +15,8 @@
 // worker only while every command that could read it is refused.
 #pragma once
 
+#include "SafeFile.h"
+
 #include <cstdint>
 #include <string>
 
@@ -41,8 +43,11 @@ struct ProjectState {
     std::string FinalTextPath() const;
     std::string PitchTrackPath() const;
 
-    // Creates or truncates the transcript of every segment 1..segmentCount and
-    // points the current paths at segment 1 (also when there are none).
+    // The files below never touch the recording inputPath, whatever names
+    // it has in the folder, and never write through a link.
+
+    // Creates the transcript of every segment 1..segmentCount afresh (empty)
+    // and points the current paths at segment 1 (also when there are none).
     // Returns false when a transcript could not be created (the others are
     // still tried).
     bool CreateEmptyTextFiles();
@@ -64,10 +69,30 @@ struct ProjectFileContents {
     bool ok = false;            // false: the file could not be opened or read
     int32_t segmentCount = 0;   // first token by atoi rules (saturating)
     bool countIsNumber = false; // the first token is digits only
-    std::string outputFolder;   // later tokens joined by single blanks
+    std::string outputFolder;   // the rest of its line, exactly as written
 };
 
+// Reads a project file: the count is the first word; the folder is the rest
+// of that line after the one blank that follows the count, so folders with
+// runs of blanks, tabs or a trailing blank come back as they were written.
 ProjectFileContents ReadProjectFile(const std::string& path);
+
+// Whether a project may live in `folder` (resolved by the caller): an
+// absolute folder other than the root.
+bool IsUsableProjectFolder(const std::string& folder);
+
+// Whether a project file can record `folder`: the folder ends its line, so
+// it must not hold a line break.
+bool IsRecordableFolder(const std::string& folder);
+
+// The longest project name in bytes: every file named after a project
+// (the longest is the slowed copy NNNNNNNNNN_P_y.wav) fits the 255 bytes of a
+// file name. Temporary files have short names of their own.
+size_t MaxProjectNameBytes();
+
+// Whether `name` can be part of every file name of a project: no "/" or NUL,
+// at most MaxProjectNameBytes() bytes. An empty name is allowed.
+bool IsValidProjectName(const std::string& name);
 
 // The project name of an opened project file: the path with every occurrence
 // of the folder followed by "/" removed (the folder alone when it already ends
@@ -84,10 +109,6 @@ std::string ApplicationFolder();
 // Every occurrence of `from` replaced by `to`, in one left-to-right pass.
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
 
-// Writes `content` to a temporary file beside `path` and renames it over
-// `path`, so a crash or a full disk never leaves the old file truncated.
-bool WriteFileAtomically(const std::string& path, const std::string& content);
-
 // Whether `folder` exists as a folder that this process can create files in.
 bool IsWritableFolder(const std::string& folder);
 
@@ -95,8 +116,5 @@ bool IsWritableFolder(const std::string& folder);
 // project `state` (by name pattern NNNNN_P.wav in its folder, and the same
 // file on disk, links included): a run would overwrite or delete it.
 bool RecordingIsProjectSegment(const ProjectState& state, const std::string& inputPath);
-
-// Deletes a file; a missing file is no error.
-void DeleteFileQuietly(const std::string& path);
 
 } // namespace lectorio

@@ -9,7 +9,8 @@ namespace {
 // the caller's display.
 class RunListener : public SegmentationListener {
 public:
-    RunListener(ProjectState& state, SegmentationListener& display) : state_(state), display_(display) {}
+    RunListener(ProjectState& state, SegmentationListener& display)
+        : state_(state), display_(display), recording_(FileIdentity::Of(state.inputPath)) {}
 
     void OnProgress(int position) override { display_.OnProgress(position); }
     void OnStatus(const std::string& text) override { display_.OnStatus(text); }
@@ -22,7 +23,7 @@ public:
         if (count > recordedCount_) {
             recordedCount_ = count + kRecordAhead;
             WriteFileAtomically(state_.ProjectFilePath(),
-                                std::to_string(recordedCount_) + " " + state_.outputFolder);
+                                std::to_string(recordedCount_) + " " + state_.outputFolder, recording_);
         }
         display_.OnSegmentCount(count);
     }
@@ -49,6 +50,7 @@ private:
     int32_t recordedCount_ = 0;
     ProjectState& state_;
     SegmentationListener& display_;
+    FileIdentity recording_; // never replaced by the project file
 };
 
 } // namespace
@@ -62,11 +64,12 @@ SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOption
     state.segmentCount = result.segmentCount;
     result.projectFileWritten = listener.projectFileWritten;
     if (result.stopped) {
+        const FileIdentity recording = FileIdentity::Of(state.inputPath);
         for (int32_t n = 1; n <= result.segmentCount; ++n)
-            DeleteFileQuietly(state.SegmentWavePath(n));
+            DeleteFileQuietly(state.SegmentWavePath(n), recording);
         if (options.createLabelFile)
-            DeleteFileQuietly(LabelFilePath(state.inputPath));
-        DeleteFileQuietly(state.ProjectFilePath());
+            DeleteFileQuietly(LabelFilePath(state.inputPath), recording);
+        DeleteFileQuietly(state.ProjectFilePath(), recording);
     }
     return result;
 }

@@ -3,8 +3,12 @@
 
 #include "ProjectState.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 
 namespace lectorio {
 
@@ -16,30 +20,45 @@ bool IsTranscriptSpace(char c) {
 
 } // namespace
 
-std::string ReadTranscriptWords(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+std::string ReadTranscriptFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return {};
+    if (S_ISLNK(st.st_mode)) {
+        std::error_code targetError, folderError;
+        const fs::path target = fs::canonical(path, targetError);
+        const fs::path folder = fs::canonical(fs::absolute(path, folderError).parent_path(), folderError);
+        if (targetError || folderError || target.parent_path() != folder)
+            return {};
+    }
+    const int fd = OpenRegularForReading(path);
+    if (fd < 0)
         return {};
     std::string text;
-    bool inWord = false;
     char block[4096];
-    size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-        for (size_t i = 0; i < got; ++i) {
-            const char c = block[i];
-            if (IsTranscriptSpace(c)) {
-                if (inWord)
-                    text += ' ';
-                inWord = false;
-            } else {
-                text += c;
-                inWord = true;
-            }
+    ssize_t got = 0;
+    while ((got = ::read(fd, block, sizeof block)) > 0)
+        text.append(block, static_cast<size_t>(got));
+    ::close(fd);
+    return got < 0 ? std::string() : text;
+}
+
+std::string ReadTranscriptWords(const std::string& path) {
+    std::string text;
+    bool inWord = false;
+    for (const char c : ReadTranscriptFile(path)) {
+        if (IsTranscriptSpace(c)) {
+            if (inWord)
+                text += ' ';
+            inWord = false;
+        } else {
+            text += c;
+            inWord = true;
         }
     }
     if (inWord)
         text += ' ';
-    std::fclose(file);
     return text;
 }
 

@@ -22,8 +22,13 @@
 
 namespace lectorio {
 
-// The words of the transcript at `path`, each followed by one blank. A file
-// that cannot be opened gives an empty text.
+// The whole content of the transcript at `path`; empty when it is missing,
+// not a regular file (a FIFO is never waited on), or a link that leads out
+// of its folder (the project folder).
+std::string ReadTranscriptFile(const std::string& path);
+
+// The words of the transcript at `path` (read by ReadTranscriptFile), each
+// followed by one blank.
 std::string ReadTranscriptWords(const std::string& path);
 
 // Replaces the transcript at `path` with `text`, byte for byte, atomically.

@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing and runs the whole test suite, warnings counting as
 # errors: a normal build with GCC, the same suite built with clang under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the WAV
-# reader's fuzzer for a minute. A private PulseAudio server with a null sink
+# AddressSanitizer and UndefinedBehaviorSanitizer (leaks included), and the
+# readers' fuzzers for a minute. A private PulseAudio server with a null sink
 # serves the playback tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,10 +22,10 @@ run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLECTORIO_WERROR
 # The second build uses the second compiler, so what one of them lets pass the
 # other still sees.
 echo "== Tests built with clang, under AddressSanitizer and UndefinedBehaviorSanitizer"
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export ASAN_OPTIONS=abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 CC=clang-14 CXX=clang++-14 run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLECTORIO_SANITIZE=ON -DLECTORIO_WERROR=ON
 if [ -x "$root/scripts/fuzz.sh" ]; then
-  echo "== Fuzzing the WAV reader"
+  echo "== Fuzzing the readers"
   "$root/scripts/fuzz.sh" 60
 fi

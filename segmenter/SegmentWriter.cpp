@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <unistd.h>
 
 namespace lectorio {
 
@@ -14,7 +15,7 @@ SegmentWriter::SegmentWriter(const std::string& outputFolder, const std::string&
       rate_(static_cast<double>(input.sampleRate)) {
     if (!folder_.empty() && folder_.back() == '/')
         folder_.pop_back();
-    haveInputStat_ = ::stat(inputPath.c_str(), &inputStat_) == 0;
+    inputIdentity_ = FileIdentity::Of(inputPath);
 }
 
 SegmentWriter::~SegmentWriter() {
@@ -22,15 +23,16 @@ SegmentWriter::~SegmentWriter() {
 }
 
 bool SegmentWriter::IsInputFile(const std::string& path) const {
-    struct stat st {};
-    return haveInputStat_ && ::stat(path.c_str(), &st) == 0 && st.st_dev == inputStat_.st_dev &&
-           st.st_ino == inputStat_.st_ino;
+    return FileIdentity::Of(path) == inputIdentity_;
 }
 
 bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
+    labelPath_ = labelPath;
     // A link or a second name of the recording must not be emptied either.
-    if (!IsInputFile(labelPath))
-        label_ = std::fopen(labelPath.c_str(), "w");
+    const int fd = CreateFreshFile(labelPath, inputIdentity_);
+    label_ = fd < 0 ? nullptr : fdopen(fd, "w");
+    if (!label_ && fd >= 0)
+        ::close(fd);
     if (!label_ || std::fputs("#\n", label_) < 0) {
         labelFailed_ = true;
         ++result_.failedFiles;
@@ -46,10 +48,17 @@ bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
 void SegmentWriter::CloseLabelFile() {
     if (!label_)
         return;
-    const bool ok = !std::ferror(label_);
-    if (std::fclose(label_) == 0 && ok && !labelFailed_)
-        result_.labelFileWritten = true;
+    // A full disk shows up at the latest when the buffered lines are flushed.
+    const bool ok = !std::ferror(label_) && !labelFailed_;
+    const bool closed = std::fclose(label_) == 0;
     label_ = nullptr;
+    if (ok && closed) {
+        result_.labelFileWritten = true;
+        return;
+    }
+    labelFailed_ = true;
+    ++result_.failedFiles;
+    listener_.OnFileWriteFailed(labelPath_);
 }
 
 int32_t SegmentWriter::RaiseCount() {

@@ -7,10 +7,9 @@
 // file stream while it is open.
 #pragma once
 
+#include "SafeFile.h"
 #include "Segmenter.h"
 #include "WaveFile.h"
-
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -39,10 +38,12 @@ public:
     SegmentWriter(const SegmentWriter&) = delete;
     SegmentWriter& operator=(const SegmentWriter&) = delete;
 
-    // Creates (or empties) the label file and writes its "#" line. Refuses a
-    // path that is the input recording itself. Returns false when no label
-    // file is written.
+    // Creates the label file afresh and writes its "#" line. Refuses a path
+    // that is the input recording itself or a link. Returns false when no
+    // label file is written.
     bool OpenLabelFile(const std::string& labelPath);
+    // Closes the label file; one that could not be written completely is
+    // reported like a segment file.
     void CloseLabelFile();
 
     // Raises the segment count by one and reports it; returns the new count.
@@ -73,8 +74,8 @@ private:
     SegmentationListener& listener_;
     SegmentationResult& result_;
     double rate_;
-    struct stat inputStat_ {};
-    bool haveInputStat_ = false;
+    FileIdentity inputIdentity_;
+    std::string labelPath_;
     std::FILE* label_ = nullptr;
     bool labelFailed_ = false;
     int32_t count_ = 0;

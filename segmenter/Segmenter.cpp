@@ -174,6 +174,7 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
     result.inputStatus = input->status;
     const bool readable = input->status == WaveStatus::Reading;
     const int64_t total = readable ? input->frameCount : 0; // N
+    result.framesExpected = total;
     result.sampleRate = input->sampleRate;
 
     SegmentWriter writer(outputFolder, projectName, *input, inputPath, listener, result);
@@ -222,7 +223,8 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
                 last = true;
             }
             const int64_t n = std::max<int64_t>(input->ReadMonoSamples(currentBlock.get(), wanted), 0);
-            // A read that falls short (an I/O error) ends the input here.
+            // A read that falls short (an I/O error, a file cut while it is
+            // read) ends the input here; the result says so.
             if (n < wanted)
                 last = true;
             base += kBlockSamples;

@@ -47,13 +47,18 @@ struct SegmentationResult {
     int32_t segmentCount = 0;
     uint32_t sampleRate = 0;
     int64_t framesRead = 0;
-    int64_t speechFrames = 0;  // frames written into speech (even) segment files
-    int64_t silenceFrames = 0; // frames written into silence (odd) segment files
-    int32_t filesWritten = 0;  // segment files written completely
-    int32_t failedFiles = 0;   // segment files (and the label file) that could not be written
+    int64_t framesExpected = 0; // frames the input's header announces
+    int64_t speechFrames = 0;   // frames written into speech (even) segment files
+    int64_t silenceFrames = 0;  // frames written into silence (odd) segment files
+    int32_t filesWritten = 0;   // segment files written completely
+    int32_t failedFiles = 0;    // segment files (and the label file) that could not be written
     bool labelFileWritten = false;
     bool stopped = false;            // StopRequested ended the run: no closing steps ran
     bool projectFileWritten = false; // set by RunSegmentation, which writes it
+
+    // The input ended (or failed) before the length its header gives; the
+    // run wrote what was read.
+    bool InputEndedEarly() const { return framesRead < framesExpected; }
 };
 
 // The detector's fixed quantities for one run, derived from the options and

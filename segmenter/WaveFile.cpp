@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaveFile.h"
 
-#include <sys/stat.h>
+#include "SafeFile.h"
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -37,6 +39,10 @@ void PutLe32(uint8_t* p, uint32_t v) {
 bool IsPlainMono16(uint16_t tag, uint16_t bits, uint16_t channels) {
     return std::endian::native == std::endian::little && tag == kFormatPcm && bits == 16 && channels == 1;
 }
+
+// Samples are converted through a buffer of at most this many bytes, so the
+// memory a call needs does not grow with the channel count.
+constexpr int64_t kConversionBytes = 1 << 20;
 
 bool ReadExact(std::FILE* f, void* buffer, size_t n) {
     return std::fread(buffer, 1, n, f) == n;
@@ -184,20 +190,11 @@ void WaveFile::Fail(WaveStatus failure) {
 std::unique_ptr<WaveFile> OpenWaveFile(const std::string& path) {
     if (path.empty())
         return std::make_unique<WaveFile>();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        auto w = std::make_unique<WaveFile>();
-        w->status = WaveStatus::OpenFailed;
-        return w;
-    }
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        // A folder (or a device) is not a recording.
-        std::fclose(f);
-        auto w = std::make_unique<WaveFile>();
-        w->status = WaveStatus::OpenFailed;
-        return w;
-    }
+    // A FIFO, a device or a folder is no recording: refused without blocking.
+    const int fd = OpenRegularForReading(path);
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "rb");
+    if (!f && fd >= 0)
+        ::close(fd);
     return OpenWaveStream(f);
 }
 
@@ -338,38 +335,49 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
     const int64_t frames = std::min(count, frameCount - framesConsumed_);
     if (frames < 1)
         return 0;
-    const size_t bytesPerSample = bitsPerSample / 8;
-    const size_t bytes = static_cast<size_t>(frames) * blockAlign;
     // 16-bit mono PCM is stored as the caller wants it on a little-endian
     // host: it is read straight into the caller's buffer.
-    const bool direct = IsPlainMono16(formatTag, bitsPerSample, channels);
-    std::unique_ptr<uint8_t[]> conversion(direct ? nullptr : new uint8_t[bytes]);
-    uint8_t* const blockData = direct ? reinterpret_cast<uint8_t*>(buffer) : conversion.get();
-    const size_t got = std::fread(blockData, 1, bytes, stream);
-    const int64_t delivered = static_cast<int64_t>(got / blockAlign);
-    framesConsumed_ += delivered;
-    if (got % blockAlign != 0) {
-        // Keep the stream on a frame boundary after a short read.
-        fseeko(stream, -static_cast<off_t>(got % blockAlign), SEEK_CUR);
-    }
-
-    if (direct)
-        return delivered;
-    const uint8_t* p = blockData;
-    if (channels == 1) {
-        for (int64_t i = 0; i < delivered; ++i, p += bytesPerSample)
-            buffer[i] = DecodeSample(p, formatTag, bitsPerSample);
+    if (IsPlainMono16(formatTag, bitsPerSample, channels)) {
+        const size_t got = std::fread(buffer, 1, static_cast<size_t>(frames) * 2, stream);
+        const int64_t delivered = static_cast<int64_t>(got / 2);
+        if (got % 2 != 0)
+            fseeko(stream, -1, SEEK_CUR); // back to a frame boundary
+        framesConsumed_ += delivered;
         return delivered;
     }
-    // Each channel's sample divided by the channel count, truncated toward
-    // zero, and added up from 0.
+    const size_t bytesPerSample = bitsPerSample / 8;
+    const int64_t chunk = std::min(frames, std::max<int64_t>(1, kConversionBytes / blockAlign));
+    std::unique_ptr<uint8_t[]> conversion(new uint8_t[static_cast<size_t>(chunk) * blockAlign]);
     const int ch = channels;
-    for (int64_t i = 0; i < delivered; ++i) {
-        int32_t sum = 0;
-        for (int c = 0; c < ch; ++c, p += bytesPerSample)
-            sum += DecodeSample(p, formatTag, bitsPerSample) / ch;
-        buffer[i] = static_cast<int16_t>(sum);
+    int64_t delivered = 0;
+    while (delivered < frames) {
+        const int64_t wanted = std::min(chunk, frames - delivered);
+        const size_t got = std::fread(conversion.get(), 1, static_cast<size_t>(wanted) * blockAlign, stream);
+        const int64_t n = static_cast<int64_t>(got / blockAlign);
+        const uint8_t* p = conversion.get();
+        int16_t* out = buffer + delivered;
+        for (int64_t i = 0; i < n; ++i) {
+            if (ch == 1) {
+                out[i] = DecodeSample(p, formatTag, bitsPerSample);
+                p += bytesPerSample;
+                continue;
+            }
+            // Each channel's sample divided by the channel count, truncated
+            // toward zero, and added up from 0.
+            int32_t sum = 0;
+            for (int c = 0; c < ch; ++c, p += bytesPerSample)
+                sum += DecodeSample(p, formatTag, bitsPerSample) / ch;
+            out[i] = static_cast<int16_t>(sum);
+        }
+        delivered += n;
+        if (n < wanted) {
+            // Keep the stream on a frame boundary after a short read.
+            if (got % blockAlign != 0)
+                fseeko(stream, -static_cast<off_t>(got % blockAlign), SEEK_CUR);
+            break;
+        }
     }
+    framesConsumed_ += delivered;
     return delivered;
 }
 
@@ -378,27 +386,64 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
         return -1;
     if (count < 1)
         return 0;
-    const size_t bytesPerSample = bitsPerSample / 8;
-    const size_t bytes = static_cast<size_t>(count) * blockAlign;
-    const uint8_t* blockData = reinterpret_cast<const uint8_t*>(buffer);
-    std::unique_ptr<uint8_t[]> conversion;
-    if (!IsPlainMono16(formatTag, bitsPerSample, channels)) {
-        conversion.reset(new uint8_t[bytes]);
-        uint8_t* p = conversion.get();
-        for (int64_t i = 0; i < count; ++i)
-            for (int c = 0; c < channels; ++c, p += bytesPerSample)
-                EncodeSample(p, buffer[i], formatTag, bitsPerSample);
-        blockData = conversion.get();
+    int64_t frames = 0;
+    if (IsPlainMono16(formatTag, bitsPerSample, channels)) {
+        frames = static_cast<int64_t>(std::fwrite(buffer, 2, static_cast<size_t>(count), stream));
+    } else {
+        const size_t bytesPerSample = bitsPerSample / 8;
+        const int64_t chunk = std::min(count, std::max<int64_t>(1, kConversionBytes / blockAlign));
+        std::unique_ptr<uint8_t[]> conversion(new uint8_t[static_cast<size_t>(chunk) * blockAlign]);
+        while (frames < count) {
+            const int64_t n = std::min(chunk, count - frames);
+            uint8_t* p = conversion.get();
+            for (int64_t i = frames; i < frames + n; ++i)
+                for (int c = 0; c < channels; ++c, p += bytesPerSample)
+                    EncodeSample(p, buffer[i], formatTag, bitsPerSample);
+            const size_t written =
+                std::fwrite(conversion.get(), 1, static_cast<size_t>(n) * blockAlign, stream);
+            frames += static_cast<int64_t>(written / blockAlign);
+            if (written != static_cast<size_t>(n) * blockAlign)
+                break;
+        }
     }
-    const size_t written = std::fwrite(blockData, 1, bytes, stream);
-    const int64_t frames = static_cast<int64_t>(written / blockAlign);
     frameCount += frames;
     byteCount += frames * blockAlign;
     return frames;
 }
 
+bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
+                        const std::function<bool()>& cancelled) {
+    samples.assign(static_cast<size_t>(std::max<int64_t>(wave.frameCount, 0)), 0);
+    constexpr int64_t kBlock = 1 << 20;
+    int64_t got = 0;
+    while (got < static_cast<int64_t>(samples.size()) && !(cancelled && cancelled())) {
+        const int64_t r = wave.ReadMonoSamples(samples.data() + got,
+                                               std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
+        if (r <= 0)
+            break;
+        got += r;
+    }
+    const bool complete = got == static_cast<int64_t>(samples.size());
+    samples.resize(static_cast<size_t>(got));
+    return complete;
+}
+
 std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampleRate, uint16_t bitsPerSample,
                                          uint16_t channels, uint16_t formatTag) {
+    uint32_t byteRate = 0;
+    uint16_t blockAlign = 0;
+    const bool writable = HasReadingPath(formatTag, bitsPerSample) && channels != 0 &&
+                          ComputeRates(bitsPerSample, channels, sampleRate, byteRate, blockAlign);
+    // Never through a link, never into the inode of another name.
+    const int fd = path.empty() || !writable ? -1 : CreateFreshFile(path);
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!f && fd >= 0)
+        ::close(fd);
+    return CreateWaveStream(f, sampleRate, bitsPerSample, channels, formatTag);
+}
+
+std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRate, uint16_t bitsPerSample,
+                                           uint16_t channels, uint16_t formatTag) {
     auto w = std::make_unique<WaveFile>();
     w->formatTag = formatTag;
     w->channels = channels;
@@ -407,9 +452,11 @@ std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampl
     if (!HasReadingPath(formatTag, bitsPerSample) || channels == 0 ||
         !ComputeRates(bitsPerSample, channels, sampleRate, w->byteRate, w->blockAlign)) {
         w->status = WaveStatus::UnsupportedFormat;
+        if (stream)
+            std::fclose(stream);
         return w;
     }
-    w->stream = path.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+    w->stream = stream;
     if (!w->stream) {
         w->status = WaveStatus::OpenFailed;
         return w;

@@ -16,25 +16,27 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lectorio {
 
 enum class WaveStatus : int32_t {
-    NotOpened = 0,          // no file was given (empty path)
-    Reading = 1,            // open for reading, positioned in the sample data
-    Writing = 2,            // open for writing, header written
-    OpenFailed = 4,         // could not be opened or created
-    NotRiff = 5,            // does not begin with "RIFF"
-    NotWave = 6,            // RIFF form is not "WAVE", or nothing follows the RIFF header
-    NoFormatChunk = 7,      // the chunks end before a "fmt " chunk
-    UnsupportedFormat = 9,  // format tag or sample width not accepted
-    NoDataChunk = 10,       // no "data" chunk after "fmt ", or a chunk there overruns the file
-    ChunkTooLong = 11,      // a chunk before "fmt " overruns the file
-    ReadError = 12,         // a read or seek failed while parsing the header
-    WriteError = 13,        // a write or seek failed while writing a header or finishing a file
-    Closed = 15,            // closed normally
+    NotOpened = 0,         // no file was given (empty path)
+    Reading = 1,           // open for reading, positioned in the sample data
+    Writing = 2,           // open for writing, header written
+    OpenFailed = 4,        // could not be opened or created
+    NotRiff = 5,           // does not begin with "RIFF"
+    NotWave = 6,           // RIFF form is not "WAVE", or nothing follows the RIFF header
+    NoFormatChunk = 7,     // the chunks end before a "fmt " chunk
+    UnsupportedFormat = 9, // format tag or sample width not accepted
+    NoDataChunk = 10,      // no "data" chunk after "fmt ", or a chunk there overruns the file
+    ChunkTooLong = 11,     // a chunk before "fmt " overruns the file
+    ReadError = 12,        // a read or seek failed while parsing the header
+    WriteError = 13,       // a write or seek failed while writing a header or finishing a file
+    Closed = 15,           // closed normally
 };
 
 // A short readable reason for a status ("not a RIFF file", ...), for messages.
@@ -54,8 +56,8 @@ public:
 
     WaveStatus status = WaveStatus::NotOpened;
     std::FILE* stream = nullptr;
-    int64_t byteCount = 0;   // reading: file length; writing: bytes written, header included
-    int64_t frameCount = 0;  // reading: frames in the data chunk; writing: frames written
+    int64_t byteCount = 0;  // reading: file length; writing: bytes written, header included
+    int64_t frameCount = 0; // reading: frames in the data chunk; writing: frames written
     uint16_t formatTag = 0;
     uint16_t channels = 0;
     uint32_t sampleRate = 0;
@@ -82,7 +84,7 @@ public:
 
 private:
     friend std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* stream);
-    friend std::unique_ptr<WaveFile> CreateWaveFile(const std::string&, uint32_t, uint16_t, uint16_t, uint16_t);
+    friend std::unique_ptr<WaveFile> CreateWaveStream(std::FILE*, uint32_t, uint16_t, uint16_t, uint16_t);
     void ParseHeader();
     void Fail(WaveStatus failure);
 
@@ -90,16 +92,29 @@ private:
 };
 
 // Opens a file for reading; the result is in Reading or a failure status.
+// Anything but a regular file (a FIFO, a device, a folder) is OpenFailed.
 std::unique_ptr<WaveFile> OpenWaveFile(const std::string& path);
 
 // Parses an already opened binary stream (for example one from fmemopen) and
 // takes ownership of it.
 std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* stream);
 
-// Creates a file with the canonical 44-byte header; the result is in Writing,
+// Creates a new file (see CreateFreshFile: never through a link) with the
+// canonical 44-byte header; the result is in Writing,
 // OpenFailed, WriteError, or UnsupportedFormat for a format with no writing path.
 std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampleRate, uint16_t bitsPerSample,
                                          uint16_t channels, uint16_t formatTag);
+
+// CreateWaveFile on an open binary stream, which the object takes over (a
+// null stream gives OpenFailed).
+std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRate, uint16_t bitsPerSample,
+                                           uint16_t channels, uint16_t formatTag);
+
+// Reads every frame the header announces into `samples`, in blocks so that
+// `cancelled` (when given) can stop it soon. Returns false when the file
+// ended, failed or was cancelled before that (`samples` holds what was read).
+bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
+                        const std::function<bool()>& cancelled = {});
 
 // CreateWaveFile with the sample rate, sample width, channels and format tag of `source`.
 std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source);

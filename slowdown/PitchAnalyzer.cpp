@@ -34,22 +34,15 @@ void PitchAnalyzer::SetFiles(const std::string& in, const std::string& out) {
     outputPath = out;
 }
 
-int PitchAnalyzer::OpenInput() {
-    engineResult = input.OpenForReading(inputPath);
+bool PitchAnalyzer::OpenInput() {
     decoder_ = OpenWaveFile(inputPath);
-    if (decoder_->status == WaveStatus::Reading) {
-        fs = static_cast<int32_t>(
-            std::min<uint32_t>(decoder_->sampleRate, std::numeric_limits<int32_t>::max()));
-    } else {
+    if (decoder_->status != WaveStatus::Reading) {
         decoder_.reset();
-        fs =
-            static_cast<int32_t>(std::min<uint32_t>(input.SampleRate(), std::numeric_limits<int32_t>::max()));
+        fs = 44100;
+        return false;
     }
-    return engineResult;
-}
-
-bool PitchAnalyzer::InputReadable() const {
-    return decoder_ != nullptr;
+    fs = static_cast<int32_t>(std::min<uint32_t>(decoder_->sampleRate, std::numeric_limits<int32_t>::max()));
+    return true;
 }
 
 void PitchAnalyzer::Prepare(float lowestFrequency, float highestFrequency) {
@@ -70,24 +63,9 @@ int DefaultAnalysisThreads() {
 
 bool PitchAnalyzer::Run(int threads, const CancelCheck& cancelled) {
     std::vector<int16_t> samples;
-    if (decoder_) {
-        samples.resize(static_cast<size_t>(std::max<int64_t>(decoder_->frameCount, 0)));
-        int64_t got = 0;
-        // In blocks, so that a cancelled analysis of a long segment stops soon.
-        constexpr int64_t kBlock = 1 << 20;
-        while (got < static_cast<int64_t>(samples.size())) {
-            if (cancelled && cancelled())
-                break;
-            const int64_t r = decoder_->ReadMonoSamples(
-                samples.data() + got, std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
-            if (r <= 0)
-                break;
-            got += r;
-        }
-        samples.resize(static_cast<size_t>(got));
+    inputComplete_ = decoder_ && ReadAllMonoSamples(*decoder_, samples, cancelled);
+    if (decoder_)
         decoder_->Close();
-    }
-    input.Close();
     if (cancelled && cancelled()) {
         track.Clear();
         return false;
@@ -246,6 +224,8 @@ const char* PitchTrackOutcomeText(PitchTrackOutcome outcome) {
         return "pitch track written";
     case PitchTrackOutcome::SegmentUnreadable:
         return "the segment cannot be read as a WAV file";
+    case PitchTrackOutcome::SegmentTruncated:
+        return "the segment ended before the length its header gives";
     case PitchTrackOutcome::UnsupportedRate:
         return "the segment's sample rate cannot be analysed (400 to 384000 Hz are)";
     case PitchTrackOutcome::TooShort:
@@ -262,14 +242,15 @@ PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::stri
                                  const CancelCheck& cancelled) {
     PitchAnalyzer analyzer;
     analyzer.SetFiles(segmentPath, trackPath);
-    analyzer.OpenInput();
-    if (!analyzer.InputReadable())
+    if (!analyzer.OpenInput())
         return PitchTrackOutcome::SegmentUnreadable;
     analyzer.Prepare(analyzer.params.lowestFrequency, analyzer.params.highestFrequency);
     if (analyzer.frameLength == 0)
         return PitchTrackOutcome::UnsupportedRate;
     if (!analyzer.Run(threads > 0 ? threads : DefaultAnalysisThreads(), cancelled))
         return PitchTrackOutcome::Cancelled;
+    if (!analyzer.InputComplete())
+        return PitchTrackOutcome::SegmentTruncated;
     if (analyzer.track.Empty())
         return PitchTrackOutcome::TooShort;
     return analyzer.WriteTrack() ? PitchTrackOutcome::Written : PitchTrackOutcome::WriteFailed;

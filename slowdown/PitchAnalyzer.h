@@ -15,7 +15,6 @@
 // so the track is the same whatever the number of threads.
 #pragma once
 
-#include "EngineWaveFile.h"
 #include "PitchTrackFile.h"
 
 #include <cstdint>
@@ -75,12 +74,10 @@ public:
 
     void SetFiles(const std::string& inputPath, const std::string& outputPath);
 
-    // Opens the input. The samples are decoded to mono 16-bit by WaveFile
-    // (every sample width and channel count it reads); the returned code is
-    // that of the engine reader's header checks (EngineWaveFile), kept for
-    // callers that report it: the analysis runs on whatever WaveFile reads.
-    // fs is WaveFile's sample rate, or 44100 when the file cannot be read.
-    int OpenInput();
+    // Opens the input; its samples are decoded to mono 16-bit by WaveFile
+    // (every sample width and channel count it reads). fs is its sample
+    // rate, or 44100 when the file cannot be read. Returns whether it can.
+    bool OpenInput();
 
     // Frame length N, step H and the lag range, in samples, from fs. A
     // rate outside kLowestAnalysisRate..kHighestAnalysisRate gives N = H = 0
@@ -91,6 +88,9 @@ public:
     // frames' correlations on `threads` threads. False (with an empty track)
     // when `cancelled` said so.
     bool Run(int threads = 1, const CancelCheck& cancelled = {});
+
+    // Whether Run read every frame the input's header announces.
+    bool InputComplete() const { return inputComplete_; }
 
     // The same on samples in memory (n frames at the prepared fs).
     bool RunOnSamples(const int16_t* samples, int64_t n, int threads = 1, const CancelCheck& cancelled = {});
@@ -116,7 +116,6 @@ public:
     PitchTrack Track() const;
 
     PitchAnalysisParams params;
-    EngineWaveFile input;
     std::string inputPath;
     std::string outputPath;
     int32_t fs = 0;
@@ -138,19 +137,16 @@ public:
     int32_t lastBestLag = 0;
     float lastVoicing = 0.0f;
 
-    int engineResult = kEngineWrongState; // result of the last OpenInput
-
-    // Whether OpenInput found samples that WaveFile can decode.
-    bool InputReadable() const;
-
 private:
     std::unique_ptr<WaveFile> decoder_;
+    bool inputComplete_ = false;
     std::vector<double> sums_;
 };
 
 enum class PitchTrackOutcome {
     Written,
     SegmentUnreadable, // WaveFile cannot read the segment
+    SegmentTruncated,  // the segment ended before the length its header gives
     UnsupportedRate,   // sample rate outside the analysable range
     TooShort,          // fewer samples than one analysis frame
     WriteFailed,       // the track file cannot be created or written

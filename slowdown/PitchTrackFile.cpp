@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PitchTrackFile.h"
 
-#include "OutputFile.h"
+#include "SafeFile.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace lectorio {
 
@@ -37,9 +38,13 @@ bool HeaderInteger(float value, int64_t& result) {
 } // namespace
 
 TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = OpenRegularForReading(path);
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "rb");
+    if (!f) {
+        if (fd >= 0)
+            ::close(fd);
         return TrackReadResult::Missing;
+    }
     uint8_t header[16];
     if (std::fread(header, 1, sizeof header, f) != sizeof header) {
         std::fclose(f);
@@ -90,20 +95,8 @@ bool WritePitchTrack(const std::string& path, const PitchTrack& track) {
     for (const float v : track.values)
         PutFloat(bytes, v);
 
-    const std::string temporary = CreateFileBeside(path);
-    if (temporary.empty())
-        return false;
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    bool ok = f != nullptr;
-    if (ok) {
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        ok = std::fclose(f) == 0 && ok;
-    }
-    if (!ok) {
-        RemoveQuietly(temporary);
-        return false;
-    }
-    return MoveIntoPlace(temporary, path);
+    return WriteFileAtomically(path,
+                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 } // namespace lectorio

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SlowVersion.h"
 
-#include "OutputFile.h"
 #include "PitchAnalyzer.h"
+#include "SafeFile.h"
 #include "WaveFile.h"
 
 #include <algorithm>
 #include <cmath>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace lectorio {
@@ -205,6 +206,8 @@ const char* SlowVersionResultText(SlowVersionResult result) {
         return "slowed copy written";
     case SlowVersionResult::SegmentUnreadable:
         return "the segment cannot be read as a WAV file";
+    case SlowVersionResult::SegmentTruncated:
+        return "the segment ended before the length its header gives";
     case SlowVersionResult::TrackMissing:
         return "the pitch track file cannot be opened";
     case SlowVersionResult::TrackTruncated:
@@ -234,21 +237,14 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
     if (SameFile(segmentPath, outputPath))
         return SlowVersionResult::OutputIsSegment;
 
-    std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(input->frameCount, 0)));
-    int64_t got = 0;
-    // In blocks, so that a cancelled copy of a long segment stops soon.
-    constexpr int64_t kBlock = 1 << 20;
-    while (got < static_cast<int64_t>(samples.size())) {
-        if (cancelled && cancelled())
-            return SlowVersionResult::Cancelled;
-        const int64_t r = input->ReadMonoSamples(
-            samples.data() + got, std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
-        if (r <= 0)
-            break;
-        got += r;
-    }
-    samples.resize(static_cast<size_t>(got));
+    std::vector<int16_t> samples;
+    const bool complete = ReadAllMonoSamples(*input, samples, cancelled);
     input->Close();
+    if (cancelled && cancelled())
+        return SlowVersionResult::Cancelled;
+    if (!complete)
+        return SlowVersionResult::SegmentTruncated;
+    const int64_t got = static_cast<int64_t>(samples.size());
 
     PitchTrack track;
     switch (ReadPitchTrack(trackPath, track)) {
@@ -268,22 +264,21 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
     if (cancelled && cancelled())
         return SlowVersionResult::Cancelled;
 
-    const std::string temporary = CreateFileBeside(outputPath);
-    if (temporary.empty())
-        return SlowVersionResult::OutputFailed;
-    std::unique_ptr<WaveFile> writer = CreateWaveFileLike(temporary, *input);
-    bool ok = writer->status == WaveStatus::Writing;
-    if (ok)
-        ok = writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
-             static_cast<int64_t>(output.size());
+    // Never written in place: a half-written copy is never played, and the
+    // old copy stays when this one fails.
+    ReplacementFile replacement(outputPath);
+    const int fd = replacement.IsOpen() ? ::dup(replacement.Descriptor()) : -1;
+    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!stream && fd >= 0)
+        ::close(fd);
+    std::unique_ptr<WaveFile> writer =
+        CreateWaveStream(stream, input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
+    bool ok = writer->status == WaveStatus::Writing &&
+              writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
+                  static_cast<int64_t>(output.size());
     writer->Close();
-    ok = ok && writer->status == WaveStatus::Closed;
-    writer.reset();
-    if (!ok) {
-        RemoveQuietly(temporary);
-        return SlowVersionResult::OutputFailed;
-    }
-    return MoveIntoPlace(temporary, outputPath) ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;
+    ok = ok && writer->status == WaveStatus::Closed && replacement.Commit();
+    return ok ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;
 }
 
 } // namespace lectorio

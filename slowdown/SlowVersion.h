@@ -94,6 +94,7 @@ inline constexpr double kLargestFactor = 10.0;
 enum class SlowVersionResult {
     Done,
     SegmentUnreadable, // WaveFile cannot read the segment
+    SegmentTruncated,  // the segment ended before the length its header gives
     TrackMissing,      // the track file cannot be opened
     TrackTruncated,    // shorter than its header says, or malformed
     TrackMismatch,     // the track belongs to another segment

@@ -57,6 +57,10 @@ std::optional<ProjectToOpen> ReadProjectToOpen(QWidget* parent, Prompter& prompt
                         QString::fromStdString(contents.outputFolder));
         return std::nullopt;
     }
+    if (!IsUsableProjectFolder(location->outputFolder)) {
+        ShowProblem(parent, prompter, NoFolderText(path));
+        return std::nullopt;
+    }
     ProjectToOpen project;
     project.outputFolder = location->outputFolder;
     project.projectName = location->projectName;

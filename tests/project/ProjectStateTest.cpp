@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
+#include <vector>
 
 using namespace lectorio;
 namespace fs = std::filesystem;
@@ -31,27 +33,55 @@ TEST(ProjectPaths, NamingRules) {
 TEST(ProjectFile, WriteAndReadBack) {
     TempFolder t;
     ProjectState s;
-    s.outputFolder = t.Path() + "/My  Rec";
+    s.outputFolder = t.Path() + "/My  Rec\t ";
     fs::create_directories(s.outputFolder);
     s.projectName = "talk";
     s.segmentCount = 57;
     ASSERT_TRUE(s.WriteProjectFile());
     EXPECT_EQ(Slurp(s.ProjectFilePath()), "57 " + s.outputFolder);
-    const auto back = ReadProjectFile(s.ProjectFilePath());
-    EXPECT_TRUE(back.ok);
-    EXPECT_EQ(back.segmentCount, 57);
-    EXPECT_EQ(back.outputFolder, t.Path() + "/My Rec"); // runs of blanks come back as one
+    EXPECT_EQ(ReadProjectFile(s.ProjectFilePath()).outputFolder, s.outputFolder);
 
-    Touch(t.Path() + "/empty.vprj");
-    const auto empty = ReadProjectFile(t.Path() + "/empty.vprj");
-    EXPECT_TRUE(empty.ok);
-    EXPECT_EQ(empty.segmentCount, 0);
-    EXPECT_EQ(empty.outputFolder, "");
-
-    Touch(t.Path() + "/big.vprj", "99999999999 /x");
-    EXPECT_EQ(ReadProjectFile(t.Path() + "/big.vprj").segmentCount, INT32_MAX);
+    // Content, count, folder: the folder is the rest of the first line after
+    // the one blank that follows the count.
+    const std::vector<std::tuple<std::string, int32_t, std::string>> files = {
+        {"", 0, ""},
+        {"57", 57, ""},
+        {"57  /a ", 57, " /a "},
+        {"\n 7x /a\tb\r\nmore", 7, "/a\tb"},
+        {"99999999999 /x\n", INT32_MAX, "/x"},
+    };
+    for (const auto& [content, count, folder] : files) {
+        Touch(t.Path() + "/p.vprj", content);
+        const auto back = ReadProjectFile(t.Path() + "/p.vprj");
+        EXPECT_TRUE(back.ok);
+        EXPECT_EQ(back.segmentCount, count) << content;
+        EXPECT_EQ(back.outputFolder, folder) << content;
+    }
     EXPECT_FALSE(ReadProjectFile(t.Path() + "/missing.vprj").ok);
     EXPECT_FALSE(ReadProjectFile(t.Path()).ok);
+}
+
+TEST(ProjectFile, FoldersAndNamesAProjectCanHave) {
+    for (const char* folder : {"", "/", "//", "/a/..", "a/b"})
+        EXPECT_FALSE(IsUsableProjectFolder(folder)) << folder;
+    EXPECT_TRUE(IsUsableProjectFolder("/a"));
+    EXPECT_FALSE(IsRecordableFolder("/a\nb"));
+    EXPECT_TRUE(IsRecordableFolder("/a \tb"));
+
+    // The longest name fits every file a project writes, the slowed copy of
+    // the highest segment number included; one byte more does not.
+    EXPECT_EQ(MaxProjectNameBytes(), 238u);
+    ProjectState s;
+    TempFolder t;
+    s.outputFolder = t.Path();
+    s.projectName = std::string(238, 'n');
+    EXPECT_TRUE(IsValidProjectName(s.projectName));
+    EXPECT_TRUE(WriteFileAtomically(s.SlowWavePath(INT32_MAX), "x"));
+    s.projectName += 'n';
+    EXPECT_FALSE(IsValidProjectName(s.projectName));
+    EXPECT_FALSE(WriteFileAtomically(s.SlowWavePath(INT32_MAX), "x"));
+    EXPECT_FALSE(IsValidProjectName("../esc"));
+    EXPECT_TRUE(IsValidProjectName(""));
 }
 
 TEST(ProjectFile, NamesFromPaths) {
@@ -76,12 +106,20 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
         Touch(s.SegmentTextPath(n), "old");
     }
     Touch(s.SegmentWavePath(5000));
+    // The recording under two of the project's names is neither deleted nor emptied.
+    s.inputPath = t.Path() + "/rec.wav";
+    Touch(s.inputPath, "RIFF");
+    for (int n : {2, 45}) {
+        fs::remove(s.SegmentTextPath(n));
+        fs::create_hard_link(s.inputPath, s.SegmentTextPath(n));
+    }
     s.segmentCount = 40;
     s.lastRunSegmentCount = 57;
     s.DeleteStaleSegmentFiles();
     EXPECT_TRUE(fs::exists(s.SegmentWavePath(40)));
     EXPECT_FALSE(fs::exists(s.SegmentWavePath(41)));
     EXPECT_FALSE(fs::exists(s.SegmentTextPath(57)));
+    EXPECT_EQ(Slurp(s.SegmentTextPath(45)), "RIFF");
     EXPECT_TRUE(fs::exists(s.SegmentWavePath(58))); // beyond the last run's count
     EXPECT_EQ(s.lastRunSegmentCount, 40);
 
@@ -90,21 +128,11 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     EXPECT_FALSE(fs::exists(s.SegmentWavePath(58)));
     EXPECT_TRUE(fs::exists(s.SegmentWavePath(5000)));
 
-    EXPECT_TRUE(s.CreateEmptyTextFiles());
+    EXPECT_FALSE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)), "");
+    EXPECT_EQ(Slurp(s.SegmentTextPath(2)), "RIFF");
     EXPECT_EQ(s.currentTextPath, s.outputFolder + "/00001_talk.txt");
     EXPECT_EQ(s.currentWavePath, s.outputFolder + "/00001_talk.wav");
-}
-
-TEST(ProjectFile, AtomicWriteKeepsTheOldFileOnFailure) {
-    TempFolder t;
-    const std::string p = t.Path() + "/x.txt";
-    ASSERT_TRUE(WriteFileAtomically(p, "first"));
-    ASSERT_TRUE(WriteFileAtomically(p, "second"));
-    EXPECT_EQ(Slurp(p), "second");
-    EXPECT_FALSE(WriteFileAtomically(t.Path() + "/no/such/folder.txt", "x"));
-    // No temporary files are left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(t.Path()), fs::directory_iterator()), 1);
 }
 
 TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {

@@ -199,6 +199,24 @@ TEST(Segmenter, ForcedStartAfterFiveMillionSilentSamples) {
     ExpectMatchesReference(dir, dir.File("in.wav"), {});
 }
 
+TEST(Segmenter, ARecordingCutWhileItIsReadIsReported) {
+    TempFolder dir;
+    std::vector<int16_t> x(5100000, 0);
+    AddLoud(x, 16000, 8000);
+    struct Cutter : Recorder {
+        std::string path;
+        void OnSegmentCount(int32_t c) override {
+            if (c == 1)
+                std::filesystem::resize_file(path, 44 + 2 * 5050000);
+        }
+    } cutter;
+    cutter.path = dir.File("in.wav");
+    const auto result = Segment(dir, x, {}, &cutter);
+    EXPECT_EQ(result.framesExpected, 5100000);
+    EXPECT_EQ(result.framesRead, 5050000);
+    EXPECT_TRUE(result.InputEndedEarly());
+}
+
 TEST(Segmenter, BlockBoundaries) {
     for (int64_t length : {4999999, 5000000, 5000001}) {
         SCOPED_TRACE(length);
@@ -317,6 +335,7 @@ TEST(Segmenter, ReportsStatusAndClosingStepsInOrder) {
     EXPECT_EQ(r.progress.front(), 0);
     EXPECT_EQ(result.filesWritten, 3);
     EXPECT_TRUE(result.labelFileWritten);
+    EXPECT_FALSE(result.InputEndedEarly());
 }
 
 TEST(Segmenter, NoLabelFileWhenSwitchedOff) {

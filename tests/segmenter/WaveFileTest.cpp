@@ -197,3 +197,22 @@ TEST(WaveFileOpen, PathsThatAreNoRecordings) {
     EXPECT_EQ(OpenWaveFile(std::filesystem::temp_directory_path().string())->status, WaveStatus::OpenFailed);
     EXPECT_EQ(CreateWaveFile("/nonexistent-folder/x.wav", 8000, 16, 1, 1)->status, WaveStatus::OpenFailed);
 }
+
+TEST(WaveFileRead, ManyChannelsGoThroughBoundedPiecesAndACutFileIsNoticed) {
+    TempFolder folder;
+    const std::string path = folder.File("wide.wav");
+    // 24-bit, 3 channels: 9 bytes a frame, so 300000 frames take several
+    // conversion pieces each way. Multiples of 3 survive the channel mix.
+    std::vector<int16_t> x(300000);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] = static_cast<int16_t>(static_cast<int>(i * 3 % 30000) - 15000);
+    ASSERT_TRUE(WriteWave(path, x, 8000, 24, 3));
+    std::vector<int16_t> back;
+    EXPECT_TRUE(ReadAllMonoSamples(*OpenWaveFile(path), back));
+    EXPECT_EQ(back, x);
+
+    auto cut = OpenWaveFile(path);
+    std::filesystem::resize_file(path, 44 + 9 * 1000 + 5);
+    EXPECT_FALSE(ReadAllMonoSamples(*cut, back));
+    EXPECT_EQ(back, std::vector<int16_t>(x.begin(), x.begin() + 1000));
+}

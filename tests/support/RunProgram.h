@@ -7,7 +7,11 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <string>
 #include <vector>
@@ -43,24 +47,56 @@ inline pid_t StartProgram(const std::vector<std::string>& arguments, const std::
     return pid;
 }
 
-// Runs `arguments` as StartProgram does and waits for it.
-inline ProgramResult RunProgram(const std::vector<std::string>& arguments) {
+// Runs `arguments` as StartProgram does and waits for it. With a
+// `fileSizeLimit` (bytes) no file the program writes may grow beyond it, as
+// on a nearly full disk: its errors then come through a pipe, which the
+// limit does not cut.
+inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
+                                rlim_t fileSizeLimit = RLIM_INFINITY) {
     const TempFolder scratch;
     ProgramResult result;
-    const pid_t pid = StartProgram(arguments, scratch.File("out"), scratch.File("err"));
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return result;
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = fileSizeLimit;
+    // An ignored SIGXFSZ stays ignored in the program: its writes fail instead.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, scratch.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    close(pipeEnds[1]);
+    char block[4096];
+    for (ssize_t n; (n = read(pipeEnds[0], block, sizeof block)) > 0;)
+        result.err.append(block, static_cast<size_t>(n));
+    close(pipeEnds[0]);
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         result.status = WEXITSTATUS(status);
     result.out = Slurp(scratch.File("out"));
-    result.err = Slurp(scratch.File("err"));
     return result;
 }
 
 #ifdef LECTORIO_CLI
 // Runs the built lectorio-cli with `args`.
-inline ProgramResult RunCli(std::vector<std::string> args) {
+inline ProgramResult RunCli(std::vector<std::string> args, rlim_t fileSizeLimit = RLIM_INFINITY) {
     args.insert(args.begin(), LECTORIO_CLI);
-    return RunProgram(args);
+    return RunProgram(args, fileSizeLimit);
 }
 #endif
 

@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SafeFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace lectorio {
+
+namespace {
+
+bool Matches(const FileIdentity& id, const struct stat& st) {
+    return id.valid && st.st_dev == id.device && st.st_ino == id.inode;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+mode_t ReadUmask() {
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    if (!status)
+        return 022;
+    mode_t mask = 022;
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, "Umask:", 6) == 0) {
+            mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8) & 0777);
+            break;
+        }
+    }
+    std::fclose(status);
+    return mask;
+}
+
+} // namespace
+
+FileIdentity FileIdentity::Of(const std::string& path) {
+    FileIdentity id;
+    struct stat st {};
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0) {
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        id.valid = true;
+    }
+    return id;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    return FileIdentity::Of(a) == FileIdentity::Of(b);
+}
+
+mode_t ProcessUmask() {
+    static const mode_t mask = ReadUmask();
+    return mask;
+}
+
+int OpenRegularForReading(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+int CreateFreshFile(const std::string& path, const FileIdentity& keep) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode) || Matches(keep, st)) {
+            errno = S_ISLNK(st.st_mode) ? ELOOP : EEXIST;
+            return -1;
+        }
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            return -1;
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+ReplacementFile::ReplacementFile(const std::string& path, const FileIdentity& keep)
+    : path_(path), temporary_(FolderOf(path) + "/.lectorio-XXXXXX"), keep_(keep) {
+    fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+    if (fd_ < 0)
+        temporary_.clear();
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+}
+
+bool ReplacementFile::Commit() {
+    if (fd_ < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::lstat(path_.c_str(), &st) != 0 || (!S_ISLNK(st.st_mode) && !Matches(keep_, st));
+    ok = ok && ::fchmod(fd_, 0666 & ~ProcessUmask()) == 0;
+    ok = ok && ::fsync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    ok = ok && std::rename(temporary_.c_str(), path_.c_str()) == 0;
+    if (!ok)
+        return false; // the destructor removes the temporary
+    temporary_.clear();
+    // The new name is durable once its folder is.
+    const int folder = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep) {
+    ReplacementFile file(path, keep);
+    size_t done = 0;
+    while (file.IsOpen() && done < content.size()) {
+        const ssize_t w = ::write(file.Descriptor(), content.data() + done, content.size() - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        done += static_cast<size_t>(w);
+    }
+    return file.Commit();
+}
+
+void DeleteFileQuietly(const std::string& path, const FileIdentity& keep) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && !Matches(keep, st))
+        ::unlink(path.c_str());
+}
+
+} // namespace lectorio

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SafeFile.h"
+
+#include "TestFiles.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+
+using namespace lectorio;
+using namespace lectorio::test;
+namespace fs = std::filesystem;
+
+TEST(SafeFile, PlantedNamesAreRefusedAndNothingBehindThemChanges) {
+    TempFolder t;
+    Touch(t.File("secret"), "secret");
+    Touch(t.File("rec.wav"), "rec");
+    const FileIdentity keep = FileIdentity::Of(t.File("rec.wav"));
+    fs::create_symlink(t.File("secret"), t.File("link"));
+    fs::create_hard_link(t.File("rec.wav"), t.File("second"));
+    mkfifo(t.File("fifo").c_str(), 0600);
+
+    for (const char* name : {"link", "second", "fifo"})
+        EXPECT_LT(CreateFreshFile(t.File(name), keep), 0) << name;
+    for (const char* name : {"link", "second"})
+        EXPECT_FALSE(WriteFileAtomically(t.File(name), "x", keep)) << name;
+    EXPECT_LT(OpenRegularForReading(t.File("fifo")), 0);
+    DeleteFileQuietly(t.File("second"), keep);
+    DeleteFileQuietly(t.File("link"), keep);
+    EXPECT_TRUE(fs::exists(t.File("second")));
+    EXPECT_FALSE(fs::is_symlink(t.File("link")));
+    EXPECT_EQ(Slurp(t.File("secret")), "secret");
+    EXPECT_EQ(Slurp(t.File("rec.wav")), "rec");
+    EXPECT_LT(OpenRegularForReading(t.Path()), 0);
+}
+
+TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
+    TempFolder t;
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(ProcessUmask(), mask);
+    Touch(t.File("old"), "old");
+    fs::create_hard_link(t.File("old"), t.File("alias"));
+    chmod(t.File("old").c_str(), 0600);
+    ASSERT_TRUE(WriteFileAtomically(t.File("old"), "new"));
+    EXPECT_EQ(Slurp(t.File("old")), "new");
+    EXPECT_EQ(Slurp(t.File("alias")), "old");
+    struct stat st {};
+    ASSERT_EQ(stat(t.File("old").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+
+    const int fd = CreateFreshFile(t.File("alias"));
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(Slurp(t.File("alias")), "");
+    EXPECT_FALSE(WriteFileAtomically(t.File("no/such/folder.txt"), "x"));
+    // A full disk: the old content stays.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 2;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteFileAtomically(t.File("old"), "longer");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Slurp(t.File("old")), "new");
+    {
+        ReplacementFile abandoned(t.File("old"));
+        EXPECT_TRUE(abandoned.IsOpen());
+    }
+    EXPECT_EQ(t.Names(), (std::vector<std::string>{"alias", "old"})); // no temporary left
+}
