@@ -16,25 +16,26 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
 namespace lectorio {
 
 enum class WaveStatus : int32_t {
-    NotOpened = 0,          // no file was given (empty path)
-    Reading = 1,            // open for reading, positioned in the sample data
-    Writing = 2,            // open for writing, header written
-    OpenFailed = 4,         // could not be opened or created
-    NotRiff = 5,            // does not begin with "RIFF"
-    NotWave = 6,            // RIFF form is not "WAVE", or nothing follows the RIFF header
-    NoFormatChunk = 7,      // the chunks end before a "fmt " chunk
-    UnsupportedFormat = 9,  // format tag or sample width not accepted
-    NoDataChunk = 10,       // no "data" chunk after "fmt ", or a chunk there overruns the file
-    ChunkTooLong = 11,      // a chunk before "fmt " overruns the file
-    ReadError = 12,         // a read or seek failed while parsing the header
-    WriteError = 13,        // a write or seek failed while writing a header or finishing a file
-    Closed = 15,            // closed normally
+    NotOpened = 0,         // no file was given (empty path)
+    Reading = 1,           // open for reading, positioned in the sample data
+    Writing = 2,           // open for writing, header written
+    OpenFailed = 4,        // could not be opened or created
+    NotRiff = 5,           // does not begin with "RIFF"
+    NotWave = 6,           // RIFF form is not "WAVE", or nothing follows the RIFF header
+    NoFormatChunk = 7,     // the chunks end before a "fmt " chunk
+    UnsupportedFormat = 9, // format tag or sample width not accepted
+    NoDataChunk = 10,      // no "data" chunk after "fmt ", or a chunk there overruns the file
+    ChunkTooLong = 11,     // a chunk before "fmt " overruns the file
+    ReadError = 12,        // a read or seek failed while parsing the header
+    WriteError = 13,       // a write or seek failed while writing a header or finishing a file
+    Closed = 15,           // closed normally
 };
 
 // A short readable reason for a status ("not a RIFF file", ...), for messages.
@@ -54,8 +55,8 @@ public:
 
     WaveStatus status = WaveStatus::NotOpened;
     std::FILE* stream = nullptr;
-    int64_t byteCount = 0;   // reading: file length; writing: bytes written, header included
-    int64_t frameCount = 0;  // reading: frames in the data chunk; writing: frames written
+    int64_t byteCount = 0;  // reading: file length; writing: bytes written, header included
+    int64_t frameCount = 0; // reading: frames in the data chunk; writing: frames written
     uint16_t formatTag = 0;
     uint16_t channels = 0;
     uint32_t sampleRate = 0;
@@ -82,7 +83,8 @@ public:
 
 private:
     friend std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* stream);
-    friend std::unique_ptr<WaveFile> CreateWaveFile(const std::string&, uint32_t, uint16_t, uint16_t, uint16_t);
+    friend std::unique_ptr<WaveFile> CreateWaveFile(const std::string&, uint32_t, uint16_t, uint16_t,
+                                                    uint16_t);
     void ParseHeader();
     void Fail(WaveStatus failure);
 
@@ -103,6 +105,32 @@ std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampl
 
 // CreateWaveFile with the sample rate, sample width, channels and format tag of `source`.
 std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source);
+
+// The sample format of a file to write.
+struct WaveFormat {
+    uint32_t sampleRate = 16000;
+    uint16_t bitsPerSample = 16;
+    uint16_t channels = 1;
+    uint16_t formatTag = kFormatPcm;
+};
+
+inline WaveFormat FormatOf(const WaveFile& file) {
+    return {file.sampleRate, file.bitsPerSample, file.channels, file.formatTag};
+}
+
+// A run of mono samples.
+struct SampleSpan {
+    const int16_t* data = nullptr;
+    int64_t count = 0;
+};
+
+// Writes a whole file whose length is known: the canonical header with its
+// final size fields, then the samples of `pieces` one after the other (every
+// channel carries the sample), in one write for files up to a few megabytes.
+// The bytes equal those of CreateWaveFile, WriteMonoSamples per piece and
+// Close. Returns Closed, or UnsupportedFormat, OpenFailed or WriteError.
+WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
+                         std::initializer_list<SampleSpan> pieces);
 
 // ITU-T G.711 mu-law in its common integer form.
 uint8_t MuLawCompress(int16_t sample);

@@ -75,6 +75,8 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
         Touch(s.SegmentTextPath(n), "old");
     }
     Touch(s.SegmentWavePath(5000));
+    for (const char* other : {"0041_talk.wav", "00041_talk.wav.bak", "00041_talks.wav", "00041_talk.mp3"})
+        Touch(t.File(other));
     s.segmentCount = 40;
     s.lastRunSegmentCount = 57;
     s.DeleteStaleSegmentFiles();
@@ -88,6 +90,8 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     s.DeleteStaleSegmentFiles();
     EXPECT_FALSE(fs::exists(s.SegmentWavePath(58)));
     EXPECT_TRUE(fs::exists(s.SegmentWavePath(5000)));
+    for (const char* other : {"0041_talk.wav", "00041_talk.wav.bak", "00041_talks.wav", "00041_talk.mp3"})
+        EXPECT_TRUE(fs::exists(t.File(other))) << other;
 
     EXPECT_TRUE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)), "");
