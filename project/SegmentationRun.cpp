@@ -15,6 +15,8 @@ public:
     void OnStatus(const std::string& text) override { display_.OnStatus(text); }
     void OnSegmentationError() override { display_.OnSegmentationError(); }
     void OnFileWriteFailed(const std::string& path) override { display_.OnFileWriteFailed(path); }
+    bool StopRequested() override { return display_.StopRequested(); }
+    bool KeepPartialInput(const std::string& reason) override { return display_.KeepPartialInput(reason); }
     void OnSegmentCount(int32_t count) override {
         state_.segmentCount = count;
         display_.OnSegmentCount(count);
@@ -41,15 +43,32 @@ private:
 
 } // namespace
 
-SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
-                                   SegmentationListener& display) {
+namespace {
+
+SegmentationResult Run(ProjectState& state, const SegmentationOptions& options, SegmentationListener& display,
+                       SampleSource* source, const std::string& labelPath) {
     state.segmentCount = 0;
     RunListener listener(state, display);
     SegmentationResult result =
-        SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
+        source ? SegmentSource(source, {state.outputFolder, state.projectName, state.inputPath, labelPath},
+                               options, listener)
+               : SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
     state.segmentCount = result.segmentCount;
     result.projectFileWritten = listener.projectFileWritten;
     return result;
+}
+
+} // namespace
+
+SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
+                                   SegmentationListener& display) {
+    return Run(state, options, display, nullptr, "");
+}
+
+SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
+                                   SegmentationListener& display, SampleSource& source,
+                                   const std::string& labelPath) {
+    return Run(state, options, display, &source, labelPath);
 }
 
 } // namespace lectorio

@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libpulse-dev fp-utils
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils
@@ -16,6 +17,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   desktop-file-utils appstream
   rubberband-cli soundstretch
+  ffmpeg
 )
 
 missing=()

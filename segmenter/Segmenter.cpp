@@ -104,8 +104,8 @@ SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget&
     result.inputStatus = source ? WaveStatus::Reading : WaveStatus::NotOpened;
 
     SegmentWriter writer(target.outputFolder, target.projectName, format, target.inputPath, listener, result);
-    if (source && !target.labelPath.empty())
-        writer.OpenLabelFile(target.labelPath);
+    if (source && !target.labelPath.empty() && writer.OpenLabelFile(target.labelPath))
+        result.labelPath = target.labelPath;
 
     ProgressReporter progress(listener, source ? source->EstimatedFrames() : 0);
     progress.Set(0);
@@ -166,6 +166,7 @@ SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget&
     if (stopped) {
         writer.RemoveWrittenFiles();
         result.stopped = true;
+        result.labelPath.clear();
         progress.Set(1000);
         listener.OnStatus("");
         return result;

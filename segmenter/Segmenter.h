@@ -61,6 +61,7 @@ struct SegmentationResult {
     int32_t filesWritten = 0;  // segment files written completely
     int32_t failedFiles = 0;   // segment files (and the label file) that could not be written
     bool labelFileWritten = false;
+    std::string labelPath;           // where the label file went, when one was opened
     bool projectFileWritten = false; // set by RunSegmentation, which writes it
     bool stopped = false;            // ended by a stop or a declined partial input: no closing steps ran
     std::string inputFailure;        // why the input ended early, when it did
