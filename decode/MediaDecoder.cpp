@@ -262,9 +262,9 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
         return nullptr;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) == 0 && (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && st.st_size == 0))) {
         ::close(fd);
-        error = "it is a folder";
+        error = S_ISDIR(st.st_mode) ? "it is a folder" : "the file is empty";
         return nullptr;
     }
     const size_t slash = path.rfind('/');
