@@ -231,6 +231,9 @@ protected:
     void closeEvent(QCloseEvent* event) override; // OnClose
     void reject() override;                       // Esc
     void timerEvent(QTimerEvent* event) override; // routes the position timer to OnTimer
+    // A recording dropped on the window fills Input File.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class SegmentationDisplay;
@@ -242,6 +245,9 @@ private:
     void InitPlayback();
     QSlider* CreateVolumeSlider(QWidget* parent);
     void SetSetupControls(bool shown);
+    // Puts a chosen or dropped recording into Input File and its name into
+    // Project Name.
+    void TakeInputFile(const QString& path);
     void SetTranscriptionControlsEnabled(bool enabled);
     // Carries out the command of an accelerator key (Page Up and Enter next,
     // Page Down previous, Tab Play, Shift+Tab Pause); false for other keys.

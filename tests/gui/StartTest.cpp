@@ -49,7 +49,9 @@ TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
          false},
         {folder + "/none.wav", folder, "talk.vprj", "No Input File.", "No Input File", true},
         {folder, folder, "talk", "No Input File.", "No Input File", true},
-        {notWave, folder, "talk", "The input file is not a WAV recording", "No Input File", true},
+        {notWave, folder, "talk",
+         "The input file is not a recording that can be read (not a RIFF file, and FFmpeg", "No Input File",
+         true},
     };
     ASSERT_TRUE(WriteFileAtomically(folder + "/rec.vprj", "3 " + folder));
     for (const Case& c : cases) {
