@@ -12,7 +12,8 @@ class CVorlaApp : public QApplication {
 public:
     CVorlaApp(int& argc, char** argv);
 
-    // Builds the main window, runs it modally and returns the process's exit
+    // Builds the main window, opens the project file named on the command
+    // line, if any, runs the window modally and returns the process's exit
     // code once it has ended; no message loop of its own follows.
     int InitInstance();
 };

@@ -4,6 +4,7 @@
 #include "VorlaDlg.h"
 
 #include "MediaDecoder.h"
+#include "Trackbar.h"
 #include "WaveformView.h"
 
 #include <QAction>
@@ -38,6 +39,7 @@ namespace lectorio {
 namespace {
 
 const char* const kCaption = "Lectorio";
+const char* const kEmptyWindowHint = "Choose Project > New Project to cut a recording into segments";
 
 // Size of the window's client area in dialog units.
 constexpr int kClientWidthDu = 321;
@@ -86,6 +88,7 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
     waveformView->show();
     positionSlider->setEnabled(true);
     InitPlayback();
+    UpdateProjectCommands();
 
     // Accelerators apply before the focused control sees the key.
     installEventFilter(this);
@@ -133,9 +136,13 @@ QRect CVorlaDlg::DialogUnitsToPixels(int x, int y, int width, int height) const 
 
 void CVorlaDlg::CreateMenu() {
     menuBar = new QMenuBar(this);
+    // The window's own keys (Enter, Page Up, Page Down, Tab, Shift+Tab) are
+    // caught before shortcuts are looked at, so these never take them.
     QMenu* project = menuBar->addMenu(tr("&Project"));
     newProjectAction = project->addAction(tr("New Project"), this, &CVorlaDlg::OnNewProject);
+    newProjectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     openProjectAction = project->addAction(tr("Open Project"), this, &CVorlaDlg::OnOpenProject);
+    openProjectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     cleanProjectAction = project->addAction(tr("Clean Project"), this, &CVorlaDlg::OnCleanProject);
     createTextFileAction = project->addAction(tr("Create Text File"), this, &CVorlaDlg::OnCreateTextFile);
     QMenu* options = menuBar->addMenu(tr("&Options"));
@@ -143,7 +150,13 @@ void CVorlaDlg::CreateMenu() {
     playbackOptionsAction = options->addAction(tr("Playback Options"), this, &CVorlaDlg::OnPlaybackOptions);
     QMenu* help = menuBar->addMenu(tr("&Help"));
     helpAction = help->addAction(tr("Help"), this, &CVorlaDlg::OnHelpFile);
+    helpAction->setShortcut(QKeySequence(Qt::Key_F1));
     aboutAction = help->addAction(tr("About"), this, &CVorlaDlg::OnAbout);
+    // Ctrl+Q closes as "Close" does.
+    quitAction = new QAction(this);
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quitAction, &QAction::triggered, this, &CVorlaDlg::OnCloseButton);
+    addAction(quitAction);
 }
 
 void CVorlaDlg::CreateControls() {
@@ -204,7 +217,7 @@ void CVorlaDlg::CreateControls() {
     optionsButton = button("Options", 201, 50, 43, 14);
     cancelButton = button("Cancel", 248, 50, 29, 14);
 
-    positionSlider = new QSlider(Qt::Horizontal, client_);
+    positionSlider = new CTrackbar(Qt::Horizontal, client_);
     positionSlider->setTickPosition(QSlider::NoTicks);
     positionSlider->setRange(0, 0);
     place(positionSlider, 4, 80, 276, 11);
@@ -220,7 +233,7 @@ void CVorlaDlg::CreateControls() {
     lengthLabel = label("", 285, 95, 27, 10, Qt::AlignRight);
 
     // On the window's speed scale the smallest position (fastest) is at the top.
-    speedSlider = new QSlider(Qt::Vertical, client_);
+    speedSlider = new CTrackbar(Qt::Vertical, client_);
     speedSlider->setTickPosition(QSlider::NoTicks);
     speedSlider->setInvertedAppearance(true);
     speedSlider->setInvertedControls(true);
@@ -236,6 +249,7 @@ void CVorlaDlg::CreateControls() {
     transcriptEdit = new QPlainTextEdit(client_);
     transcriptEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     transcriptEdit->setTabChangesFocus(false);
+    transcriptEdit->setPlaceholderText(QString::fromLatin1(kEmptyWindowHint));
     place(transcriptEdit, 8, 111, 305, 72);
     createTextFileButton = button("Create Text File", 8, 188, 120, 13);
     closeButton = button("Close", 225, 188, 42, 13);
@@ -277,6 +291,21 @@ void CVorlaDlg::SetTranscriptionControlsEnabled(bool enabled) {
                             static_cast<QWidget*>(createTextFileButton)}) {
         widget->setEnabled(enabled);
     }
+}
+
+void CVorlaDlg::UpdateProjectCommands() {
+    // During a run the project files are being written: the commands that
+    // would start, open, clean or read a project are visibly refused.
+    // Cleaning and the final text wait for a project to be open.
+    const bool idle = !runActive;
+    const bool open = state.projectOpen;
+    newProjectAction->setEnabled(idle);
+    openProjectAction->setEnabled(idle);
+    cleanProjectAction->setEnabled(idle && open);
+    createTextFileAction->setEnabled(idle && open);
+    if (!idle || !open)
+        createTextFileButton->setEnabled(false);
+    transcriptEdit->setPlaceholderText(open ? QString() : QString::fromLatin1(kEmptyWindowHint));
 }
 
 void CVorlaDlg::SetProjectCaption(const std::string& name) {

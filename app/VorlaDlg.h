@@ -12,7 +12,10 @@
 //
 // Every handler runs on the GUI thread. The segmentation worker touches only
 // `state` (while every command that reads it is refused, see IsRunActive) and
-// reaches the controls through queued calls.
+// reaches the controls through queued calls. The pitch analysis and the
+// slowed copy run on the transport's background worker, the waveform's
+// reduction on the view's; their results come back as queued calls and are
+// applied only while they still belong to the segment on screen.
 //
 // Every message box, the open-file dialog and the folder browser go through
 // the Prompter (tests install their own).
@@ -166,6 +169,7 @@ public:
     QAction* playbackOptionsAction = nullptr;
     QAction* helpAction = nullptr;
     QAction* aboutAction = nullptr;
+    QAction* quitAction = nullptr; // Ctrl+Q, the window's own action
 
     // Playback operations (VorlaDlgTransport.cpp). The device operations
     // report failures to the user themselves and return false.
@@ -184,13 +188,26 @@ public:
     // window starts with the session's sound server. Tests give it a null
     // output.
     void UseAudioOutput(std::shared_ptr<AudioOutput> output);
-    // The slow-down engine as the transport calls it: write the segment's
-    // pitch track (false when it gets none), and write the stretched copy
-    // (false when it was not written). Set at start-up; tests may replace them.
-    std::function<bool(const std::string& segment, const std::string& track)> buildPitchTrack;
+    // The slow-down engine as the transport calls it, on its background
+    // worker: write the segment's pitch track (false when it gets none), and
+    // write the stretched copy (false when it was not written). Both may
+    // give up (and return false) once `cancelled` returns true. Set at
+    // start-up; tests may replace them before the first move.
+    using CancelCheck = std::function<bool()>;
+    std::function<bool(const std::string& segment, const std::string& track, const CancelCheck& cancelled)>
+        buildPitchTrack;
     std::function<bool(const std::string& segment, const std::string& output, const std::string& track,
-                       double factor)>
+                       double factor, const CancelCheck& cancelled)>
         synthesizeSlowVersion;
+
+    // Drops the background work of the segment on screen: a result that
+    // arrives later is not applied. Every move does this.
+    void CancelBackgroundWork();
+    // Whether a slowed copy or a waveform asked for has not arrived yet.
+    bool IsBackgroundWorkPending() const;
+    // Blocks until the background work is done and applies its results
+    // (tests, benchmarks and closing).
+    void FinishBackgroundWork();
 
     // Closing (VorlaDlgProject.cpp): stop playback, offer the final text
     // file, destroy the option dialogs, delete the temporary files.
@@ -218,6 +235,9 @@ public slots:
     void OnVolumeReleased();
     // Project commands (VorlaDlgProject.cpp).
     void OnOpenProject();
+    // Opens the project file at `path` as Open Project does after its file
+    // dialog (also the project named on the command line).
+    void OpenProjectFile(const QString& path);
     void OnCleanProject();
     void OnCreateTextFile();
     void OnSegmentOptions();
@@ -244,6 +264,11 @@ private:
     void CreateMenu();
     void InitPlayback();
     QSlider* CreateVolumeSlider(QWidget* parent);
+    // Enables the project commands for the current state: none of New, Open
+    // and Clean Project and Create Text File during a run, and Clean Project
+    // and Create Text File only once a project is open. The transcript box's
+    // hint for a first start goes once a project is open.
+    void UpdateProjectCommands();
     void SetSetupControls(bool shown);
     // Puts a chosen or dropped recording into Input File and its name into
     // Project Name.
@@ -264,6 +289,12 @@ private:
     void FinishRun(bool transcriptsCreated);
     // Shows the transcript of the segment just stepped to (navigation).
     void ShowCurrentSegment();
+    // The slowed copy of the segment on screen at the speed slider's
+    // position: played at once when it is ready (`play`), else made in the
+    // background and, with `play`, played when it arrives.
+    void RequestSlowCopy(bool play);
+    // The speed slider moved: prepare the copy Play will want.
+    void OnSpeedChanged();
 
     Prompter* prompter_ = nullptr;
     std::unique_ptr<Prompter> ownPrompter_;

@@ -41,6 +41,8 @@ void CVorlaDlg::ReportSaveFailure(const std::string& path) {
 
 void CVorlaDlg::ShowCurrentSegment() {
     const int32_t n = state.currentSegment;
+    // Nothing made for the segment shown before may reach this one.
+    CancelBackgroundWork();
     waveformView->DrawWaveFile(state.currentWavePath);
     segmentNumberEdit->setText(QString::number(n));
     transcriptEdit->setPlainText(QString::fromStdString(ReadTranscriptWords(state.currentTextPath)));
@@ -66,9 +68,12 @@ void CVorlaDlg::OnNextSegment() {
     if (ShouldSaveOnMove(state.currentSegment, state.segmentCount, skip))
         SaveTranscript();
 
-    // A project without segments has nothing to show or play.
+    // A project without segments has nothing to show or play: "/0" and an
+    // empty number box, no way forward or back.
     if (state.segmentCount < 1) {
+        segmentNumberEdit->clear();
         nextButton->setEnabled(false);
+        previousButton->setEnabled(false);
         navigation.navigationStarted = true;
         return;
     }
@@ -130,13 +135,13 @@ void CVorlaDlg::OnGoToSegment() {
         return;
     if (state.currentSegment != 0)
         SaveTranscript();
+    if (state.segmentCount < 1)
+        return;
     const int32_t value = ParseSegmentNumber(segmentNumberEdit->text().toStdString());
     if (value != 1)
         previousButton->setEnabled(true);
     if (value != state.segmentCount)
         nextButton->setEnabled(true);
-    if (state.segmentCount < 1)
-        return;
     // With one (silence) segment and the skip option on there is nothing to
     // show: the move then leaves no segment shown, as the first move does.
     const int32_t target =

@@ -45,7 +45,12 @@ void CVorlaDlg::OnOpenProject() {
     if (IsRunActive())
         return;
     const QString path = AskProjectFile(this, prompter());
-    if (path.isEmpty())
+    if (!path.isEmpty())
+        OpenProjectFile(path);
+}
+
+void CVorlaDlg::OpenProjectFile(const QString& path) {
+    if (IsRunActive())
         return;
     const std::optional<ProjectToOpen> project = ReadProjectToOpen(this, prompter(), path);
     if (!project)
@@ -66,10 +71,13 @@ void CVorlaDlg::OnOpenProject() {
 
     SetSetupControls(false);
     EnterTranscriptionLayout();
+    // No run follows an opening until New Project shows Start again.
+    startButton->setEnabled(false);
 
     state.currentSegment = 0;
     navigation.navigationStarted = false;
     state.projectOpen = true;
+    UpdateProjectCommands();
     OnNextSegment();
 }
 
@@ -91,9 +99,10 @@ void CVorlaDlg::OnCreateTextFile() {
 void CVorlaDlg::OnSegmentOptions() {
     auto* dialog = static_cast<CSegmentOptionsDlg*>(segmentOptionsDlg);
     if (!dialog) {
+        // During a run no new project can be started, so none is offered.
         dialog = new CSegmentOptionsDlg(
-            segmentationOptions, prompter(), [this] { return IsSetupShown(); }, [this] { OnNewProject(); },
-            this);
+            segmentationOptions, prompter(), [this] { return IsSetupShown() || IsRunActive(); },
+            [this] { OnNewProject(); }, this);
         segmentOptionsDlg = dialog;
     }
     dialog->ShowDialog();
@@ -109,7 +118,7 @@ void CVorlaDlg::OnPlaybackOptions() {
 }
 
 void CVorlaDlg::OnAbout() {
-    CAboutDlg about(this);
+    CAboutDlg about(this, [this] { OnHelpFile(); });
     about.exec();
 }
 
@@ -139,6 +148,9 @@ void CVorlaDlg::CloseProcedure() {
     segmentOptionsDlg = nullptr;
     delete playbackOptionsDlg;
     playbackOptionsDlg = nullptr;
+    // The worker must not write a copy or a track after they are deleted.
+    CancelBackgroundWork();
+    FinishBackgroundWork();
     DeleteClosingFiles(state);
 }
 

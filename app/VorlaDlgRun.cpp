@@ -196,6 +196,7 @@ void CVorlaDlg::OnStart() {
     statusLine->setText(QStringLiteral("Segmentation In Process..."));
     state.currentSegment = 0;
     runActive = true;
+    UpdateProjectCommands();
     closeAfterRun_ = false;
     saveFailureReported_ = false;
     WaitForRun();
@@ -227,6 +228,7 @@ void CVorlaDlg::FinishRun(bool transcriptsCreated) {
     nextButton->setEnabled(true);
     state.projectOpen = true;
     runActive = false;
+    UpdateProjectCommands();
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

@@ -5,24 +5,31 @@
 // The device is the MCI-style command layer (playback/MciCommandLayer.h),
 // always under the alias "mydevice"; every failed command is shown once, in
 // an "Error" box with the layer's text. Timer 1 (positionTimer, 100 ms) polls
-// the position while playing. Everything runs on the GUI thread.
+// the position while playing. The handlers run on the GUI thread.
 //
 // The slow-down engine is reached through buildPitchTrack and
-// synthesizeSlowVersion (tests replace them).
+// synthesizeSlowVersion (tests replace them), which run on the background
+// worker: a speech segment shown off normal speed, and every move of the
+// speed slider, start the slowed copy there, so that Play usually finds it
+// ready. Each request carries a ticket, and each move starts a new epoch
+// (the life of the analysis-done flag); a result is applied only when its
+// ticket is the newest one, so nothing made for another segment or another
+// speed is ever played.
 #include "VorlaDlg.h"
 
 #include "AudioOutput.h"
+#include "BackgroundWorker.h"
 #include "MasterOutputVolume.h"
 #include "MciCommandLayer.h"
 #include "ProjectState.h"
 #include "Transcript.h"
 #include "ValueSlider.h"
+#include "WaveformView.h"
 
-// The slow-down engine joins the build on its own branch; until then the
-// stand-ins below make no track and segments play as they are.
 #include "PitchAnalyzer.h"
 #include "SlowVersion.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -32,6 +39,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 
 namespace lectorio {
 
@@ -62,9 +70,40 @@ std::string OpenCommand(const std::string& path) {
 
 } // namespace
 
+// A slowed copy asked for, or made: of which segment, at which slider
+// position, in which epoch.
+struct SlowCopyRequest {
+    uint64_t ticket = 0;
+    uint64_t epoch = 0;
+    std::string segment;
+    int position = 0;
+    bool play = false; // play it when it arrives
+};
+
+struct SlowCopyResult {
+    uint64_t ticket = 0;
+    bool analysed = false; // the segment's own track exists
+    bool made = false;     // the copy was written
+};
+
+// Which segment's track the pitch-track file holds; the worker's own.
+struct TrackMemo {
+    uint64_t epoch = 0;
+    std::string segment;
+    bool analysed = false;
+    bool valid = false;
+};
+
 struct TransportData {
     std::unique_ptr<CMciCommandLayer> mci;
     std::unique_ptr<CMasterOutputVolume> volume;
+    uint64_t epoch = 1; // bumped by every move
+    uint64_t lastTicket = 0;
+    std::optional<SlowCopyRequest> pending;  // sent to the worker, not back yet
+    std::optional<SlowCopyRequest> prepared; // the copy on disk (play = whether it was made)
+    std::shared_ptr<TrackMemo> memo = std::make_shared<TrackMemo>();
+    // Last: destroyed first, so no job outlives what it uses.
+    BackgroundWorker worker;
 };
 
 void TransportDataDeleter::operator()(TransportData* data) const {
@@ -81,13 +120,14 @@ void CVorlaDlg::InitPlayback() {
     transport.reset(new TransportData);
     transport->mci = std::make_unique<CMciCommandLayer>();
     transport->volume = std::make_unique<CMasterOutputVolume>();
-    buildPitchTrack = [](const std::string& segment, const std::string& track) {
-        return BuildPitchTrack(segment, track);
+    buildPitchTrack = [](const std::string& segment, const std::string& track, const CancelCheck& cancelled) {
+        return BuildPitchTrack(segment, track, 0, cancelled);
     };
     synthesizeSlowVersion = [](const std::string& segment, const std::string& output,
-                               const std::string& track, double factor) {
-        return SynthesizeSlowVersion(segment, output, track, factor) == SlowVersionResult::Done;
+                               const std::string& track, double factor, const CancelCheck& cancelled) {
+        return SynthesizeSlowVersion(segment, output, track, factor, cancelled) == SlowVersionResult::Done;
     };
+    connect(speedSlider, &QSlider::valueChanged, this, &CVorlaDlg::OnSpeedChanged);
 
     // The volume slider spans the master volume's range, its top the loudest.
     // Bounds are taken as unsigned 32-bit numbers for the value range, so an
@@ -252,6 +292,9 @@ void CVorlaDlg::OnPlay() {
         SaveTranscript();
         PlaySlowVersion();
     } else if (playbackState == PlaybackState::Closed) {
+        // What plays now replaces a copy still awaited.
+        if (transport->pending)
+            transport->pending->play = false;
         StopAndReset();
         if (OpenAndPlay())
             playbackState = PlaybackState::Playing;
@@ -290,22 +333,128 @@ void CVorlaDlg::OnPause() {
 
 void CVorlaDlg::PlaySlowVersion() {
     StopPlayback();
-    const std::string segment = state.currentWavePath;
+    navigation.lastSpeedPosition = speedSlider->value();
+    transcriptEdit->setFocus();
+    RequestSlowCopy(true);
+}
+
+void CVorlaDlg::RequestSlowCopy(bool play) {
+    TransportData& t = *transport;
+    SlowCopyRequest request;
+    request.epoch = t.epoch;
+    request.segment = state.currentWavePath;
+    request.position = speedSlider->value();
+    request.play = play;
+    auto same = [&](const std::optional<SlowCopyRequest>& other) {
+        return other && other->epoch == request.epoch && other->segment == request.segment &&
+               other->position == request.position;
+    };
+    if (same(t.prepared)) {
+        if (play) {
+            // Without a copy the segment itself plays, never an old copy.
+            playbackPath = t.prepared->play ? ReplaceAll(request.segment, ".wav", "_y.wav") : request.segment;
+            navigation.lastSpeedPosition = request.position;
+            OnPlay();
+        }
+        return;
+    }
+    if (same(t.pending)) {
+        t.pending->play = t.pending->play || play;
+        return;
+    }
+    // A copy awaited for Play is still wanted at the new speed.
+    if (t.pending && t.pending->epoch == request.epoch)
+        request.play = request.play || t.pending->play;
+    request.ticket = ++t.lastTicket;
+    t.pending = request;
+    // The new job rewrites the copy on disk.
+    t.prepared.reset();
+
+    const std::string segment = request.segment;
     const std::string output = ReplaceAll(segment, ".wav", "_y.wav");
     const std::string track = state.PitchTrackPath();
-    // The track must be this segment's own: analyse unless this segment has
-    // been analysed since it was shown. A segment too short for one analysis
-    // frame gets no track and is played as it is.
-    if (!navigation.analysisDone)
-        navigation.analysisDone = buildPitchTrack && buildPitchTrack(segment, track);
-    navigation.lastSpeedPosition = speedSlider->value();
-    const double factor = static_cast<double>(navigation.lastSpeedPosition) * 0.1;
-    const bool made = navigation.analysisDone && synthesizeSlowVersion &&
-                      synthesizeSlowVersion(segment, output, track, factor);
-    transcriptEdit->setFocus();
-    // Without a new copy the segment itself plays, never an old copy.
-    playbackPath = made ? output : segment;
-    OnPlay();
+    const double factor = static_cast<double>(request.position) * 0.1;
+    const uint64_t ticket = request.ticket;
+    const uint64_t epoch = request.epoch;
+    auto analyse = buildPitchTrack;
+    auto synthesize = synthesizeSlowVersion;
+    std::shared_ptr<TrackMemo> memo = t.memo;
+    // Within one epoch a newer speed only stops the synthesis; the analysis
+    // of the segment goes on.
+    t.worker.Submit(
+        [this, segment, output, track, factor, ticket, epoch, analyse, synthesize,
+         memo](const std::atomic<int>& level) {
+            // The track must be this segment's own: analyse once per epoch. A
+            // segment too short for one analysis frame gets no track and is
+            // played as it is.
+            if (!(memo->valid && memo->epoch == epoch && memo->segment == segment)) {
+                memo->valid = false;
+                auto stale = [&] { return level >= BackgroundWorker::kCancelAll; };
+                const bool analysed = analyse && analyse(segment, track, stale);
+                if (stale())
+                    return;
+                *memo = TrackMemo{epoch, segment, analysed, true};
+            }
+            auto superseded = [&] { return level >= BackgroundWorker::kCancelLight; };
+            SlowCopyResult result;
+            result.ticket = ticket;
+            result.analysed = memo->analysed;
+            result.made = result.analysed && !superseded() && synthesize &&
+                          synthesize(segment, output, track, factor, superseded);
+            if (superseded())
+                return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, result] {
+                    TransportData& data = *transport;
+                    if (!data.pending || data.pending->ticket != result.ticket)
+                        return; // made for a segment or a speed no longer wanted
+                    SlowCopyRequest done = *data.pending;
+                    data.pending.reset();
+                    navigation.analysisDone = result.analysed;
+                    const bool play = done.play;
+                    done.play = result.made;
+                    data.prepared = done;
+                    if (play)
+                        RequestSlowCopy(true);
+                },
+                Qt::QueuedConnection);
+        },
+        BackgroundWorker::kCancelLight);
+}
+
+void CVorlaDlg::OnSpeedChanged() {
+    // Play plays a new copy only when the slider differs from the position
+    // the playback was chosen with.
+    const int32_t n = state.currentSegment;
+    if (!state.projectOpen || runActive || n < 1 || IsSilenceSegment(n) ||
+        speedSlider->value() == navigation.lastSpeedPosition)
+        return;
+    RequestSlowCopy(false);
+}
+
+void CVorlaDlg::CancelBackgroundWork() {
+    TransportData& t = *transport;
+    ++t.epoch;
+    t.pending.reset();
+    t.prepared.reset();
+    t.worker.Cancel();
+}
+
+bool CVorlaDlg::IsBackgroundWorkPending() const {
+    return transport->pending.has_value() || waveformView->IsDrawing();
+}
+
+void CVorlaDlg::FinishBackgroundWork() {
+    waveformView->FinishDrawing();
+    transport->worker.Wait();
+    // A result may start another job (a copy awaited at a newer speed).
+    while (transport->pending) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        if (!transport->pending)
+            break;
+        transport->worker.Wait();
+    }
 }
 
 void CVorlaDlg::OnHScroll(int action) {

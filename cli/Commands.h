@@ -15,8 +15,13 @@ int RunPitch(const Args& args);
 int RunStretch(const Args& args);
 int RunText(const Args& args);
 
-// The whole --help text.
+// The whole --help text, and the usage of one command (`COMMAND --help`).
 const char* UsageText();
+std::string CommandUsageText(const std::string& command);
 const char* VersionText();
+
+// Whether long work draws a progress bar: standard error is a terminal and
+// --quiet was not given.
+bool ShowProgress();
 
 } // namespace lectorio::cli

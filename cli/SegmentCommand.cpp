@@ -14,7 +14,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace lectorio::cli {
 
@@ -110,7 +112,18 @@ int RunSegment(const Args& args) {
 
     ProjectState state;
     state.inputPath = positional[0];
+    // The project file records the folder absolute, so the project opens from
+    // any working folder.
     state.outputFolder = positional[1];
+    if (!state.outputFolder.empty()) {
+        std::error_code error;
+        std::filesystem::path folder =
+            std::filesystem::absolute(state.outputFolder, error).lexically_normal();
+        if (!folder.has_filename() && folder != folder.root_path())
+            folder = folder.parent_path();
+        if (!error)
+            state.outputFolder = folder.string();
+    }
     // As Start does: the name never carries the project file's extension.
     state.projectName = ReplaceAll(positional[2], ".vprj", "");
 
@@ -134,7 +147,7 @@ int RunSegment(const Args& args) {
         return 2;
     }
 
-    TerminalDisplay display(::isatty(STDERR_FILENO) == 1, keepPartial);
+    TerminalDisplay display(ShowProgress(), keepPartial);
     std::string error;
     const SegmentationResult result = RunRecordingSegmentation(state, options, display, error);
     display.EndBar();

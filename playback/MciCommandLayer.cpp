@@ -1,23 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MciCommandLayer.h"
 
-#include "WaveFile.h"
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
 
 namespace lectorio {
 
 namespace {
 
-// Largest sample rate a file may have to be played (the sound servers' own limit).
-constexpr uint32_t kMaxSampleRate = 384000;
-constexpr int64_t kReadBlockFrames = 65536;
-// Largest millisecond value accepted, so that ms x rate never overflows.
-constexpr int64_t kMaxMilliseconds = INT64_MAX / kMaxSampleRate;
+// Largest millisecond value accepted, so that ms x rate never overflows for
+// any playable rate (at most 384000 Hz).
+constexpr int64_t kMaxMilliseconds = INT64_MAX / 384000;
 
 std::string Lower(std::string_view text) {
     std::string result(text);
@@ -87,30 +82,6 @@ MciError ParseMilliseconds(const std::string& word, int64_t& value) {
     return MciError::None;
 }
 
-MciError DecodeFile(const std::string& path, PcmTrack& track) {
-    std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::path(path), ec))
-        return MciError::FileNotFound;
-    if (std::filesystem::is_directory(std::filesystem::path(path), ec))
-        return MciError::NotPlayableWave;
-    auto file = OpenWaveFile(path);
-    if (file->status == WaveStatus::OpenFailed)
-        return MciError::FileNotReadable;
-    if (file->status != WaveStatus::Reading || file->sampleRate == 0 || file->sampleRate > kMaxSampleRate)
-        return MciError::NotPlayableWave;
-    track.sampleRate = file->sampleRate;
-    // The header's frame count is not trusted for the allocation: the vector
-    // grows with what can actually be read.
-    std::vector<int16_t> block(kReadBlockFrames);
-    for (;;) {
-        const int64_t got = file->ReadMonoSamples(block.data(), kReadBlockFrames);
-        if (got <= 0)
-            break;
-        track.samples.insert(track.samples.end(), block.begin(), block.begin() + got);
-    }
-    return MciError::None;
-}
-
 } // namespace
 
 std::string QuoteForCommand(const std::string& path) {
@@ -126,15 +97,15 @@ std::string QuoteForCommand(const std::string& path) {
 
 struct CMciCommandLayer::Device {
     enum class Mode { Stopped, Playing, Paused };
-    std::shared_ptr<const PcmTrack> track;
+    std::shared_ptr<PcmSource> track;
     std::unique_ptr<OutputStream> stream;
     Mode mode = Mode::Stopped;
     int64_t heldFrame = 0; // position while not playing
 
     // The first frame at or after `ms`, so that a position set in milliseconds
     // reads back as the same milliseconds.
-    int64_t FrameFromMs(int64_t ms) const { return (ms * track->sampleRate + 999) / 1000; }
-    int64_t MsFromFrame(int64_t frame) const { return frame * 1000 / track->sampleRate; }
+    int64_t FrameFromMs(int64_t ms) const { return (ms * track->SampleRate() + 999) / 1000; }
+    int64_t MsFromFrame(int64_t frame) const { return frame * 1000 / track->SampleRate(); }
     int64_t CurrentFrame() const { return mode == Mode::Playing ? stream->Position() : heldFrame; }
 
     MciError StartAt(int64_t frame) {
@@ -232,9 +203,9 @@ MciError CMciCommandLayer::Open(const std::vector<std::string>& words) {
     }
     if (devices_.count(name) != 0)
         return MciError::AliasInUse;
-    auto track = std::make_shared<PcmTrack>();
-    if (const MciError decoded = DecodeFile(path, *track); decoded != MciError::None)
-        return decoded;
+    std::shared_ptr<PcmSource> track;
+    if (const MciError opened = PcmSource::Open(path, track); opened != MciError::None)
+        return opened;
     auto device = std::make_unique<Device>();
     device->stream = output_->CreateStream(track);
     device->track = std::move(track);

@@ -20,10 +20,10 @@
 // A device that has played to the end stays "playing" at the length, as the
 // main window expects; it does not rewind by itself.
 //
-// Opening decodes the whole file to mono 16-bit samples at its own rate
-// through WaveFile (PCM of 8, 16 or 24 bits, mu-law, any channel count); the
-// output is contacted only when the device first plays, so measuring a length
-// works without a sound server.
+// Opening reads only the file's header (WaveFile: PCM of 8, 16 or 24 bits,
+// mu-law, any channel count), so it costs the same for any length; the
+// samples are read as they play. The output is contacted only when the
+// device first plays, so measuring a length works without a sound server.
 //
 // GUI thread only (one thread at a time); the output may use its own thread.
 #pragma once

@@ -7,7 +7,7 @@ namespace lectorio {
 
 class NullStream : public OutputStream {
 public:
-    NullStream(NullOutput& output, std::shared_ptr<const PcmTrack> track)
+    NullStream(NullOutput& output, std::shared_ptr<PcmSource> track)
         : output_(output), track_(std::move(track)) {}
 
     MciError Start(int64_t fromFrame) override {
@@ -24,7 +24,7 @@ public:
         if (!running_)
             return stoppedAt_;
         const int64_t elapsed = (output_.clock_() - startedAt_).count();
-        const int64_t frames = std::max<int64_t>(elapsed, 0) * track_->sampleRate / 1000000;
+        const int64_t frames = std::max<int64_t>(elapsed, 0) * track_->SampleRate() / 1000000;
         return std::min(from_ + frames, track_->FrameCount());
     }
 
@@ -38,7 +38,7 @@ public:
 
 private:
     NullOutput& output_;
-    std::shared_ptr<const PcmTrack> track_;
+    std::shared_ptr<PcmSource> track_;
     bool running_ = false;
     int64_t from_ = 0;
     int64_t stoppedAt_ = 0;
@@ -53,7 +53,7 @@ NullOutput::NullOutput(Clock clock) : clock_(std::move(clock)) {
         };
 }
 
-std::unique_ptr<OutputStream> NullOutput::CreateStream(std::shared_ptr<const PcmTrack> track) {
+std::unique_ptr<OutputStream> NullOutput::CreateStream(std::shared_ptr<PcmSource> track) {
     return std::make_unique<NullStream>(*this, std::move(track));
 }
 

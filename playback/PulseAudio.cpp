@@ -12,6 +12,8 @@
 
 #include <pulse/pulseaudio.h>
 
+#include "WaveFile.h"
+
 #include <algorithm>
 #include <string>
 
@@ -141,15 +143,18 @@ private:
 // ---------------------------------------------------------------------------
 // Playback
 
-// One decoded track on the server. A run is one pa_stream that starts at a
-// frame and plays to the end; pausing corks the stream, reads where it
-// stopped and ends it, so the held position is exactly what was heard.
+// One file's sample data on the server, read from the file as the server asks
+// for it, in the file's own encoding and channels (a file with more channels
+// than the server takes plays as its mono mix). A run is one pa_stream that
+// starts at a frame and plays to the end; pausing corks the stream, reads
+// where it stopped and ends it, so the held position is exactly what was
+// heard.
 //
 // Each stream has its own connection, made at its first run and replaced when
 // the server has gone, so that no other stream's objects depend on it.
 class PulseStream : public OutputStream {
 public:
-    explicit PulseStream(std::shared_ptr<const PcmTrack> track)
+    explicit PulseStream(std::shared_ptr<PcmSource> track)
         : connection_(std::make_unique<PulseConnection>()), track_(std::move(track)) {}
 
     ~PulseStream() override { Stop(); }
@@ -162,21 +167,20 @@ public:
             return MciError::NoAudioOutput;
         LoopLock lock(connection_->loop());
         pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_S16NE;
-        spec.rate = track_->sampleRate;
-        spec.channels = 1;
-        if (!pa_sample_spec_valid(&spec))
+        pa_channel_map map{};
+        if (!SampleSpec(spec, map))
             return MciError::OutputFailed;
         pa_proplist* props = pa_proplist_new();
         pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, kMediaRole);
         pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
         pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
-        stream_ = pa_stream_new_with_proplist(connection_->context(), "Segment", &spec, nullptr, props);
+        stream_ = pa_stream_new_with_proplist(connection_->context(), "Segment", &spec, &map, props);
         pa_proplist_free(props);
         if (!stream_)
             return MciError::OutputFailed;
         writeCursor_ = from_;
-        drained_ = from_ == track_->FrameCount();
+        end_ = track_->FrameCount();
+        drained_ = from_ == end_;
         pa_stream_set_state_callback(stream_, &PulseStream::OnStateChange, this);
         pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
         pa_buffer_attr attr{};
@@ -226,15 +230,38 @@ public:
     }
 
 private:
+    // The server's format for the file: its own encoding and channels, or
+    // the mono mix when it has more channels than the server takes.
+    bool SampleSpec(pa_sample_spec& spec, pa_channel_map& map) {
+        mono_ = track_->Channels() > PA_CHANNELS_MAX;
+        spec.rate = track_->SampleRate();
+        spec.channels = static_cast<uint8_t>(mono_ ? 1 : track_->Channels());
+        if (mono_)
+            spec.format = PA_SAMPLE_S16NE;
+        else if (track_->FormatTag() == kFormatMuLaw)
+            spec.format = PA_SAMPLE_ULAW;
+        else if (track_->BitsPerSample() == 8)
+            spec.format = PA_SAMPLE_U8;
+        else if (track_->BitsPerSample() == 16)
+            spec.format = PA_SAMPLE_S16LE;
+        else if (track_->BitsPerSample() == 24)
+            spec.format = PA_SAMPLE_S24LE;
+        else
+            return false;
+        // WAV files order their channels as WAVE_FORMAT_EXTENSIBLE does.
+        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
+        return pa_sample_spec_valid(&spec) != 0;
+    }
+
     // Lock held.
     int64_t HeardFrame() {
         if (drained_)
-            return track_->FrameCount();
+            return end_;
         pa_usec_t heard = 0;
         if (pa_stream_get_time(stream_, &heard) < 0)
             return from_;
-        const auto frames = static_cast<int64_t>(heard * track_->sampleRate / PA_USEC_PER_SEC);
-        return std::min(from_ + frames, track_->FrameCount());
+        const auto frames = static_cast<int64_t>(heard * track_->SampleRate() / PA_USEC_PER_SEC);
+        return std::min(from_ + frames, end_);
     }
 
     // Lock held.
@@ -257,16 +284,29 @@ private:
 
     static void OnWrite(pa_stream* stream, size_t bytes, void* selfPointer) {
         auto* self = static_cast<PulseStream*>(selfPointer);
-        const int64_t remaining = self->track_->FrameCount() - self->writeCursor_;
+        const int64_t remaining = self->end_ - self->writeCursor_;
         if (remaining <= 0)
             return;
-        const int64_t frames = std::min<int64_t>(static_cast<int64_t>(bytes / sizeof(int16_t)), remaining);
-        if (frames <= 0)
+        const size_t frameBytes = pa_frame_size(pa_stream_get_sample_spec(stream));
+        int64_t frames = std::min<int64_t>(static_cast<int64_t>(bytes / frameBytes), remaining);
+        void* data = nullptr;
+        size_t space = static_cast<size_t>(frames) * frameBytes;
+        if (frames <= 0 || pa_stream_begin_write(stream, &data, &space) < 0 || !data)
             return;
-        pa_stream_write(stream, self->track_->samples.data() + self->writeCursor_,
-                        static_cast<size_t>(frames) * sizeof(int16_t), nullptr, 0, PA_SEEK_RELATIVE);
-        self->writeCursor_ += frames;
-        if (self->writeCursor_ == self->track_->FrameCount()) {
+        frames = std::min<int64_t>(frames, static_cast<int64_t>(space / frameBytes));
+        const int64_t got =
+            self->mono_
+                ? self->track_->ReadMonoFrames(self->writeCursor_, frames, static_cast<int16_t*>(data))
+                : self->track_->ReadFrames(self->writeCursor_, frames, static_cast<uint8_t*>(data));
+        if (got < frames)
+            self->end_ = self->writeCursor_ + got; // the file has become shorter: it ends here
+        if (got > 0)
+            pa_stream_write(stream, data, static_cast<size_t>(got) * frameBytes, nullptr, 0,
+                            PA_SEEK_RELATIVE);
+        else
+            pa_stream_cancel_write(stream);
+        self->writeCursor_ += got;
+        if (self->writeCursor_ == self->end_) {
             // Draining also starts a stream whose whole data is shorter than
             // the server's start threshold.
             if (pa_operation* op = pa_stream_drain(stream, &PulseStream::OnDrained, self))
@@ -280,11 +320,13 @@ private:
     }
 
     std::unique_ptr<PulseConnection> connection_;
-    std::shared_ptr<const PcmTrack> track_;
+    std::shared_ptr<PcmSource> track_;
     pa_stream* stream_ = nullptr; // the current run; null between runs
+    bool mono_ = false;           // plays the mono mix
     // Under the loop's lock while a run exists:
     int64_t from_ = 0;
     int64_t writeCursor_ = 0;
+    int64_t end_ = 0; // the frame the run ends at
     bool drained_ = false;
     // Owner's thread only:
     int64_t stoppedAt_ = 0;
@@ -292,7 +334,7 @@ private:
 
 class PulseOutput : public AudioOutput {
 public:
-    std::unique_ptr<OutputStream> CreateStream(std::shared_ptr<const PcmTrack> track) override {
+    std::unique_ptr<OutputStream> CreateStream(std::shared_ptr<PcmSource> track) override {
         return std::make_unique<PulseStream>(std::move(track));
     }
 };

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=$root/build-fuzz
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLECTORIO_BUILD_GUI=OFF -DLECTORIO_BUILD_TESTS=OFF -DLECTORIO_BUILD_FUZZ=ON >/dev/null
+  -DLECTORIO_BUILD_GUI=OFF -DLECTORIO_BUILD_TESTS=OFF -DLECTORIO_BUILD_FUZZ=ON -DLECTORIO_WERROR=ON >/dev/null
 cmake --build "$build" --target wave_file_fuzz media_decoder_fuzz
 # New inputs found go to a scratch folder; the checked-in corpus stays as it is.
 scratch=$(mktemp -d)

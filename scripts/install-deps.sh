@@ -1,24 +1,31 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian 12 packages that building, running and testing Lectorio
-# need, and only those that are missing. Runs apt-get as root (or through sudo).
+# Installs the Debian 12 packages that building and running Lectorio need, and
+# only those that are missing; with --tests also what the tests and the
+# benchmarks need. Runs apt-get as root (or through sudo).
+#   scripts/install-deps.sh [--tests]
 set -euo pipefail
 
 packages=(
-  # build
-  cmake ninja-build g++ pkg-config clang-format
+  # build and run
+  cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libpulse-dev fp-utils
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils
-  espeak-ng sox xvfb xauth
-  clang-14 libclang-rt-14-dev
-  desktop-file-utils appstream
-  rubberband-cli soundstretch
-  ffmpeg
 )
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(
+    # tests, benchmarks and the checks of the sources and the installed files
+    clang-format
+    libgtest-dev libgmock-dev libbenchmark-dev
+    pulseaudio pulseaudio-utils
+    espeak-ng sox xvfb xauth x11-utils openbox
+    clang-14 libclang-rt-14-dev
+    desktop-file-utils appstream shared-mime-info
+    rubberband-cli soundstretch
+    ffmpeg
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what is missing and runs the whole test suite: a normal build, the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the WAV
+# Installs what is missing and runs the whole test suite, warnings counting as
+# errors: a normal build with GCC, the same suite built with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the WAV
 # reader's fuzzer for a minute. A private PulseAudio server with a null sink
 # serves the playback tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --tests
 jobs=$(nproc)
 
 run_suite() {
@@ -17,11 +18,13 @@ run_suite() {
 }
 
 echo "== Build and tests"
-run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLECTORIO_WERROR=ON
+# The second build uses the second compiler, so what one of them lets pass the
+# other still sees.
+echo "== Tests built with clang, under AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLECTORIO_SANITIZE=ON
+CC=clang-14 CXX=clang++-14 run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLECTORIO_SANITIZE=ON -DLECTORIO_WERROR=ON
 if [ -x "$root/scripts/fuzz.sh" ]; then
   echo "== Fuzzing the WAV reader"
   "$root/scripts/fuzz.sh" 60

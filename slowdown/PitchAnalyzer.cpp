@@ -5,8 +5,10 @@
 #include "WaveFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace lectorio {
 
@@ -61,7 +63,11 @@ void PitchAnalyzer::Prepare(float lowestFrequency, float highestFrequency) {
     maximumLag = std::min(static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)), frameLength);
 }
 
-void PitchAnalyzer::Run() {
+int DefaultAnalysisThreads() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+bool PitchAnalyzer::Run(int threads, const CancelCheck& cancelled) {
     std::vector<int16_t> samples;
     if (decoder_) {
         samples.resize(static_cast<size_t>(std::max<int64_t>(decoder_->frameCount, 0)));
@@ -77,25 +83,63 @@ void PitchAnalyzer::Run() {
         decoder_->Close();
     }
     input.Close();
-    RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()));
+    return RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()), threads, cancelled);
 }
 
-void PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n) {
+bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
+                                 const CancelCheck& cancelled) {
     track.Clear();
     lowestLogEnergy = 10.0f;
     previousVoicing = olderVoicing = 0.0f;
     previousRaw = olderRaw = 0.0f;
     nextFramePosition = 0;
     if (frameLength <= 0 || frameStep <= 0 || n < frameLength)
-        return;
-    std::vector<float> frame(static_cast<size_t>(frameLength));
-    for (; nextFramePosition + frameLength <= n; nextFramePosition += frameStep) {
-        std::copy_n(samples + nextFramePosition, frameLength, frame.begin());
-        AnalyzeFrame(frame.data());
+        return true;
+    const int64_t frames = (n - frameLength) / frameStep + 1;
+    std::vector<FrameMeasure> measures(static_cast<size_t>(frames));
+    std::atomic<bool> stop = false;
+    // Each thread measures one contiguous stretch of frames.
+    auto measure = [&](int64_t first, int64_t end) {
+        constexpr int64_t kCheckEvery = 32;
+        std::vector<float> frame(static_cast<size_t>(frameLength));
+        std::vector<double> sums;
+        for (int64_t i = first; i < end; ++i) {
+            if ((i - first) % kCheckEvery == 0 && (stop || (cancelled && cancelled()))) {
+                stop = true;
+                return;
+            }
+            std::copy_n(samples + i * frameStep, frameLength, frame.begin());
+            measures[static_cast<size_t>(i)] = MeasureFrame(frame.data(), sums);
+        }
+    };
+    const int64_t parts = std::clamp<int64_t>(threads, 1, frames);
+    std::vector<std::thread> helpers;
+    for (int64_t part = 1; part < parts; ++part)
+        helpers.emplace_back(measure, frames * part / parts, frames * (part + 1) / parts);
+    measure(0, frames / parts);
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (stop) {
+        track.Clear();
+        return false;
     }
+    for (const FrameMeasure& m : measures) {
+        lastBestLag = m.bestLag;
+        lastVoicing = m.voicing;
+        DecideFrame(m.voicing, m.candidate, m.energy);
+    }
+    nextFramePosition = frames * frameStep;
+    return true;
 }
 
 void PitchAnalyzer::AnalyzeFrame(float* x) {
+    const FrameMeasure m = MeasureFrame(x, sums_);
+    lastBestLag = m.bestLag;
+    lastVoicing = m.voicing;
+    DecideFrame(m.voicing, m.candidate, m.energy);
+}
+
+FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) const {
     const int32_t n = frameLength;
     double sum = 0.0;
     for (int32_t i = 0; i < n; ++i)
@@ -111,25 +155,26 @@ void PitchAnalyzer::AnalyzeFrame(float* x) {
     // Not limited to N here: 40 Hz is always shorter than the 40 ms frame.
     const int32_t lowLag = static_cast<int32_t>(fs / static_cast<double>(params.highestFrequency));
     const int32_t highLag = static_cast<int32_t>(fs / static_cast<double>(params.lowestFrequency));
-    sums_.resize(static_cast<size_t>(highLag - lowLag + 1));
-    CorrelationSums(x, n, lowLag, highLag, sums_.data());
+    sums.resize(static_cast<size_t>(highLag - lowLag + 1));
+    CorrelationSums(x, n, lowLag, highLag, sums.data());
 
     // Strictly larger wins, so the smallest lag wins among equal sums.
     double best = -1.0e10;
     int32_t bestLag = lowLag;
     for (int32_t lag = lowLag; lag <= highLag; ++lag) {
-        if (sums_[lag - lowLag] > best) {
-            best = sums_[lag - lowLag];
+        if (sums[lag - lowLag] > best) {
+            best = sums[lag - lowLag];
             bestLag = lag;
         }
     }
     // A peak at either end of the range is no pitch. Inside the range the
     // energy is positive: a frame of zeros has its peak at the first lag.
-    const float v = (bestLag == lowLag || bestLag == highLag) ? 0.0f : static_cast<float>(best / energy);
-    const float candidate = static_cast<float>(fs) / static_cast<float>(bestLag);
-    lastBestLag = bestLag;
-    lastVoicing = v;
-    DecideFrame(v, candidate, energy);
+    FrameMeasure m;
+    m.voicing = (bestLag == lowLag || bestLag == highLag) ? 0.0f : static_cast<float>(best / energy);
+    m.candidate = static_cast<float>(fs) / static_cast<float>(bestLag);
+    m.energy = energy;
+    m.bestLag = bestLag;
+    return m;
 }
 
 float PitchAnalyzer::DecideFrame(float v, float candidate, double energy) {
@@ -190,11 +235,14 @@ const char* PitchTrackOutcomeText(PitchTrackOutcome outcome) {
         return "the segment is shorter than one analysis frame (40 ms)";
     case PitchTrackOutcome::WriteFailed:
         return "the pitch track file cannot be written";
+    case PitchTrackOutcome::Cancelled:
+        return "the analysis was cancelled";
     }
     return "unknown outcome";
 }
 
-PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath) {
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath, int threads,
+                                 const CancelCheck& cancelled) {
     PitchAnalyzer analyzer;
     analyzer.SetFiles(segmentPath, trackPath);
     analyzer.OpenInput();
@@ -203,14 +251,16 @@ PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::stri
     analyzer.Prepare(analyzer.params.lowestFrequency, analyzer.params.highestFrequency);
     if (analyzer.frameLength == 0)
         return PitchTrackOutcome::UnsupportedRate;
-    analyzer.Run();
+    if (!analyzer.Run(threads > 0 ? threads : DefaultAnalysisThreads(), cancelled))
+        return PitchTrackOutcome::Cancelled;
     if (analyzer.track.Empty())
         return PitchTrackOutcome::TooShort;
     return analyzer.WriteTrack() ? PitchTrackOutcome::Written : PitchTrackOutcome::WriteFailed;
 }
 
-bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath) {
-    return AnalyzeSegment(segmentPath, trackPath) == PitchTrackOutcome::Written;
+bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath, int threads,
+                     const CancelCheck& cancelled) {
+    return AnalyzeSegment(segmentPath, trackPath, threads, cancelled) == PitchTrackOutcome::Written;
 }
 
 } // namespace lectorio

@@ -8,8 +8,11 @@
 // to double where the arithmetic is double, and nothing may be contracted
 // into fused multiply-adds.
 //
-// A PitchAnalyzer is built for one segment, used on one thread and thrown
-// away; no state carries over between segments.
+// A PitchAnalyzer is built for one segment and thrown away; no state carries
+// over between segments. The correlation of the frames, which do not depend
+// on each other, may be spread over several threads; the decisions that
+// carry state from frame to frame run in frame order on the caller's thread,
+// so the track is the same whatever the number of threads.
 #pragma once
 
 #include "EngineWaveFile.h"
@@ -23,6 +26,17 @@
 namespace lectorio {
 
 class WaveFile;
+
+// What the correlation of one frame gives the decisions.
+struct FrameMeasure {
+    float voicing = 0.0f;   // v
+    float candidate = 0.0f; // frequency of the best lag, Hz
+    double energy = 0.0;    // sum of squares after removing the mean
+    int32_t bestLag = 0;
+};
+
+// Threads the analysis uses by default: the processor's cores, at least one.
+int DefaultAnalysisThreads();
 
 struct PitchAnalysisParams {
     float frameLength = 0.04f;       // seconds
@@ -73,15 +87,21 @@ public:
     // and no frames.
     void Prepare(float lowestFrequency, float highestFrequency);
 
-    // Reads the opened input and analyses every whole frame of it.
-    void Run();
+    // Reads the opened input and analyses every whole frame of it, the
+    // frames' correlations on `threads` threads. False (with an empty track)
+    // when `cancelled` said so.
+    bool Run(int threads = 1, const CancelCheck& cancelled = {});
 
     // The same on samples in memory (n frames at the prepared fs).
-    void RunOnSamples(const int16_t* samples, int64_t n);
+    bool RunOnSamples(const int16_t* samples, int64_t n, int threads = 1, const CancelCheck& cancelled = {});
 
     // Analyses one frame of N samples (x is changed: its mean is removed)
     // and appends one value to the track.
     void AnalyzeFrame(float* x);
+
+    // The correlation part of AnalyzeFrame, without touching the running
+    // state; `sums` is scratch space.
+    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums) const;
 
     // The decisions after the correlation: voicing hysteresis, energy gate,
     // history shift and smoother. v is the voicing value, candidate the
@@ -134,19 +154,23 @@ enum class PitchTrackOutcome {
     UnsupportedRate,   // sample rate outside the analysable range
     TooShort,          // fewer samples than one analysis frame
     WriteFailed,       // the track file cannot be created or written
+    Cancelled,         // given up on request; no track written
 };
 
 const char* PitchTrackOutcomeText(PitchTrackOutcome outcome);
 
 // One full analysis: the segment's pitch track is written to trackPath
 // (through a temporary file, so an old track is either replaced whole or
-// left as it was).
-PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath);
+// left as it was). The frames are spread over `threads` threads (0: the
+// default); the track is the same for any number.
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath,
+                                 int threads = 0, const CancelCheck& cancelled = {});
 
 // AnalyzeSegment(...) == Written. A segment shorter than one analysis frame
 // (40 ms) gets no track and the call returns false: the caller then plays
 // the segment as it is instead of a slowed copy.
-bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath);
+bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath, int threads = 0,
+                     const CancelCheck& cancelled = {});
 
 // Frame length and step in samples for a sample rate, as the analysis
 // computes them (0 and 0 for a rate it refuses).

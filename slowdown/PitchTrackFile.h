@@ -6,10 +6,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace lectorio {
+
+// Asked now and then by the engine's long computations (on their own
+// thread); true makes them give up.
+using CancelCheck = std::function<bool()>;
 
 struct PitchTrack {
     int32_t frameLength = 0; // N, samples

@@ -125,7 +125,7 @@ std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outp
 }
 
 std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
-                                    double factor) {
+                                    double factor, const CancelCheck& cancelled) {
     const int64_t outputLength = StretchedLength(static_cast<int64_t>(samples.size()), factor);
     const std::vector<OverlapSegment> plan = PlanOverlapAdd(marks, outputLength, factor);
     std::vector<int16_t> result(static_cast<size_t>(outputLength));
@@ -160,7 +160,11 @@ std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const P
 
     std::unordered_map<int64_t, std::vector<float>> windows;
     std::vector<float> segment;
-    for (const OverlapSegment& piece : plan) {
+    constexpr size_t kCheckEvery = 1024;
+    for (size_t p = 0; p < plan.size(); ++p) {
+        if (cancelled && p % kCheckEvery == 0 && cancelled())
+            return {};
+        const OverlapSegment& piece = plan[p];
         finishUpTo(piece.outputStart);
         const int64_t length = piece.length;
         std::vector<float>& window = windows[length];
@@ -213,12 +217,15 @@ const char* SlowVersionResultText(SlowVersionResult result) {
         return "the output file would replace the segment itself";
     case SlowVersionResult::OutputFailed:
         return "the output file cannot be written";
+    case SlowVersionResult::Cancelled:
+        return "the copy was cancelled";
     }
     return "unknown result";
 }
 
 SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
-                                        const std::string& trackPath, double factor) {
+                                        const std::string& trackPath, double factor,
+                                        const CancelCheck& cancelled) {
     if (!(factor >= kSmallestFactor && factor <= kLargestFactor))
         return SlowVersionResult::BadFactor;
     std::unique_ptr<WaveFile> input = OpenWaveFile(segmentPath);
@@ -253,7 +260,9 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
     if (!TrackFitsSegment(track, input->sampleRate, got) || !PlaceMarks(track, got, marks))
         return SlowVersionResult::TrackMismatch;
 
-    const std::vector<int16_t> output = StretchSamples(samples, marks, factor);
+    const std::vector<int16_t> output = StretchSamples(samples, marks, factor, cancelled);
+    if (cancelled && cancelled())
+        return SlowVersionResult::Cancelled;
 
     const std::string temporary = CreateFileBeside(outputPath);
     if (temporary.empty())

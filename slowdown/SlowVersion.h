@@ -3,8 +3,8 @@
 // and its pitch track into a copy lasting `factor` times as long, with the
 // pitch unchanged.
 //
-// Everything runs synchronously on the caller's thread (the main window's);
-// buffers live for one call.
+// Everything runs on the caller's thread (the main window's worker); buffers
+// live for one call.
 #pragma once
 
 #include "PitchTrackFile.h"
@@ -78,9 +78,9 @@ std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outp
 
 // The overlap-add proper: `samples` is the segment, `marks` its marks (all
 // below samples.size() - 1). Returns StretchedLength(samples.size(), factor)
-// samples.
+// samples, or nothing when `cancelled` said so.
 std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
-                                    double factor);
+                                    double factor, const CancelCheck& cancelled = {});
 
 // Whether a track fits a segment of `sampleCount` samples at `sampleRate`:
 // same rate, the frame sizes the analysis uses at that rate, and exactly the
@@ -100,6 +100,7 @@ enum class SlowVersionResult {
     BadFactor,         // factor outside kSmallestFactor..kLargestFactor
     OutputIsSegment,   // the output path names the segment itself
     OutputFailed,      // the output cannot be created or written
+    Cancelled,         // given up on request; the output left as it was
 };
 
 const char* SlowVersionResultText(SlowVersionResult result);
@@ -119,6 +120,7 @@ const char* SlowVersionResultText(SlowVersionResult result);
 // (BuildPitchTrack) before its first synthesis, and plays the segment itself
 // when BuildPitchTrack reports that no track was made.
 SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
-                                        const std::string& trackPath, double factor);
+                                        const std::string& trackPath, double factor,
+                                        const CancelCheck& cancelled = {});
 
 } // namespace lectorio

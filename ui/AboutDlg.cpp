@@ -43,12 +43,23 @@ QPixmap CAboutDlg::Picture() {
     return picture;
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(QWidget* parent, std::function<void()> openHelp) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Lectorio 1.0"));
     const QString versionText = QStringLiteral("Lectorio Version 1.0");
+    // Under the name and version: what the program is, its licence, the way
+    // to the help and the Qt it runs on.
+    const QString lines[] = {
+        QStringLiteral("A tool for transcribing recorded speech, segment by segment."),
+        QStringLiteral("Licence: %1").arg(QString::fromLatin1(kLicenceName)),
+        QStringLiteral("<a href=\"help\">Read the help</a>"),
+        QStringLiteral("Qt %1").arg(QString::fromLatin1(qVersion())),
+    };
+    const char* const lineNames[] = {"description", "licence", "help", "qt"};
     DlgLayout units(font());
     units.FitText(versionText, 119);
-    setFixedSize(units.Size(235, 55));
+    for (const QString& line : lines)
+        units.FitText(line, 188);
+    setFixedSize(units.Size(235, 114));
 
     QIcon icon = parent ? parent->windowIcon() : QApplication::windowIcon();
     if (icon.isNull())
@@ -64,6 +75,19 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     text->setObjectName(QStringLiteral("text"));
     units.Place(text, 40, 10, 119, 8);
 
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(lines[i], this);
+        label->setObjectName(QString::fromLatin1(lineNames[i]));
+        units.Place(label, 40, 42 + 12 * i, 188, 9);
+    }
+    auto* help = findChild<QLabel*>(QStringLiteral("help"));
+    help->setTextFormat(Qt::RichText);
+    help->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(help, &QLabel::linkActivated, this, [openHelp](const QString&) {
+        if (openHelp)
+            openHelp();
+    });
+
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picture"));
     picture->setPixmap(Picture());
@@ -72,7 +96,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
-    units.Place(ok, 178, 34, 50, 14);
+    units.Place(ok, 178, 93, 50, 14);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 

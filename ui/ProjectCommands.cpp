@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectCommands.h"
 
-#include <QDesktopServices>
 #include <QUrl>
 
+#include "DesktopOpen.h"
 #include "FinalText.h"
 #include "ProjectCleanup.h"
 
@@ -99,10 +99,12 @@ bool CreateFinalTextCommand(QWidget* parent, Prompter& prompter, const ProjectSt
                          QStringLiteral("\n\nDo you want to open the file?");
     if (AskYesNo(parent, prompter, text, QStringLiteral("Text File Created"))) {
         const QUrl url = QUrl::fromLocalFile(path);
-        if (opener)
-            opener(url);
-        else
-            QDesktopServices::openUrl(url);
+        const bool opened = opener ? opener(url) : OpenWithDesktop(url);
+        if (!opened)
+            prompter.Message(
+                parent,
+                QStringLiteral("No program to open text files is installed. The text file is:\n\n") + path,
+                QStringLiteral("Text File Created"), Prompter::Buttons::Ok, Prompter::Icon::Information);
     }
     return true;
 }

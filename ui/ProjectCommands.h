@@ -47,9 +47,9 @@ enum class CleanOutcome {
 CleanOutcome CleanProjectCommand(QWidget* parent, Prompter& prompter, const std::string& projectNameOnScreen);
 
 // Writes the final text file of `state` and offers to open it with the
-// desktop's handler (`opener`, QDesktopServices::openUrl when empty). A file
-// that cannot be written is reported and nothing is offered. Returns whether
-// the file was written.
+// desktop's program (`opener`, OpenWithDesktop when empty); when none opens
+// it, a message gives the file's path. A file that cannot be written is
+// reported and nothing is offered. Returns whether the file was written.
 bool CreateFinalTextCommand(QWidget* parent, Prompter& prompter, const ProjectState& state,
                             const UrlOpener& opener = {});
 

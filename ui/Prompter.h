@@ -22,17 +22,19 @@ public:
     virtual ~Prompter() = default;
 
     // A message box owned by `parent` (may be null). An empty caption means
-    // the default caption, the program's name.
+    // the default caption, the program's name "Lectorio".
     virtual Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
                            Icon icon) = 0;
 
     // The open-file dialog with a filter such as "Wav Files (*.wav)" or, in
     // the description|patterns form, "Wav Files (*.wav)|*.wav||"; returns the
-    // chosen path, or an empty text when cancelled.
+    // chosen path, or an empty text when cancelled. It opens in the folder
+    // last used with the same filter (see DialogFolders.h).
     virtual QString OpenFile(QWidget* parent, const QString& filter) = 0;
 
-    // The folder browser, starting at `start`; returns the chosen folder, or
-    // an empty text when cancelled.
+    // The folder browser, starting at `start` (when empty: the folder last
+    // used with the same title); returns the chosen folder, or an empty text
+    // when cancelled.
     virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
 };
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Prompter.h"
 
-#include <QCoreApplication>
+#include "DialogFolders.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -50,7 +51,8 @@ Prompter::Answer QtPrompter::Message(QWidget* parent, const QString& text, const
         boxIcon = QMessageBox::Question;
         break;
     }
-    const QString title = caption.isEmpty() ? QCoreApplication::applicationName() : caption;
+    // The program's name as it is written, not the settings' application name.
+    const QString title = caption.isEmpty() ? QStringLiteral("Lectorio") : caption;
     const QMessageBox::StandardButtons standard = buttons == Buttons::YesNo
                                                       ? (QMessageBox::Yes | QMessageBox::No)
                                                       : QMessageBox::StandardButtons(QMessageBox::Ok);
@@ -62,12 +64,20 @@ Prompter::Answer QtPrompter::Message(QWidget* parent, const QString& text, const
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+// Each file dialog is told apart by its filter, the folder browser by its
+// title: every box remembers its own folder.
 QString QtPrompter::OpenFile(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFileFilter(filter));
+    const QString chosen =
+        QFileDialog::getOpenFileName(parent, QString(), DialogStartFolder(filter), QtFileFilter(filter));
+    RememberDialogFolder(filter, chosen);
+    return chosen;
 }
 
 QString QtPrompter::BrowseFolder(QWidget* parent, const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        parent, title, start.isEmpty() ? DialogStartFolder(title) : start, QFileDialog::ShowDirsOnly);
+    RememberDialogFolder(title, chosen);
+    return chosen;
 }
 
 } // namespace lectorio

@@ -7,15 +7,16 @@
 
 namespace lectorio {
 
-CValueSlider::CValueSlider(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent) {}
+CValueSlider::CValueSlider(Qt::Orientation orientation, QWidget* parent) : CTrackbar(orientation, parent) {}
 
 void CValueSlider::mouseReleaseEvent(QMouseEvent* event) {
-    QSlider::mouseReleaseEvent(event);
+    CTrackbar::mouseReleaseEvent(event);
     emit mouseReleased();
 }
 
 void CValueSlider::Setup(int lo, int hi, float vlo, float vhi, float initial) {
     setInvertedAppearance(orientation() == Qt::Vertical);
+    setInvertedControls(orientation() == Qt::Vertical);
     setRange(lo, hi);
     valueMinimum = vlo;
     valueMaximum = vhi;

@@ -6,17 +6,18 @@
 // On a vertical slider the value maximum belongs to the range minimum
 // position, and that position is drawn at the top (Setup turns the
 // appearance round, since Qt draws a vertical slider's minimum at the
-// bottom): the top is the greatest value. On a horizontal slider the value
+// bottom): the top is the greatest value. Setup turns the keys and the wheel
+// round with it, so that Up, Page Up and wheel-up raise the value. On a horizontal slider the value
 // maximum is at the range maximum position, on the right.
 //
 // GUI thread only.
 #pragma once
 
-#include <QSlider>
+#include "Trackbar.h"
 
 namespace lectorio {
 
-class CValueSlider : public QSlider {
+class CValueSlider : public CTrackbar {
     Q_OBJECT
 
 public:

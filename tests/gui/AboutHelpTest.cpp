@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -19,9 +18,15 @@ TEST(AboutDlg, ShowsNameVersionIconAndPicture) {
     QPixmap iconPixmap(32, 32);
     iconPixmap.fill(Qt::red);
     mainWindow.setWindowIcon(QIcon(iconPixmap));
-    CAboutDlg about(&mainWindow);
+    int helpOpened = 0;
+    CAboutDlg about(&mainWindow, [&] { ++helpOpened; });
     EXPECT_EQ(about.windowTitle(), "Lectorio 1.0");
     EXPECT_EQ(about.findChild<QLabel*>("text")->text(), "Lectorio Version 1.0");
+    EXPECT_EQ(about.findChild<QLabel*>("licence")->text(),
+              "Licence: GNU General Public License, version 3 or later");
+    EXPECT_EQ(about.findChild<QLabel*>("qt")->text(), QString("Qt ") + qVersion());
+    emit about.findChild<QLabel*>("help")->linkActivated("help");
+    EXPECT_EQ(helpOpened, 1);
     const QPixmap icon = about.findChild<QLabel*>("icon")->pixmap();
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(icon.toImage().pixelColor(16, 16), QColor(Qt::red));
@@ -39,47 +44,67 @@ TEST(AboutDlg, ShowsNameVersionIconAndPicture) {
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
     // No control covers another or leaves the box.
-    const QRect text = about.findChild<QLabel*>("text")->geometry();
-    const QRect drawn = about.findChild<QLabel*>("picture")->geometry();
-    EXPECT_FALSE(text.intersects(drawn) || drawn.intersects(ok->geometry()));
-    EXPECT_TRUE(about.rect().contains(drawn) && about.rect().contains(ok->geometry()));
+    const QList<QWidget*> controls = about.findChildren<QWidget*>();
+    for (QWidget* a : controls) {
+        EXPECT_TRUE(about.rect().contains(a->geometry())) << a->objectName().toStdString();
+        for (QWidget* b : controls)
+            EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " " << b->objectName().toStdString();
+    }
 }
 
-TEST(HelpFile, PresentMissingAndRestored) {
-    test::TempFolder temp;
-    const QString folder = QString::fromStdString(temp.Path()) + "/";
-    const QString path = folder + "vorla.chm";
-    EXPECT_EQ(HelpFilePath(folder), path);
-    test::Touch(path.toStdString(), "ITSF");
-    TestPrompter prompter;
-    std::vector<QUrl> opened;
-    const UrlOpener opener = [&](const QUrl& url) {
-        opened.push_back(url);
-        return false; // no viewer installed: nothing visible happens
+// The CHM file where a viewer takes it, else the HTML guide, else a message
+// naming the file and the package; a missing help file (also a folder of its
+// name) is reported as such, looked for on every call.
+TEST(HelpFile, ViewerThenGuideThenMessage) {
+    enum Layout { Both, ChmOnly, GuideOnly, ChmIsFolder };
+    struct Case {
+        Layout layout;
+        QString accepted; // the file name the opener takes ("" none)
+        HelpResult result;
+        QStringList tried;
     };
-    // Changing the current folder does not matter: the folder is the program's.
-    const QString here = QDir::currentPath();
-    QDir::setCurrent(QDir::rootPath());
-    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
-    QDir::setCurrent(here);
-    EXPECT_EQ(opened, std::vector{QUrl::fromLocalFile(path)});
-    EXPECT_TRUE(prompter.messages.empty());
-
-    ASSERT_TRUE(QFile::rename(path, folder + "vorla.chm.away"));
-    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
-    ASSERT_EQ(prompter.Texts(), std::vector<QString>{"Cannot open the help file!"});
-    EXPECT_TRUE(prompter.messages[0].caption.isEmpty());
-    EXPECT_EQ(prompter.messages[0].buttons, Prompter::Buttons::Ok);
-    EXPECT_EQ(prompter.messages[0].icon, Prompter::Icon::None);
-    EXPECT_EQ(opened.size(), 1u);
-
-    // A folder of that name is no help file either.
-    QDir(folder).mkdir("vorla.chm");
-    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Missing);
-    QDir(folder).rmdir("vorla.chm");
-
-    ASSERT_TRUE(QFile::rename(folder + "vorla.chm.away", path));
-    EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), HelpResult::Opened);
-    EXPECT_EQ(opened.size(), 2u);
-    EXPECT_EQ(prompter.messages.size(), 2u);
+    const Case cases[] = {
+        {Both, "vorla.chm", HelpResult::Opened, {"vorla.chm"}},
+        {Both, "index.html", HelpResult::OpenedGuide, {"vorla.chm", "index.html"}},
+        {Both, "", HelpResult::NoViewer, {"vorla.chm", "index.html"}},
+        {ChmOnly, "index.html", HelpResult::NoViewer, {"vorla.chm"}},
+        {GuideOnly, "index.html", HelpResult::Missing, {}},
+        {ChmIsFolder, "vorla.chm", HelpResult::Missing, {}},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder temp;
+        const QString folder = QString::fromStdString(temp.Path()) + "/";
+        EXPECT_EQ(HelpFilePath(folder), folder + "vorla.chm");
+        if (c.layout == Both || c.layout == ChmOnly)
+            test::Touch((folder + "vorla.chm").toStdString(), "ITSF");
+        if (c.layout == ChmIsFolder)
+            QDir(folder).mkdir("vorla.chm");
+        if (c.layout != ChmOnly) {
+            QDir(folder).mkdir("help");
+            test::Touch(HelpGuidePath(folder).toStdString(), "<html>");
+        }
+        TestPrompter prompter;
+        QStringList tried;
+        const UrlOpener opener = [&](const QUrl& url) {
+            tried << url.fileName();
+            return url.fileName() == c.accepted;
+        };
+        // Changing the current folder does not matter: the folder is the program's.
+        const QString here = QDir::currentPath();
+        QDir::setCurrent(QDir::rootPath());
+        EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), c.result);
+        QDir::setCurrent(here);
+        EXPECT_EQ(tried, c.tried);
+        const QString text = prompter.messages.empty() ? QString() : prompter.messages[0].text;
+        if (c.result == HelpResult::Missing) {
+            EXPECT_EQ(text, "Cannot open the help file!");
+            EXPECT_TRUE(prompter.messages[0].caption.isEmpty());
+            EXPECT_EQ(prompter.messages[0].icon, Prompter::Icon::None);
+        } else if (c.result == HelpResult::NoViewer) {
+            EXPECT_TRUE(text.contains(folder + "vorla.chm") && text.contains("xchm")) << text.toStdString();
+        } else {
+            EXPECT_TRUE(prompter.messages.empty());
+        }
+    }
 }

@@ -2,6 +2,7 @@
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
+#include <QAction>
 #include <QProgressBar>
 
 #include <filesystem>
@@ -95,7 +96,16 @@ TEST_F(StartTest, SecondRunIsRefusedAndClosingWaitsForTheRun) {
     const std::string input = Recording();
     Start(input, f.Folder(), "first");
     ASSERT_TRUE(d.IsRunActive());
-    // Until the run has ended nothing else may start or touch its files.
+    // Until the run has ended nothing else may start or touch its files, and
+    // the menu shows it; changed options offer no new project.
+    const std::vector<QAction*> commands{d.newProjectAction, d.openProjectAction, d.cleanProjectAction,
+                                         d.createTextFileAction};
+    for (QAction* command : commands)
+        EXPECT_FALSE(command->isEnabled()) << command->text().toStdString();
+    EXPECT_FALSE(d.createTextFileButton->isEnabled());
+    d.OnSegmentOptions();
+    d.segmentOptionsDlg->findChild<QLineEdit*>("maxSegmentLength")->setText("7");
+    d.segmentOptionsDlg->accept();
     Start(input, f.Folder(), "second");
     d.OnNewProject();
     d.OnOpenProject();
@@ -109,6 +119,9 @@ TEST_F(StartTest, SecondRunIsRefusedAndClosingWaitsForTheRun) {
     EXPECT_FALSE(d.IsRunActive());
     EXPECT_EQ(d.windowTitle(), "Lectorio - first");
     EXPECT_TRUE(d.state.projectOpen);
+    for (QAction* command : commands)
+        EXPECT_TRUE(command->isEnabled()) << command->text().toStdString();
+    EXPECT_TRUE(d.transcriptEdit->placeholderText().isEmpty());
 }
 
 // A recording of three clear tone bursts between stretches of digital

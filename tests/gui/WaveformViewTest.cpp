@@ -17,6 +17,8 @@ protected:
         const std::string path = folder.filePath(QStringLiteral("wave.wav")).toStdString();
         EXPECT_TRUE(WriteWave(path, samples));
         view.DrawWaveFile(path);
+        view.FinishDrawing();
+        EXPECT_FALSE(view.IsDrawing());
         EXPECT_NE(view.Bitmap(), nullptr);
         return view.Bitmap() ? view.Bitmap()->toImage().convertToFormat(QImage::Format_RGB32) : QImage();
     }
@@ -63,7 +65,12 @@ TEST_F(WaveformViewTest, FullScaleSamplesReachTheTopRowAndTheBottomEdge) {
     }
 }
 
-TEST_F(WaveformViewTest, DigitalSilenceDrawsOnlyTheCentreLine) {
+TEST_F(WaveformViewTest, DigitalSilenceDrawsOnlyTheCentreLineAndANewerDrawWins) {
+    // A loud file still being read when the next draw comes is never shown.
+    const std::string loud = folder.filePath(QStringLiteral("loud.wav")).toStdString();
+    ASSERT_TRUE(WriteWave(loud, std::vector<int16_t>(4000000, 20000)));
+    view.resize(200, 51);
+    view.DrawWaveFile(loud);
     const QImage image = Draw(std::vector<int16_t>(5000, 0), 200, 51);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -87,6 +94,7 @@ TEST_F(WaveformViewTest, NothingBeforeTheFirstSegmentAndTheCentreLineForAnUnread
     EXPECT_EQ(view.Bitmap(), nullptr);
     view.resize(40, 20);
     view.DrawWaveFile(folder.filePath(QStringLiteral("missing.wav")).toStdString());
+    view.FinishDrawing();
     ASSERT_NE(view.Bitmap(), nullptr);
     const QImage image = view.Bitmap()->toImage().convertToFormat(QImage::Format_RGB32);
     for (int x = 0; x < 40; ++x)

@@ -29,6 +29,18 @@ TEST_F(Transport, AMovePlaysTheSegmentAndTheTimerMovesThePosition) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+// A click in the groove moves one page, a fifth of the segment, and seeks there.
+TEST_F(Transport, AClickInTheGrooveSeeksOnePage) {
+    MakeProject(4, 10000);
+    dialog.OnNextSegment();
+    Advance(1000);
+    QSlider* slider = dialog.positionSlider;
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(slider->width() - 2, slider->height() / 2));
+    EXPECT_EQ(slider->value(), 3000);
+    EXPECT_EQ(Status("position"), "3000");
+}
+
 TEST_F(Transport, PauseHoldsContinueRewindsAndPlayStartsOver) {
     MakeProject(2, 8000, false);
     dialog.OnNextSegment();

@@ -3,6 +3,7 @@
 // the null sink (its monitor is recorded with parec), and the positions must
 // match what was heard. Skips unless scripts/with-pulseaudio.sh runs it.
 #include "MciCommandLayer.h"
+#include "RiffBytes.h"
 #include "ServerTools.h"
 #include "TestSignals.h"
 
@@ -192,6 +193,31 @@ TEST_F(PulsePlaybackTest, PlaysMuLawAndWideMultichannelFilesAtTheirOwnRates) {
     ASSERT_EQ(tones.size(), 3u);
     for (const int blocks : tones)
         EXPECT_NEAR(blocks, 40, 3);
+}
+
+TEST_F(PulsePlaybackTest, StereoKeepsItsChannelsApart) {
+    // The tone only on the left: a mono mix would put it on both sides.
+    const std::vector<int16_t> tone = MakeSamples(16000, {{100, 0.0}, {400, kTone, 0.8}});
+    test::Bytes data;
+    for (const int16_t left : tone) {
+        test::PutLe(data, static_cast<uint16_t>(left), 2);
+        test::PutLe(data, 0, 2);
+    }
+    const std::string path = folder.File("left.wav");
+    test::WriteBytes(path, test::Riff({test::FmtChunk(1, 2, 16000, 16), test::Chunk("data", data)}));
+    MonitorRecorder recorder(2);
+    ASSERT_TRUE(recorder.Started());
+    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
+    ASSERT_TRUE(WaitForEnd());
+    std::this_thread::sleep_for(100ms);
+    const std::vector<int16_t> both = recorder.Finish();
+    std::vector<int16_t> sides[2];
+    for (size_t i = 0; i < both.size(); ++i)
+        sides[i % 2].push_back(both[i]);
+    const std::vector<int> left = ToneRuns(sides[0]);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_NEAR(left[0], 40, 3);
+    EXPECT_TRUE(ToneRuns(sides[1]).empty());
 }
 
 TEST_F(PulsePlaybackTest, ClosingStopsTheSound) {

@@ -40,14 +40,17 @@ NoServer::~NoServer() {
         unsetenv("PULSE_SERVER");
 }
 
-MonitorRecorder::MonitorRecorder() {
+MonitorRecorder::MonitorRecorder(int channels) {
     path_ = (std::filesystem::temp_directory_path() /
              ("lectorio-monitor-" + std::to_string(getpid()) + "-" +
               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".raw"))
                 .string();
-    const std::vector<std::string> arguments = {"parec",          "--device=lectorio_null.monitor",
-                                                "--format=s16le", "--rate=" + std::to_string(kRate),
-                                                "--channels=1",   "--latency-msec=10"};
+    const std::vector<std::string> arguments = {"parec",
+                                                "--device=lectorio_null.monitor",
+                                                "--format=s16le",
+                                                "--rate=" + std::to_string(kRate),
+                                                "--channels=" + std::to_string(channels),
+                                                "--latency-msec=10"};
     pid_ = StartProgram(arguments, path_);
     // Wait until the recorder delivers data, so that nothing played after the
     // constructor is missed.

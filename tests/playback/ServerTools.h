@@ -31,12 +31,12 @@ private:
     std::string old_;
 };
 
-// Records the null sink's monitor as mono 16-bit samples at kRate
-// while the object lives (or until Finish).
+// Records the null sink's monitor as 16-bit samples at kRate, mono or
+// interleaved stereo, while the object lives (or until Finish).
 class MonitorRecorder {
 public:
     static constexpr int kRate = 16000;
-    MonitorRecorder();
+    explicit MonitorRecorder(int channels = 1);
     ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder&) = delete;
     MonitorRecorder& operator=(const MonitorRecorder&) = delete;

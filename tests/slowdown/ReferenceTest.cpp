@@ -182,3 +182,28 @@ TEST(Reference, SynthesisOfSpeechIsBitIdentical) {
         }
     }
 }
+
+TEST(Reference, AnalysisOnSeveralThreadsIsBitIdentical) {
+    for (const uint32_t rate : {16000u, 44100u}) {
+        const auto speech = SpeechLike(rate, 2.0, 7 + rate);
+        const PitchTrack one = TrackOf(speech, static_cast<int32_t>(rate));
+        for (const int threads : {2, 3}) {
+            PitchAnalyzer analysis;
+            analysis.fs = static_cast<int32_t>(rate);
+            analysis.Prepare(40, 400);
+            ASSERT_TRUE(analysis.RunOnSamples(speech.data(), static_cast<int64_t>(speech.size()), threads));
+            const PitchTrack many = analysis.Track();
+            ASSERT_EQ(many.values.size(), one.values.size());
+            EXPECT_EQ(std::memcmp(many.values.data(), one.values.data(), one.values.size() * sizeof(float)),
+                      0)
+                << rate << " Hz on " << threads << " threads";
+        }
+        // Given up at once: no track.
+        PitchAnalyzer cancelled;
+        cancelled.fs = static_cast<int32_t>(rate);
+        cancelled.Prepare(40, 400);
+        EXPECT_FALSE(cancelled.RunOnSamples(speech.data(), static_cast<int64_t>(speech.size()), 2,
+                                            [] { return true; }));
+        EXPECT_TRUE(cancelled.track.Empty());
+    }
+}

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Screenshot.h"
-
+// Pictures of the main window in each mode, for the documentation (run by
+// scripts/screenshots.sh, never installed):
+//   lectorio-screenshot MODE FILE
+// with MODE initial, setup, run or transcription. The transcription picture
+// shows a small generated project in a temporary folder that is removed
+// afterwards.
 #include "VorlaDlg.h"
 #include "WaveFile.h"
 
@@ -70,8 +74,8 @@ bool MakeSampleProject(CVorlaDlg& dialog, const std::string& folder) {
     return state.WriteProjectFile();
 }
 
-} // namespace
-
+// Shows the main window in `mode`, saves it as a PNG to `file` once it is on
+// screen and returns the exit code (0 saved, 1 failed).
 int RunScreenshot(const QString& mode, const QString& file) {
     QTemporaryDir folder;
     CVorlaDlg dialog;
@@ -87,7 +91,7 @@ int RunScreenshot(const QString& mode, const QString& file) {
         dialog.progressBar->setValue(420);
     } else if (mode == QLatin1String("transcription")) {
         if (!folder.isValid() || !MakeSampleProject(dialog, folder.path().toStdString())) {
-            std::fprintf(stderr, "lectorio: cannot create the sample project\n");
+            std::fprintf(stderr, "lectorio-screenshot: cannot create the sample project\n");
             return 1;
         }
         dialog.setWindowTitle(QStringLiteral("Lectorio - interview"));
@@ -99,7 +103,8 @@ int RunScreenshot(const QString& mode, const QString& file) {
                            "father had a boat, and one summer we just"));
         dialog.transcriptEdit->moveCursor(QTextCursor::End);
     } else if (mode != QLatin1String("initial")) {
-        std::fprintf(stderr, "lectorio: unknown screenshot mode %s (initial, setup, run, transcription)\n",
+        std::fprintf(stderr,
+                     "lectorio-screenshot: unknown screenshot mode %s (initial, setup, run, transcription)\n",
                      mode.toLocal8Bit().constData());
         return 1;
     }
@@ -108,11 +113,23 @@ int RunScreenshot(const QString& mode, const QString& file) {
     QTimer::singleShot(700, &dialog, [&] {
         result = dialog.grab().save(file, "PNG") ? 0 : 1;
         if (result != 0)
-            std::fprintf(stderr, "lectorio: cannot write %s\n", file.toLocal8Bit().constData());
+            std::fprintf(stderr, "lectorio-screenshot: cannot write %s\n", file.toLocal8Bit().constData());
         dialog.done(0);
     });
     dialog.exec();
     return result;
 }
 
+} // namespace
+
 } // namespace lectorio
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() != 3) {
+        std::fputs("Usage: lectorio-screenshot initial|setup|run|transcription FILE.png\n", stderr);
+        return 2;
+    }
+    return lectorio::RunScreenshot(arguments[1], arguments[2]);
+}

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the program takes from the desktop: whether a program is registered
+// for a file type, and the folders the file dialogs remember; and what the
+// final text file's "open" does without a program for it.
+#include <QDir>
+#include <QSettings>
+#include <gtest/gtest.h>
+
+#include "DesktopOpen.h"
+#include "DialogFolders.h"
+#include "ProjectCommands.h"
+#include "TestFiles.h"
+#include "TestPrompter.h"
+
+namespace lectorio {
+namespace {
+
+TEST(DesktopHandler, OnlyListedNonEmptyAssociationsCount) {
+    const QStringList chm{"application/vnd.ms-htmlhelp", "application/x-chm"};
+    struct Case {
+        const char* file; // below the scratch folder: "config/..." or "data/..."
+        const char* content;
+        bool found;
+    };
+    const Case cases[] = {
+        {"config/mimeapps.list", "[Default Applications]\napplication/x-chm=xchm.desktop\n", true},
+        {"config/mimeapps.list", "[Added Associations]\napplication/vnd.ms-htmlhelp=a.desktop;\n", true},
+        {"config/mimeapps.list", "[Removed Associations]\napplication/x-chm=xchm.desktop\n", false},
+        {"data/applications/mimeinfo.cache", "[MIME Cache]\napplication/x-chm=xchm.desktop;\n", true},
+        {"data/applications/mimeinfo.cache", "[MIME Cache]\napplication/x-chm=;\ntext/html=b.desktop;\n",
+         false},
+        {"data/applications/mimeapps.list", "[Default Applications]\napplication/x-chm=xchm.desktop\n", true},
+        {"data/mimeinfo.cache", "[MIME Cache]\napplication/x-chm=xchm.desktop;\n", false},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder temp;
+        const QString root = QString::fromStdString(temp.Path());
+        QDir(root).mkpath("config");
+        QDir(root).mkpath("data/applications");
+        test::Touch((root + "/" + c.file).toStdString(), c.content);
+        EXPECT_EQ(HasDesktopHandler(chm, {root + "/nowhere", root + "/data"}, {root + "/config"}), c.found)
+            << c.file << ": " << c.content;
+    }
+}
+
+TEST(DialogFolders, EachBoxOpensWhereItWasLastUsedOrAtHome) {
+    QSettings().clear();
+    test::TempFolder temp;
+    const QString root = QString::fromStdString(temp.Path());
+    QDir(root).mkpath("recordings/old");
+    EXPECT_EQ(DialogStartFolder("Wav Files (*.wav)|*.wav||"), QDir::homePath());
+    RememberDialogFolder("Wav Files (*.wav)|*.wav||", root + "/recordings/talk.wav");
+    RememberDialogFolder("Wav Files (*.wav)|*.wav||", ""); // a cancel keeps it
+    RememberDialogFolder("Browse for path", root + "/recordings/old");
+    EXPECT_EQ(DialogStartFolder("Wav Files (*.wav)|*.wav||"), root + "/recordings");
+    EXPECT_EQ(DialogStartFolder("Browse for path"), root + "/recordings/old");
+    EXPECT_EQ(DialogStartFolder("Lectorio Project Files (*.vprj)|*.vprj||"), QDir::homePath());
+    // A remembered folder that has gone gives the home folder again.
+    QDir(root).rmdir("recordings/old");
+    EXPECT_EQ(DialogStartFolder("Browse for path"), QDir::homePath());
+}
+
+TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
+    test::TempFolder temp;
+    ProjectState state;
+    state.outputFolder = temp.Path();
+    state.projectName = "talk";
+    state.segmentCount = 0;
+    state.projectOpen = true;
+    const QString path = QString::fromStdString(temp.File("talk.txt"));
+    for (const bool opens : {true, false}) {
+        TestPrompter prompter;
+        prompter.answers = {Prompter::Answer::Yes};
+        QUrl opened;
+        EXPECT_TRUE(CreateFinalTextCommand(nullptr, prompter, state, [&](const QUrl& url) {
+            opened = url;
+            return opens;
+        }));
+        EXPECT_EQ(opened, QUrl::fromLocalFile(path));
+        ASSERT_EQ(prompter.messages.size(), opens ? 1u : 2u);
+        if (!opens)
+            EXPECT_TRUE(prompter.messages[1].text.endsWith("\n\n" + path));
+    }
+}
+
+} // namespace
+} // namespace lectorio
