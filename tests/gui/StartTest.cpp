@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunProgram.h"
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
@@ -163,6 +164,31 @@ TEST_F(StartTest, WholeRunOnToneBurstsEndsInTranscriptionModeAndCloses) {
         EXPECT_FALSE(std::filesystem::exists(d.state.SlowWavePath(n))) << n;
     EXPECT_FALSE(std::filesystem::exists(d.state.PitchTrackPath()));
     EXPECT_EQ(Slurp(d.state.SegmentTextPath(2)), "from the run");
+}
+
+TEST_F(StartTest, RecordingThatFailsToDecodePartWayIsKeptOnlyWhenTheUserAgrees) {
+    const std::string flac = f.Folder() + "/talk.flac";
+    ASSERT_EQ(
+        test::RunProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-i", LECTORIO_SAMPLE, "-t", "8", flac})
+            .status,
+        0);
+    std::string bytes = Slurp(flac);
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    test::Touch(flac, bytes);
+    for (const bool keep : {false, true}) {
+        f.prompter.answers = {keep ? Prompter::Answer::Yes : Prompter::Answer::No};
+        f.prompter.messages.clear();
+        d.OnNewProject();
+        Start(flac, f.Folder(), "talk");
+        ASSERT_TRUE(WaitUntil([this] { return !d.IsRunActive(); }));
+        ASSERT_EQ(f.prompter.messages.size(), 1u);
+        EXPECT_TRUE(
+            f.prompter.messages[0].text.startsWith("The recording could not be decoded to its end ("));
+        EXPECT_EQ(d.state.segmentCount > 2, keep);
+        EXPECT_EQ(std::filesystem::exists(d.state.SegmentWavePath(1)), keep);
+        EXPECT_EQ(std::filesystem::exists(flac + ".lab"), keep);
+    }
 }
 
 } // namespace

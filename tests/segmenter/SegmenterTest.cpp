@@ -355,6 +355,7 @@ TEST(Segmenter, StopRemovesWhatTheRunWrote) {
     WriteWave(dir.File("in.wav"), SpeechLike(5100000, 16000, 5), 16000);
     const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
     EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.segmentCount, 0);
     EXPECT_GT(r.counts.size(), 10u); // the first block was cut and written
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // in.wav alone
     EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "project 0"), 0);
