@@ -85,10 +85,19 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
     SetTranscriptionControlsEnabled(false);
     statusLine->hide();
     progressBar->hide();
+    runCancelButton->hide();
     waveformView->show();
     positionSlider->setEnabled(true);
     InitPlayback();
     UpdateProjectCommands();
+
+    autosaveTimer.setSingleShot(true);
+    autosaveTimer.setInterval(kAutosaveDelayMs);
+    connect(&autosaveTimer, &QTimer::timeout, this, &CVorlaDlg::SaveTypedText);
+    connect(transcriptEdit, &QPlainTextEdit::textChanged, this, [this] {
+        if (TranscriptTyped())
+            autosaveTimer.start();
+    });
 
     // Accelerators apply before the focused control sees the key.
     installEventFilter(this);
@@ -216,6 +225,7 @@ void CVorlaDlg::CreateControls() {
     startButton = button("Start", 144, 50, 53, 14);
     optionsButton = button("Options", 201, 50, 43, 14);
     cancelButton = button("Cancel", 248, 50, 29, 14);
+    runCancelButton = button("Cancel", 221, 44, 53, 14);
 
     positionSlider = new CTrackbar(Qt::Horizontal, client_);
     positionSlider->setTickPosition(QSlider::NoTicks);
@@ -259,6 +269,7 @@ void CVorlaDlg::CreateControls() {
     connect(startButton, &QPushButton::clicked, this, &CVorlaDlg::OnStart);
     connect(optionsButton, &QPushButton::clicked, this, &CVorlaDlg::OnSegmentOptions);
     connect(cancelButton, &QPushButton::clicked, this, &CVorlaDlg::OnCancelSetup);
+    connect(runCancelButton, &QPushButton::clicked, this, &CVorlaDlg::OnCancelRun);
     connect(nextButton, &QPushButton::clicked, this, &CVorlaDlg::OnNextSegment);
     connect(previousButton, &QPushButton::clicked, this, &CVorlaDlg::OnPreviousSegment);
     connect(goButton, &QPushButton::clicked, this, &CVorlaDlg::OnGoToSegment);
@@ -335,28 +346,38 @@ bool CVorlaDlg::RunAccelerator(const QKeyEvent& event) {
     // the keypad's Enter counts as Enter.
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     const int key = event.key();
+    void (CVorlaDlg::*command)() = nullptr;
     if (modifiers == Qt::NoModifier) {
         switch (key) {
         case Qt::Key_PageUp:
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            OnNextSegment();
-            return true;
+            command = &CVorlaDlg::OnNextSegment;
+            break;
         case Qt::Key_PageDown:
-            OnPreviousSegment();
-            return true;
+            command = &CVorlaDlg::OnPreviousSegment;
+            break;
         case Qt::Key_Tab:
-            OnPlay();
-            return true;
+            command = &CVorlaDlg::OnPlay;
+            break;
         default:
             return false;
         }
+    } else if (modifiers == Qt::ShiftModifier && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) {
+        command = &CVorlaDlg::OnPause;
+    } else {
+        return false;
     }
-    if (modifiers == Qt::ShiftModifier && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) {
-        OnPause();
-        return true;
-    }
-    return false;
+    // During a run the worker owns the project state: the keys do nothing.
+    if (!runActive)
+        (this->*command)();
+    return true;
+}
+
+void CVorlaDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        SaveTypedText();
+    QDialog::changeEvent(event);
 }
 
 void CVorlaDlg::EnterRunLayout() {
@@ -364,6 +385,8 @@ void CVorlaDlg::EnterRunLayout() {
     startButton->hide();
     progressBar->show();
     statusLine->show();
+    runCancelButton->setEnabled(true);
+    runCancelButton->show();
     SetTranscriptionControlsEnabled(false);
     SetSetupControls(false);
 }
@@ -372,6 +395,7 @@ void CVorlaDlg::EnterTranscriptionLayout() {
     waveformView->show();
     progressBar->hide();
     statusLine->hide();
+    runCancelButton->hide();
     progressBar->setValue(0);
     SetTranscriptionControlsEnabled(true);
     previousButton->setEnabled(false);

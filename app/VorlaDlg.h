@@ -29,7 +29,9 @@
 #include <QBasicTimer>
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -109,6 +111,11 @@ public:
     NavigationState navigation;
     std::string transcriptText; // the transcript box's text as last saved
 
+    // Text typed into the transcript box is saved this long after the last
+    // keystroke, and when the window loses the focus.
+    static constexpr int kAutosaveDelayMs = 1000;
+    QTimer autosaveTimer;
+
     // Playback members.
     PlaybackState playbackState = PlaybackState::Closed;
     std::string playbackPath;  // the file the device opens: the segment, or its slow version
@@ -134,7 +141,8 @@ public:
     QPushButton* startButton = nullptr;
     QPushButton* optionsButton = nullptr;
     QPushButton* cancelButton = nullptr;
-    // Run display:
+    // Run display ("Cancel" stops the run):
+    QPushButton* runCancelButton = nullptr;
     QLabel* statusLine = nullptr;
     QProgressBar* progressBar = nullptr;
     // Transcription:
@@ -209,9 +217,11 @@ public:
     // (tests, benchmarks and closing).
     void FinishBackgroundWork();
 
-    // Closing (VorlaDlgProject.cpp): stop playback, offer the final text
-    // file, destroy the option dialogs, delete the temporary files.
-    void CloseProcedure();
+    // Closing (VorlaDlgProject.cpp): save the typed text, offer the final
+    // text file, stop playback, destroy the option dialogs, delete the
+    // temporary files. False when the user cancelled the closing (nothing
+    // is then changed but the saved text).
+    bool CloseProcedure();
 
 public slots:
     // Set-up (VorlaDlg.cpp).
@@ -219,13 +229,20 @@ public slots:
     void OnCancelSetup();
     void OnBrowseInput();
     void OnBrowseOutput();
-    // Start (VorlaDlgRun.cpp).
+    // Start and the run (VorlaDlgRun.cpp). OnCancelRun stops the run at the
+    // next block; its files are removed and set-up mode returns.
     void OnStart();
+    void OnCancelRun();
     // Navigation (VorlaDlgNavigation.cpp).
     void OnNextSegment();
     void OnPreviousSegment();
     void OnGoToSegment();
-    void SaveTranscript();
+    // Writes the box's text to the current transcript; false when it could
+    // not be written (or a run is active). Quiet: the commands that leave
+    // the segment ask the user through SaveBeforeLeaving.
+    bool SaveTranscript();
+    // Autosave: saves text typed since the last save, quietly.
+    void SaveTypedText();
     // Transport (VorlaDlgTransport.cpp); virtual so that tests can watch them.
     virtual void OnPlay();
     virtual void OnPause();
@@ -236,7 +253,8 @@ public slots:
     // Project commands (VorlaDlgProject.cpp).
     void OnOpenProject();
     // Opens the project file at `path` as Open Project does after its file
-    // dialog (also the project named on the command line).
+    // dialog (also the project named on the command line). A project that
+    // cannot be opened changes nothing on screen.
     void OpenProjectFile(const QString& path);
     void OnCleanProject();
     void OnCreateTextFile();
@@ -254,6 +272,7 @@ protected:
     // A recording dropped on the window fills Input File.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override; // saves typed text when the window loses the focus
 
 private:
     friend class SegmentationDisplay;
@@ -279,14 +298,22 @@ private:
     bool RunAccelerator(const QKeyEvent& event);
     // "Lectorio", or "Lectorio - " and the name.
     void SetProjectCaption(const std::string& name);
-    // The message for a transcript that could not be written: once, until a
-    // save succeeds again.
-    void ReportSaveFailure(const std::string& path);
+    // Saves the text of the segment on screen before a command leaves it.
+    // When the save fails the user chooses: retry, save the text to another
+    // file, close anyway (`closing` only, after a second question) or cancel.
+    // False: the command stops and the text stays in the box.
+    bool SaveBeforeLeaving(bool closing);
+    // Whether the box holds text typed since it was loaded or saved.
+    bool TranscriptTyped() const;
+    // Records the segment on screen and the speed position for the next open.
+    void WriteResumePoint();
 
     // The run (VorlaDlgRun.cpp).
     // Body of the worker thread; `options` is the run's own copy.
     void SegmentationWorker(SegmentationOptions options);
-    void FinishRun(bool transcriptsCreated);
+    void FinishRun(bool transcriptsCreated, int failedWrites, const std::string& firstFailed);
+    // After a stopped run: the project before Start back on screen, set-up mode.
+    void FinishStoppedRun();
     // Shows the transcript of the segment just stepped to (navigation).
     void ShowCurrentSegment();
     // The slowed copy of the segment on screen at the speed slider's
@@ -302,7 +329,11 @@ private:
     bool runActive = false;
     bool closeAfterRun_ = false;
     std::thread worker_;
-    bool saveFailureReported_ = false;
+    std::atomic<bool> stopRequested_{false};
+    // The project on screen when Start committed a new one; a stopped run
+    // brings it back.
+    ProjectState previousState_;
+    NavigationState previousNavigation_;
     std::unique_ptr<TransportData, TransportDataDeleter> transport;
     std::unique_ptr<ProjectCommandData, ProjectCommandDataDeleter> projectCommands;
 };

@@ -2,6 +2,7 @@
 // Moving between segments and keeping their transcripts.
 #include "VorlaDlg.h"
 
+#include "ProjectSafety.h"
 #include "Transcript.h"
 #include "WaveformView.h"
 
@@ -15,28 +16,74 @@
 
 namespace lectorio {
 
-void CVorlaDlg::SaveTranscript() {
+bool CVorlaDlg::SaveTranscript() {
+    // During a run the worker is assigning the paths.
+    if (runActive)
+        return false;
     transcriptText = transcriptEdit->toPlainText().toStdString();
     if (state.currentTextPath.empty())
-        return;
-    if (WriteTranscript(state.currentTextPath, transcriptText)) {
-        saveFailureReported_ = false;
-        return;
-    }
-    ReportSaveFailure(state.currentTextPath);
+        return true;
+    if (!WriteTranscript(state.currentTextPath, transcriptText))
+        return false;
+    transcriptEdit->document()->setModified(false);
+    autosaveTimer.stop();
+    return true;
 }
 
-void CVorlaDlg::ReportSaveFailure(const std::string& path) {
-    // Every move saves, so a folder that went away would otherwise bring a
-    // box at every key press.
-    if (saveFailureReported_)
-        return;
-    saveFailureReported_ = true;
-    prompter().Message(this,
-                       QStringLiteral("The transcript could not be saved to %1.\n\nThe text is still in the "
-                                      "transcript box; copy it before you leave this segment.")
-                           .arg(QString::fromStdString(path)),
-                       QStringLiteral("Save Transcript"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+bool CVorlaDlg::TranscriptTyped() const {
+    return state.currentSegment != 0 && transcriptEdit->document()->isModified();
+}
+
+void CVorlaDlg::SaveTypedText() {
+    // A failure is left to the next command that leaves the segment, which
+    // asks what to do with the text.
+    if (TranscriptTyped())
+        SaveTranscript();
+}
+
+bool CVorlaDlg::SaveBeforeLeaving(bool closing) {
+    if (state.currentSegment == 0)
+        return true;
+    while (!SaveTranscript()) {
+        if (runActive)
+            return false;
+        QStringList choices{QStringLiteral("Retry"), QStringLiteral("Save to Another File...")};
+        if (closing)
+            choices << QStringLiteral("Close Anyway");
+        choices << QStringLiteral("Cancel");
+        const int pick = prompter().Choose(
+            this,
+            QStringLiteral(
+                "The transcript could not be saved to %1.\n\nThe text is still in the transcript box.")
+                .arg(QString::fromStdString(state.currentTextPath)),
+            QStringLiteral("Error"), choices);
+        if (pick == 0)
+            continue;
+        if (pick == 1) {
+            const QString other = prompter().SaveFile(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
+            if (!other.isEmpty() && WriteTranscript(other.toStdString(), transcriptText)) {
+                transcriptEdit->document()->setModified(false);
+                return true;
+            }
+            continue;
+        }
+        if (closing && pick == 2) {
+            if (prompter().Message(this,
+                                   QStringLiteral("Close without saving? The text in the transcript box "
+                                                  "will be lost."),
+                                   QStringLiteral("Close"), Prompter::Buttons::YesNoDefaultNo,
+                                   Prompter::Icon::Warning) == Prompter::Answer::Yes)
+                return true;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+void CVorlaDlg::WriteResumePoint() {
+    if (state.projectOpen && state.currentSegment != 0)
+        WriteResumeFile(state, {state.currentSegment, speedSlider->value()});
 }
 
 void CVorlaDlg::ShowCurrentSegment() {
@@ -46,9 +93,13 @@ void CVorlaDlg::ShowCurrentSegment() {
     waveformView->DrawWaveFile(state.currentWavePath);
     segmentNumberEdit->setText(QString::number(n));
     transcriptEdit->setPlainText(QString::fromStdString(ReadTranscriptWords(state.currentTextPath)));
+    transcriptEdit->document()->setModified(false);
+    autosaveTimer.stop();
+    transcriptEdit->setEnabled(true);
     transcriptEdit->moveCursor(QTextCursor::End);
     transcriptEdit->setFocus();
     navigation.lastSpeedPosition = speedSlider->value();
+    WriteResumePoint();
     if (IsNormalSpeedPosition(navigation.lastSpeedPosition) || IsSilenceSegment(n))
         OnPlay();
     else
@@ -65,14 +116,17 @@ void CVorlaDlg::OnNextSegment() {
         segmentNumberEdit->setText(QStringLiteral("1"));
     }
     const bool skip = playbackOptions.skipSilenceFiles;
-    if (ShouldSaveOnMove(state.currentSegment, state.segmentCount, skip))
-        SaveTranscript();
+    // Typed text is saved whatever the skip rule says.
+    if ((ShouldSaveOnMove(state.currentSegment, state.segmentCount, skip) || TranscriptTyped()) &&
+        !SaveBeforeLeaving(false))
+        return;
 
     // A project without segments has nothing to show or play: "/0" and an
     // empty number box, no way forward or back.
     if (state.segmentCount < 1) {
         segmentNumberEdit->clear();
         nextButton->setEnabled(false);
+        transcriptEdit->setEnabled(false);
         previousButton->setEnabled(false);
         navigation.navigationStarted = true;
         return;
@@ -85,6 +139,8 @@ void CVorlaDlg::OnNextSegment() {
     if (skip && n == state.segmentCount && IsSilenceSegment(n)) {
         // The last segment is silence: stay on the one shown before.
         state.currentSegment = n - 1;
+        if (state.currentSegment == 0)
+            transcriptEdit->setEnabled(false);
         navigation.navigationStarted = true;
         return;
     }
@@ -112,8 +168,9 @@ void CVorlaDlg::OnPreviousSegment() {
         return;
     const bool skip = playbackOptions.skipSilenceFiles;
     StopPlayback();
-    if (ShouldSaveOnMove(state.currentSegment, state.segmentCount, skip))
-        SaveTranscript();
+    if ((ShouldSaveOnMove(state.currentSegment, state.segmentCount, skip) || TranscriptTyped()) &&
+        !SaveBeforeLeaving(false))
+        return;
     nextButton->setEnabled(true);
 
     int32_t n = state.currentSegment - 1;
@@ -133,8 +190,8 @@ void CVorlaDlg::OnPreviousSegment() {
 void CVorlaDlg::OnGoToSegment() {
     if (!state.projectOpen || runActive)
         return;
-    if (state.currentSegment != 0)
-        SaveTranscript();
+    if (!SaveBeforeLeaving(false))
+        return;
     if (state.segmentCount < 1)
         return;
     const int32_t value = ParseSegmentNumber(segmentNumberEdit->text().toStdString());

@@ -10,12 +10,14 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 
 #include "AboutDlg.h"
 #include "Help.h"
 #include "PlaybackOptionsDlg.h"
 #include "ProjectCleanup.h"
 #include "ProjectCommands.h"
+#include "ProjectSafety.h"
 #include "SegmentOptionsDlg.h"
 #include "WaveformView.h"
 
@@ -57,8 +59,8 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
         return;
     // The text typed into the segment on screen belongs to the project that
     // is left; the first move of the opened project saves nothing.
-    if (state.projectOpen && state.currentSegment != 0)
-        SaveTranscript();
+    if (state.projectOpen && !SaveBeforeLeaving(false))
+        return;
 
     state.segmentCount = project->segmentCount;
     state.outputFolder = project->outputFolder;
@@ -78,6 +80,11 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
     navigation.navigationStarted = false;
     state.projectOpen = true;
     UpdateProjectCommands();
+    // Back to the segment and speed of the last time.
+    if (const std::optional<ResumePoint> resume = ReadResumeFile(state)) {
+        speedSlider->setValue(resume->speedPosition);
+        state.currentSegment = resume->segment - 1;
+    }
     OnNextSegment();
 }
 
@@ -91,8 +98,8 @@ void CVorlaDlg::OnCreateTextFile() {
     if (!state.projectOpen || IsRunActive())
         return;
     // Only a segment on screen has a transcript in the box to save.
-    if (state.currentSegment != 0)
-        SaveTranscript();
+    if (!SaveBeforeLeaving(false))
+        return;
     CreateFinalTextCommand(this, prompter(), state);
 }
 
@@ -126,24 +133,29 @@ void CVorlaDlg::OnHelpFile() {
     OpenHelpFile(this, prompter());
 }
 
-void CVorlaDlg::CloseProcedure() {
+bool CVorlaDlg::CloseProcedure() {
     ProjectCommandData& data = CommandData(projectCommands);
     if (data.closed)
-        return;
-    data.closed = true;
+        return true;
 
     // Text typed since the last move is saved whatever the answer below.
-    if (state.projectOpen && state.currentSegment != 0)
-        SaveTranscript();
-    StopPlayback();
+    if (state.projectOpen && !SaveBeforeLeaving(true))
+        return false;
     if (state.projectOpen) {
+        WriteResumePoint();
         const Prompter::Answer answer = prompter().Message(
             this,
             QStringLiteral("Do you want to create the final text file before you close the application?"),
-            QStringLiteral("Close"), Prompter::Buttons::YesNo, Prompter::Icon::None);
+            QStringLiteral("Close"), Prompter::Buttons::YesNoCancel, Prompter::Icon::None);
+        if (answer == Prompter::Answer::Cancel)
+            return false;
+        StopPlayback();
         if (answer == Prompter::Answer::Yes)
             OnCreateTextFile();
+    } else {
+        StopPlayback();
     }
+    data.closed = true;
     delete segmentOptionsDlg;
     segmentOptionsDlg = nullptr;
     delete playbackOptionsDlg;
@@ -152,31 +164,33 @@ void CVorlaDlg::CloseProcedure() {
     CancelBackgroundWork();
     FinishBackgroundWork();
     DeleteClosingFiles(state);
+    return true;
 }
 
 void CVorlaDlg::OnCloseButton() {
     if (DeferCloseWhileRunning())
         return;
-    CloseProcedure();
-    accept();
+    if (CloseProcedure())
+        accept();
 }
 
 void CVorlaDlg::closeEvent(QCloseEvent* event) {
-    if (DeferCloseWhileRunning()) {
+    if (DeferCloseWhileRunning() || !CloseProcedure()) {
         event->ignore();
         return;
     }
-    CloseProcedure();
     QDialog::closeEvent(event);
 }
 
 void CVorlaDlg::reject() {
-    // Esc ends the window through the closing procedure too, so the text
-    // typed into the segment on screen is saved and the files are tidied.
-    if (DeferCloseWhileRunning())
+    // Esc stops a run; otherwise it ends the window through the closing
+    // procedure, so the typed text is saved and the files are tidied.
+    if (IsRunActive()) {
+        OnCancelRun();
         return;
-    CloseProcedure();
-    QDialog::reject();
+    }
+    if (CloseProcedure())
+        QDialog::reject();
 }
 
 } // namespace lectorio

@@ -4,6 +4,7 @@
 #include "VorlaDlg.h"
 
 #include "MediaInput.h"
+#include "ProjectSafety.h"
 #include "SegmentationRun.h"
 #include "WaveFile.h"
 #include "WaveformView.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -59,6 +61,17 @@ public:
         QMetaObject::invokeMethod(
             dialog, [dialog, shown] { dialog->statusLine->setText(shown); }, Qt::QueuedConnection);
     }
+
+    // Worker thread only; read by the worker after the run.
+    void OnFileWriteFailed(const std::string& path) override {
+        if (failedWrites++ == 0)
+            firstFailed = path;
+    }
+
+    bool StopRequested() override { return dialog_.stopRequested_; }
+
+    int failedWrites = 0;
+    std::string firstFailed;
 
     void OnSegmentationError() override {
         // The run goes on while the box is shown.
@@ -118,33 +131,54 @@ void CVorlaDlg::OnStart() {
     std::string name = projectNameEdit->text().toStdString();
     const std::string projectFile = folder + "/" + name + ".vprj";
     name = ReplaceAll(name, ".vprj", "");
+    auto refuse = [this](const QString& text, const char* caption) {
+        prompter().Message(this, text, QString::fromLatin1(caption), Prompter::Buttons::Ok,
+                           Prompter::Icon::None);
+    };
 
-    if (input.empty()) {
-        prompter().Message(this, QStringLiteral("Please select an input file."),
-                           QStringLiteral("No Input File"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
-    }
-    if (folder.empty()) {
-        prompter().Message(this, QStringLiteral("Please select an output folder."),
-                           QStringLiteral("No Output Folder"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
-    }
+    // Every check comes before anything is committed, so a refused Start
+    // leaves the project on screen as it was. Only an input that cannot be
+    // opened is found after the commit, as it always was.
+    if (input.empty())
+        return refuse(QStringLiteral("Please select an input file."), "No Input File");
+    if (folder.empty())
+        return refuse(QStringLiteral("Please select an output folder."), "No Output Folder");
     // Every project file name carries the project name: one the file system
     // refuses would fail file by file in the middle of the run.
     if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos ||
-        name.size() > kMaxProjectNameBytes) {
-        prompter().Message(
-            this,
+        name.size() > kMaxProjectNameBytes)
+        return refuse(
             QStringLiteral("The project name cannot be part of a file name: it must not contain \"/\" "
                            "and must be at most %1 bytes long.")
                 .arg(kMaxProjectNameBytes),
-            QStringLiteral("Project Name"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
-    }
-    if (!IsWritableFolder(folder)) {
-        prompter().Message(this, QStringLiteral("The output folder does not exist or cannot be written."),
-                           QStringLiteral("No Output Folder"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
+            "Project Name");
+    if (!IsWritableFolder(folder))
+        return refuse(QStringLiteral("The output folder does not exist or cannot be written."),
+                      "No Output Folder");
+    if (ProjectNameClashes(folder, name))
+        return refuse(QStringLiteral("The slowed-down copies of a project named P are named like the segment "
+                                     "files of a project named P_y, and one of the two already lies in this "
+                                     "folder. Choose another project name."),
+                      "Project Name");
+    // A folder opens for reading on this system, so it is tested apart.
+    std::error_code error;
+    const bool inputOpens = !std::filesystem::is_directory(input, error) && FileOpensForReading(input);
+    if (inputOpens) {
+        // A file that neither the WAV reader nor the decoder reads would give
+        // an empty project without a word; say why instead.
+        const RecordingCheck check = CheckRecording(input);
+        if (!check.ok)
+            return refuse(QStringLiteral("The input file is not a recording that can be read (%1).")
+                              .arg(QString::fromStdString(check.reason)),
+                          "No Input File");
+        ProjectState planned;
+        planned.outputFolder = folder;
+        planned.projectName = name;
+        // The run rewrites and deletes the project's segment files.
+        if (RecordingIsProjectSegment(planned, input))
+            return refuse(QStringLiteral("The input file is a segment file of this project itself. Choose "
+                                         "another project name or output folder."),
+                          "No Input File");
     }
     if (FileOpensForReading(projectFile)) {
         const Prompter::Answer answer = prompter().Message(
@@ -156,7 +190,12 @@ void CVorlaDlg::OnStart() {
         if (answer != Prompter::Answer::Yes)
             return;
     }
+    // The text typed into the project on screen is saved before it is left.
+    if (state.projectOpen && !SaveBeforeLeaving(false))
+        return;
 
+    previousState_ = state;
+    previousNavigation_ = navigation;
     StopPlayback();
     pauseButton->setText(QStringLiteral("Pause"));
     navigation.navigationStarted = false;
@@ -166,41 +205,23 @@ void CVorlaDlg::OnStart() {
     state.projectName = name;
     state.inputPath = input;
 
-    // A folder opens for reading on this system, so it is tested apart.
-    std::error_code error;
-    if (std::filesystem::is_directory(input, error) || !FileOpensForReading(input)) {
-        prompter().Message(this, QStringLiteral("No Input File."), QStringLiteral("No Input File"),
-                           Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
-    }
-    // A file that neither the WAV reader nor the decoder reads would give an
-    // empty project without a word; say why instead.
-    const RecordingCheck check = CheckRecording(input);
-    if (!check.ok) {
-        prompter().Message(this,
-                           QStringLiteral("The input file is not a recording that can be read (%1).")
-                               .arg(QString::fromStdString(check.reason)),
-                           QStringLiteral("No Input File"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
-    }
-
-    if (RecordingIsProjectSegment(state, input)) {
-        // The run rewrites and deletes the project's segment files.
-        prompter().Message(this,
-                           QStringLiteral("The input file is a segment file of this project itself. Choose "
-                                          "another project name or output folder."),
-                           QStringLiteral("No Input File"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return;
-    }
+    if (!inputOpens)
+        return refuse(QStringLiteral("No Input File."), "No Input File");
 
     statusLine->setText(QStringLiteral("Segmentation In Process..."));
     state.currentSegment = 0;
     runActive = true;
     UpdateProjectCommands();
     closeAfterRun_ = false;
-    saveFailureReported_ = false;
+    stopRequested_ = false;
+    autosaveTimer.stop();
     WaitForRun();
     worker_ = std::thread(&CVorlaDlg::SegmentationWorker, this, segmentationOptions);
+}
+
+void CVorlaDlg::OnCancelRun() {
+    if (runActive)
+        stopRequested_ = true;
 }
 
 void CVorlaDlg::SegmentationWorker(SegmentationOptions options) {
@@ -211,17 +232,49 @@ void CVorlaDlg::SegmentationWorker(SegmentationOptions options) {
     if (OpenWaveFile(state.inputPath)->status != WaveStatus::Reading)
         display.decodedName = std::filesystem::path(state.inputPath).filename().string();
     std::string error;
-    RunRecordingSegmentation(state, options, display, error);
+    const SegmentationResult result = RunRecordingSegmentation(state, options, display, error);
     if (!error.empty())
         display.ReportUnreadable(error);
-    const bool transcriptsCreated = state.CreateEmptyTextFiles();
-
     // The GUI thread joins this thread before it reads the state again.
+    if (result.stopped) {
+        QMetaObject::invokeMethod(
+            this, [this] { FinishStoppedRun(); }, Qt::QueuedConnection);
+        return;
+    }
+    const bool transcriptsCreated = state.CreateEmptyTextFiles();
     QMetaObject::invokeMethod(
-        this, [this, transcriptsCreated] { FinishRun(transcriptsCreated); }, Qt::QueuedConnection);
+        this,
+        [this, transcriptsCreated, failed = display.failedWrites, first = display.firstFailed] {
+            FinishRun(transcriptsCreated, failed, first);
+        },
+        Qt::QueuedConnection);
 }
 
-void CVorlaDlg::FinishRun(bool transcriptsCreated) {
+void CVorlaDlg::FinishStoppedRun() {
+    WaitForRun();
+    runActive = false;
+    state = previousState_;
+    navigation = previousNavigation_;
+    progressBar->hide();
+    statusLine->hide();
+    runCancelButton->hide();
+    progressBar->setValue(0);
+    startButton->show();
+    SetTranscriptionControlsEnabled(state.projectOpen);
+    transcriptEdit->setEnabled(state.currentSegment != 0);
+    pauseButton->setEnabled(false);
+    previousButton->setEnabled(state.currentSegment > 1);
+    nextButton->setEnabled(state.projectOpen && state.currentSegment < state.segmentCount);
+    if (closeAfterRun_) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    // Back to set-up, the boxes as they were typed.
+    setWindowTitle(QStringLiteral("Lectorio - New Project"));
+    SetSetupControls(true);
+}
+
+void CVorlaDlg::FinishRun(bool transcriptsCreated, int failedWrites, const std::string& firstFailed) {
     WaitForRun();
     setWindowTitle(QStringLiteral("Lectorio - ") + QString::fromStdString(state.projectName));
     EnterTranscriptionLayout();
@@ -232,6 +285,14 @@ void CVorlaDlg::FinishRun(bool transcriptsCreated) {
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
+    }
+    if (failedWrites > 0) {
+        prompter().Message(this,
+                           QStringLiteral("%1 files of the project could not be written, the first:\n\n%2\n\n"
+                                          "The project is incomplete.")
+                               .arg(failedWrites)
+                               .arg(QString::fromStdString(firstFailed)),
+                           QStringLiteral("Error"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
     }
     if (!transcriptsCreated) {
         prompter().Message(

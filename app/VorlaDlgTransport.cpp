@@ -352,7 +352,7 @@ void CVorlaDlg::RequestSlowCopy(bool play) {
     if (same(t.prepared)) {
         if (play) {
             // Without a copy the segment itself plays, never an old copy.
-            playbackPath = t.prepared->play ? ReplaceAll(request.segment, ".wav", "_y.wav") : request.segment;
+            playbackPath = t.prepared->play ? state.SlowWavePath(state.currentSegment) : request.segment;
             navigation.lastSpeedPosition = request.position;
             OnPlay();
         }
@@ -371,7 +371,8 @@ void CVorlaDlg::RequestSlowCopy(bool play) {
     t.prepared.reset();
 
     const std::string segment = request.segment;
-    const std::string output = ReplaceAll(segment, ".wav", "_y.wav");
+    // Empty when the copy's name is another project's segment file.
+    const std::string output = state.SlowWavePath(state.currentSegment);
     const std::string track = state.PitchTrackPath();
     const double factor = static_cast<double>(request.position) * 0.1;
     const uint64_t ticket = request.ticket;
@@ -399,7 +400,7 @@ void CVorlaDlg::RequestSlowCopy(bool play) {
             SlowCopyResult result;
             result.ticket = ticket;
             result.analysed = memo->analysed;
-            result.made = result.analysed && !superseded() && synthesize &&
+            result.made = result.analysed && !output.empty() && !superseded() && synthesize &&
                           synthesize(segment, output, track, factor, superseded);
             if (superseded())
                 return;

@@ -80,6 +80,7 @@ double BestMs(int runs, const std::function<bool()>& call) {
     return best;
 }
 
+#ifdef LECTORIO_CLI
 // Wall milliseconds of one program run, -1 when it fails or is missing.
 double WallProgramMs(const std::vector<std::string>& args) {
     timespec a{}, b{};
@@ -94,6 +95,7 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? -1.0 : values[values.size() / 2];
 }
+#endif
 
 // Best of `runs` CPU times of a program run, -1 when it fails or is missing.
 double BestProgramMs(int runs, const std::vector<std::string>& args) {

@@ -15,6 +15,7 @@
 #include "WaveFile.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 namespace lectorio {
@@ -150,20 +151,46 @@ private:
 // where it stopped and ends it, so the held position is exactly what was
 // heard.
 //
-// Each stream has its own connection, made at its first run and replaced when
-// the server has gone, so that no other stream's objects depend on it.
+// The output's streams share one connection, made at the first run and
+// replaced by a new one when the server has gone (a stream keeps the
+// connection its run began on), so a Play costs one stream set-up, not a
+// connection's.
+class SharedConnection {
+public:
+    // A ready connection, or null when the server cannot be reached.
+    std::shared_ptr<PulseConnection> Get() {
+        std::lock_guard guard(mutex_);
+        if (current_) {
+            LoopLock lock(current_->loop());
+            if (current_->IsReady())
+                return current_;
+        }
+        auto fresh = std::make_shared<PulseConnection>();
+        if (!fresh->EnsureConnected())
+            return nullptr;
+        current_ = fresh;
+        return current_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::shared_ptr<PulseConnection> current_;
+};
+
 class PulseStream : public OutputStream {
 public:
-    explicit PulseStream(std::shared_ptr<PcmSource> track)
-        : connection_(std::make_unique<PulseConnection>()), track_(std::move(track)) {}
+    PulseStream(std::shared_ptr<SharedConnection> shared, std::shared_ptr<PcmSource> track)
+        : shared_(std::move(shared)), track_(std::move(track)) {}
 
-    ~PulseStream() override { Stop(); }
+    // Closing needs no position: the run just ends.
+    ~PulseStream() override { Discard(); }
 
     MciError Start(int64_t fromFrame) override {
-        Stop();
+        Discard();
         from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
         stoppedAt_ = from_;
-        if (!connection_->EnsureConnected())
+        connection_ = shared_->Get();
+        if (!connection_)
             return MciError::NoAudioOutput;
         LoopLock lock(connection_->loop());
         pa_sample_spec spec{};
@@ -230,6 +257,14 @@ public:
     }
 
 private:
+    // Ends the run at once, without asking the server where it stopped.
+    void Discard() {
+        if (!stream_)
+            return;
+        LoopLock lock(connection_->loop());
+        Release();
+    }
+
     // The server's format for the file: its own encoding and channels, or
     // the mono mix when it has more channels than the server takes.
     bool SampleSpec(pa_sample_spec& spec, pa_channel_map& map) {
@@ -319,7 +354,8 @@ private:
             static_cast<PulseStream*>(self)->drained_ = true;
     }
 
-    std::unique_ptr<PulseConnection> connection_;
+    std::shared_ptr<SharedConnection> shared_;
+    std::shared_ptr<PulseConnection> connection_; // of the current or last run
     std::shared_ptr<PcmSource> track_;
     pa_stream* stream_ = nullptr; // the current run; null between runs
     bool mono_ = false;           // plays the mono mix
@@ -335,8 +371,11 @@ private:
 class PulseOutput : public AudioOutput {
 public:
     std::unique_ptr<OutputStream> CreateStream(std::shared_ptr<PcmSource> track) override {
-        return std::make_unique<PulseStream>(std::move(track));
+        return std::make_unique<PulseStream>(shared_, std::move(track));
     }
+
+private:
+    std::shared_ptr<SharedConnection> shared_ = std::make_shared<SharedConnection>();
 };
 
 // ---------------------------------------------------------------------------

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include "ProjectSafety.h"
 #include "SegmentNumbers.h"
+
+#include <sys/stat.h>
 
 namespace lectorio {
 
@@ -25,11 +28,27 @@ CleanTargetStatus ReadCleanTarget(const std::string& projectFilePath, CleanTarge
         return CleanTargetStatus::Unreadable;
     if (contents.outputFolder.empty())
         return CleanTargetStatus::NoFolder;
+    const auto location = LocateProject(projectFilePath, contents.outputFolder, contents.segmentCount);
+    if (!contents.countIsNumber || !location)
+        return CleanTargetStatus::NotAProject;
     target.projectFilePath = projectFilePath;
-    target.outputFolder = contents.outputFolder;
-    target.projectName = NameFromFilePath(projectFilePath, 5);
+    target.outputFolder = location->outputFolder;
+    target.projectName = location->projectName;
     target.segmentCount = contents.segmentCount;
     return CleanTargetStatus::Ok;
+}
+
+CleanCounts CountCleanFiles(const CleanTarget& target) {
+    CleanCounts counts;
+    ForEachSegmentNumber(target.outputFolder, target.projectName, {".wav", ".txt"}, target.segmentCount,
+                         [&](int32_t n) {
+                             struct stat st {};
+                             if (::stat(target.SegmentWavePath(n).c_str(), &st) == 0)
+                                 ++counts.segmentFiles;
+                             if (::stat(target.SegmentTextPath(n).c_str(), &st) == 0 && st.st_size > 0)
+                                 ++counts.transcriptsWithText;
+                         });
+    return counts;
 }
 
 void CleanProjectFiles(const CleanTarget& target, const FileDeleter& deleteFile) {
@@ -38,6 +57,10 @@ void CleanProjectFiles(const CleanTarget& target, const FileDeleter& deleteFile)
                              deleteFile(target.SegmentWavePath(n));
                              deleteFile(target.SegmentTextPath(n));
                          });
+    ProjectState state;
+    state.outputFolder = target.outputFolder;
+    state.projectName = target.projectName;
+    deleteFile(ResumeFilePath(state));
     deleteFile(target.projectFilePath);
 }
 
@@ -51,8 +74,9 @@ void DeleteClosingFiles(ProjectState& state, const FileDeleter& deleteFile) {
     if (state.outputFolder.empty())
         return;
     const int32_t last = std::max(state.lastRunSegmentCount, state.segmentCount);
-    ForEachSegmentNumber(state.outputFolder, state.projectName, {"_y.wav"}, last,
-                         [&](int32_t n) { deleteFile(state.SlowWavePath(n)); });
+    if (!state.SlowWavePath(1).empty())
+        ForEachSegmentNumber(state.outputFolder, state.projectName, {"_y.wav"}, last,
+                             [&](int32_t n) { deleteFile(state.SlowWavePath(n)); });
     deleteFile(state.PitchTrackPath());
 }
 

@@ -32,16 +32,25 @@ struct CleanTarget {
 
 enum class CleanTargetStatus {
     Ok,
-    Unreadable, // the project file could not be opened or read
-    NoFolder,   // the project file records no folder, so no file of it can be found
+    Unreadable,  // the project file could not be opened or read
+    NoFolder,    // the project file records no folder, so no file of it can be found
+    NotAProject, // its count is not a number, or its folder does not exist
 };
 
-// Reads the project file at `projectFilePath` into `target`. The name is
-// NameFromFilePath(projectFilePath, 5).
+// What cleaning a project would delete: segment recordings and transcripts
+// with text that exist.
+struct CleanCounts {
+    int32_t segmentFiles = 0;
+    int32_t transcriptsWithText = 0;
+};
+CleanCounts CountCleanFiles(const CleanTarget& target);
+
+// Reads the project file at `projectFilePath` into `target`, with the folder
+// and name where the project lies now (LocateProject).
 CleanTargetStatus ReadCleanTarget(const std::string& projectFilePath, CleanTarget& target);
 
 // Deletes, for n = 1..segmentCount, the segment recording and then its
-// transcript, and last the project file itself. The final text file is left
+// transcript, then the resume file, and last the project file itself. The final text file is left
 // alone: it goes only on a second request (DeleteCleanedFinalText).
 void CleanProjectFiles(const CleanTarget& target, const FileDeleter& deleteFile = DeleteFileQuietly);
 

@@ -35,6 +35,11 @@ std::string ProjectState::SegmentTextPath(int32_t n) const {
 }
 
 std::string ProjectState::SlowWavePath(int32_t n) const {
+    // "NNNNN_P_y.wav" is also segment NNNNN of a project "P_y": while one
+    // lies in the folder, P has no slowed copies.
+    struct stat st {};
+    if (::stat((outputFolder + "/" + projectName + "_y.vprj").c_str(), &st) == 0)
+        return {};
     return outputFolder + "/" + SegmentStem(n) + "_y.wav";
 }
 
@@ -149,6 +154,7 @@ ProjectFileContents ReadProjectFile(const std::string& path) {
     while (in >> token) {
         if (first) {
             result.segmentCount = AtoiSaturating(token);
+            result.countIsNumber = token.find_first_not_of("0123456789") == std::string::npos;
             first = false;
         } else {
             accumulator += token;

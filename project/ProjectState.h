@@ -34,6 +34,8 @@ struct ProjectState {
     std::string SegmentStem(int32_t n) const;
     std::string SegmentWavePath(int32_t n) const;
     std::string SegmentTextPath(int32_t n) const;
+    // The one name of segment n's slowed copy; empty when a project "P_y"
+    // lies in the folder, whose segment files those names are.
     std::string SlowWavePath(int32_t n) const;
     std::string ProjectFilePath() const;
     std::string FinalTextPath() const;
@@ -59,9 +61,10 @@ struct ProjectState {
 std::string SegmentNumberText(int32_t n);
 
 struct ProjectFileContents {
-    bool ok = false;          // false: the file could not be opened or read
-    int32_t segmentCount = 0; // first token by atoi rules (saturating)
-    std::string outputFolder; // later tokens joined by single blanks
+    bool ok = false;            // false: the file could not be opened or read
+    int32_t segmentCount = 0;   // first token by atoi rules (saturating)
+    bool countIsNumber = false; // the first token is digits only
+    std::string outputFolder;   // later tokens joined by single blanks
 };
 
 ProjectFileContents ReadProjectFile(const std::string& path);

@@ -19,6 +19,13 @@ public:
     bool KeepPartialInput(const std::string& reason) override { return display_.KeepPartialInput(reason); }
     void OnSegmentCount(int32_t count) override {
         state_.segmentCount = count;
+        // A run that is killed leaves a project file that covers every
+        // segment written so far, so Open and Clean still reach them.
+        if (count > recordedCount_) {
+            recordedCount_ = count + kRecordAhead;
+            WriteFileAtomically(state_.ProjectFilePath(),
+                                std::to_string(recordedCount_) + " " + state_.outputFolder);
+        }
         display_.OnSegmentCount(count);
     }
     void OnDeleteStaleFiles(int32_t count) override {
@@ -37,6 +44,10 @@ public:
     bool projectFileWritten = false;
 
 private:
+    // The project file of a run in progress is rewritten once per this many
+    // segments, each time recording the count this many segments ahead.
+    static constexpr int32_t kRecordAhead = 63;
+    int32_t recordedCount_ = 0;
     ProjectState& state_;
     SegmentationListener& display_;
 };
@@ -55,6 +66,10 @@ SegmentationResult Run(ProjectState& state, const SegmentationOptions& options, 
                : SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
     state.segmentCount = result.segmentCount;
     result.projectFileWritten = listener.projectFileWritten;
+    // The segmenter removed the files of a stopped run; the project file
+    // written ahead of it goes too.
+    if (result.stopped)
+        DeleteFileQuietly(state.ProjectFilePath());
     return result;
 }
 

@@ -9,6 +9,12 @@
 // error to `display`. It does not create the empty transcripts: the caller
 // does that afterwards (state.CreateEmptyTextFiles).
 //
+// While the run goes on, the project file records a count a little ahead of
+// the segments written, so a run that is killed can be opened or cleaned;
+// the run's end writes the exact count. A run that `display` stops
+// (StopRequested) removes the segment recordings, the label file and the
+// project file it wrote.
+//
 // Runs on the caller's thread (the segmentation worker in the program);
 // `display` is called on that thread.
 #pragma once

@@ -72,9 +72,13 @@ bool PitchAnalyzer::Run(int threads, const CancelCheck& cancelled) {
     if (decoder_) {
         samples.resize(static_cast<size_t>(std::max<int64_t>(decoder_->frameCount, 0)));
         int64_t got = 0;
+        // In blocks, so that a cancelled analysis of a long segment stops soon.
+        constexpr int64_t kBlock = 1 << 20;
         while (got < static_cast<int64_t>(samples.size())) {
-            const int64_t r =
-                decoder_->ReadMonoSamples(samples.data() + got, static_cast<int64_t>(samples.size()) - got);
+            if (cancelled && cancelled())
+                break;
+            const int64_t r = decoder_->ReadMonoSamples(
+                samples.data() + got, std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
             if (r <= 0)
                 break;
             got += r;
@@ -83,6 +87,10 @@ bool PitchAnalyzer::Run(int threads, const CancelCheck& cancelled) {
         decoder_->Close();
     }
     input.Close();
+    if (cancelled && cancelled()) {
+        track.Clear();
+        return false;
+    }
     return RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()), threads, cancelled);
 }
 

@@ -236,9 +236,13 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
 
     std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(input->frameCount, 0)));
     int64_t got = 0;
+    // In blocks, so that a cancelled copy of a long segment stops soon.
+    constexpr int64_t kBlock = 1 << 20;
     while (got < static_cast<int64_t>(samples.size())) {
-        const int64_t r =
-            input->ReadMonoSamples(samples.data() + got, static_cast<int64_t>(samples.size()) - got);
+        if (cancelled && cancelled())
+            return SlowVersionResult::Cancelled;
+        const int64_t r = input->ReadMonoSamples(
+            samples.data() + got, std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
         if (r <= 0)
             break;
         got += r;

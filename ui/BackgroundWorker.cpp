@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BackgroundWorker.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace lectorio {
 
 BackgroundWorker::BackgroundWorker() : thread_([this] { Loop(); }) {}
@@ -47,6 +51,10 @@ bool BackgroundWorker::Idle() const {
 }
 
 void BackgroundWorker::Loop() {
+    // Below the window's thread, so that the window stays quick while the
+    // worker (and the threads it starts, which inherit this) keeps the cores
+    // busy. Linux sets it per thread.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 5);
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return quit_ || waiting_; });

@@ -6,6 +6,7 @@
 #include "DesktopOpen.h"
 #include "FinalText.h"
 #include "ProjectCleanup.h"
+#include "ProjectSafety.h"
 
 namespace lectorio {
 
@@ -48,9 +49,17 @@ std::optional<ProjectToOpen> ReadProjectToOpen(QWidget* parent, Prompter& prompt
         ShowProblem(parent, prompter, NoFolderText(path));
         return std::nullopt;
     }
+    // A copied or moved project opens from where its files lie now.
+    const auto location = LocateProject(file, contents.outputFolder, contents.segmentCount);
+    if (!location) {
+        ShowProblem(parent, prompter,
+                    QStringLiteral("The project folder cannot be found:\n\n") +
+                        QString::fromStdString(contents.outputFolder));
+        return std::nullopt;
+    }
     ProjectToOpen project;
-    project.outputFolder = contents.outputFolder;
-    project.projectName = ProjectNameFromProjectPath(file, contents.outputFolder);
+    project.outputFolder = location->outputFolder;
+    project.projectName = location->projectName;
     project.segmentCount = contents.segmentCount;
     return project;
 }
@@ -77,9 +86,20 @@ CleanOutcome CleanProjectCommand(QWidget* parent, Prompter& prompter,
     case CleanTargetStatus::NoFolder:
         ShowProblem(parent, prompter, NoFolderText(path));
         return CleanOutcome::Unreadable;
+    case CleanTargetStatus::NotAProject:
+        ShowProblem(parent, prompter,
+                    QStringLiteral("This is not a project file, or its project folder does not exist; "
+                                   "nothing is deleted:\n\n") +
+                        path);
+        return CleanOutcome::Unreadable;
     }
-    if (!AskYesNo(parent, prompter, QStringLiteral("Do you confirm deleting this project?"),
-                  kConfirmDeletion))
+    const CleanCounts counts = CountCleanFiles(target);
+    const QString detail = QStringLiteral("%1 segment files, %2 transcripts with text, the project file")
+                               .arg(counts.segmentFiles)
+                               .arg(counts.transcriptsWithText);
+    if (prompter.Message(parent, QStringLiteral("Do you confirm deleting this project?"), kConfirmDeletion,
+                         Prompter::Buttons::YesNoDefaultNo, Prompter::Icon::None,
+                         detail) != Prompter::Answer::Yes)
         return CleanOutcome::Declined;
     CleanProjectFiles(target);
     if (AskYesNo(parent, prompter, QStringLiteral("Do you want to delete the final text file?"),

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,16 +16,29 @@ namespace lectorio {
 
 class Prompter {
 public:
-    enum class Buttons { Ok, YesNo };
+    // YesNoDefaultNo: No is the default button (a question that deletes).
+    enum class Buttons { Ok, YesNo, YesNoDefaultNo, YesNoCancel };
     enum class Icon { None, Information, Warning, Error, Question };
-    enum class Answer { Ok, Yes, No };
+    // Cancel: the Cancel button, or Esc on a box that has one.
+    enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~Prompter() = default;
 
     // A message box owned by `parent` (may be null). An empty caption means
-    // the default caption, the program's name "Lectorio".
+    // the default caption, the program's name "Lectorio". `detail` is shown
+    // below the text, in smaller print.
     virtual Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
-                           Icon icon) = 0;
+                           Icon icon, const QString& detail = {}) = 0;
+
+    // A message box with buttons captioned `choices`, the first the default;
+    // returns the index of the button pressed. The last choice is the one
+    // that cancels: Esc and the close box give it.
+    virtual int Choose(QWidget* parent, const QString& text, const QString& caption,
+                       const QStringList& choices) = 0;
+
+    // The save-file dialog with a filter as OpenFile takes it; returns the
+    // chosen path, or an empty text when cancelled.
+    virtual QString SaveFile(QWidget* parent, const QString& filter) = 0;
 
     // The open-file dialog with a filter such as "Wav Files (*.wav)" or, in
     // the description|patterns form, "Wav Files (*.wav)|*.wav||"; returns the
@@ -45,8 +59,11 @@ QString QtFileFilter(const QString& filter);
 
 class QtPrompter : public Prompter {
 public:
-    Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon) override;
+    Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons, Icon icon,
+                   const QString& detail = {}) override;
+    int Choose(QWidget* parent, const QString& text, const QString& caption,
+               const QStringList& choices) override;
+    QString SaveFile(QWidget* parent, const QString& filter) override;
     QString OpenFile(QWidget* parent, const QString& filter) override;
     QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) override;
 };

@@ -5,7 +5,10 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+
+#include <vector>
 
 namespace lectorio {
 
@@ -33,7 +36,7 @@ QString QtFileFilter(const QString& filter) {
 }
 
 Prompter::Answer QtPrompter::Message(QWidget* parent, const QString& text, const QString& caption,
-                                     Buttons buttons, Icon icon) {
+                                     Buttons buttons, Icon icon, const QString& detail) {
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     switch (icon) {
     case Icon::None:
@@ -53,15 +56,56 @@ Prompter::Answer QtPrompter::Message(QWidget* parent, const QString& text, const
     }
     // The program's name as it is written, not the settings' application name.
     const QString title = caption.isEmpty() ? QStringLiteral("Lectorio") : caption;
-    const QMessageBox::StandardButtons standard = buttons == Buttons::YesNo
-                                                      ? (QMessageBox::Yes | QMessageBox::No)
-                                                      : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+    switch (buttons) {
+    case Buttons::Ok:
+        break;
+    case Buttons::YesNo:
+        standard = QMessageBox::Yes | QMessageBox::No;
+        defaultButton = QMessageBox::Yes;
+        break;
+    case Buttons::YesNoDefaultNo:
+        standard = QMessageBox::Yes | QMessageBox::No;
+        defaultButton = QMessageBox::No;
+        break;
+    case Buttons::YesNoCancel:
+        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Yes;
+        break;
+    }
     QMessageBox box(boxIcon, title, text, standard, parent);
-    box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    box.setDefaultButton(defaultButton);
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
     const int result = box.exec();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
-    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    if (result == QMessageBox::Yes)
+        return Answer::Yes;
+    return result == QMessageBox::Cancel ? Answer::Cancel : Answer::No;
+}
+
+int QtPrompter::Choose(QWidget* parent, const QString& text, const QString& caption,
+                       const QStringList& choices) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> added;
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        added.push_back(box.addButton(choices[i], i + 1 == choices.size() ? QMessageBox::RejectRole
+                                                                          : QMessageBox::AcceptRole));
+    if (added.empty())
+        return -1;
+    box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+    box.setEscapeButton(added.back());
+    box.exec();
+    for (size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i])
+            return static_cast<int>(i);
+    return static_cast<int>(added.size()) - 1;
+}
+
+QString QtPrompter::SaveFile(QWidget* parent, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, QString(), QString(), QtFileFilter(filter));
 }
 
 // Each file dialog is told apart by its filter, the folder browser by its

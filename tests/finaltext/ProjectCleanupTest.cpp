@@ -31,7 +31,7 @@ TEST(CleanProject, DeletesSegmentsPairwiseThenTheProjectFile) {
     CleanProjectFiles(target, log.Deleter());
     const std::vector<std::string> expected = {
         "/d/out/00001_talk.wav", "/d/out/00001_talk.txt", "/d/out/00002_talk.wav", "/d/out/00002_talk.txt",
-        "/d/out/00003_talk.wav", "/d/out/00003_talk.txt", "/d/out/talk.vprj"};
+        "/d/out/00003_talk.wav", "/d/out/00003_talk.txt", "/d/out/talk.resume",    "/d/out/talk.vprj"};
     EXPECT_EQ(log.paths, expected);
 
     DeletionLog second;
@@ -42,16 +42,21 @@ TEST(CleanProject, DeletesSegmentsPairwiseThenTheProjectFile) {
 TEST(CleanProject, RemovesOnlyTheFilesOfThatProject) {
     TempFolder t;
     const std::string f = t.Path();
-    for (const char* name :
-         {"00001_talk.wav", "00001_talk.txt", "00002_talk.wav", "00002_talk.txt", "00003_talk.wav",
-          "00003_talk.txt", "talk.txt", "00002_talk_y.wav", "dosya.ptc", "00001_other.wav", "00004_talk.wav"})
+    for (const char* name : {"00001_talk.wav", "00001_talk.txt", "00002_talk.wav", "00002_talk.txt",
+                             "00003_talk.wav", "00003_talk.txt", "talk.txt", "00002_talk_y.wav", "dosya.ptc",
+                             "00001_other.wav", "00004_talk.wav", "talk.resume"})
         Touch(f + "/" + name);
+    Touch(f + "/00002_talk.txt", "words");
+    fs::remove(f + "/00003_talk.wav");
     Touch(f + "/talk.vprj", "3 " + f);
 
     CleanTarget target;
     ASSERT_EQ(ReadCleanTarget(f + "/talk.vprj", target), CleanTargetStatus::Ok);
     EXPECT_EQ(target.projectName, "talk");
     EXPECT_EQ(target.segmentCount, 3);
+    const CleanCounts counts = CountCleanFiles(target);
+    EXPECT_EQ(counts.segmentFiles, 2);
+    EXPECT_EQ(counts.transcriptsWithText, 1);
     CleanProjectFiles(target);
 
     std::vector<std::string> left;
@@ -75,6 +80,11 @@ TEST(CleanProject, RefusesProjectFilesThatNameNoFiles) {
     EXPECT_EQ(ReadCleanTarget(t.Path() + "/empty.vprj", target), CleanTargetStatus::NoFolder);
     Touch(t.Path() + "/count.vprj", "12\n");
     EXPECT_EQ(ReadCleanTarget(t.Path() + "/count.vprj", target), CleanTargetStatus::NoFolder);
+    // A file that only looks like one: no count, or a folder that is not there.
+    Touch(t.Path() + "/notes.vprj", "notes " + t.Path());
+    EXPECT_EQ(ReadCleanTarget(t.Path() + "/notes.vprj", target), CleanTargetStatus::NotAProject);
+    Touch(t.Path() + "/gone.vprj", "3 /no/such/folder");
+    EXPECT_EQ(ReadCleanTarget(t.Path() + "/gone.vprj", target), CleanTargetStatus::NotAProject);
     EXPECT_TRUE(target.projectFilePath.empty());
 }
 

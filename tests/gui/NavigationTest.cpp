@@ -75,6 +75,7 @@ TEST_F(NavigationTest, MovesFollowTheSkipRuleAndSaveTheSegmentLeft) {
                 EXPECT_EQ(Slurp(w.state.SegmentTextPath(shown > 0 ? shown : next)),
                           shown > 0 ? typed.toStdString() : "");
             }
+            EXPECT_EQ(w.transcriptEdit->isEnabled(), next > 0); // nothing to type into otherwise
             shown = next;
             if (shown == 0)
                 continue;
@@ -124,25 +125,62 @@ TEST_F(NavigationTest, TabPlaysAndShiftTabPausesInsteadOfMovingTheFocus) {
     EXPECT_EQ(d.plays, plays + 2);
 }
 
-TEST_F(NavigationTest, FailedSaveIsReportedOnce) {
-    f.OpenProject(6, true);
-    d.transcriptEdit->setPlainText("precious words");
-    std::filesystem::remove_all(f.Folder());
+TEST_F(NavigationTest, TypedTextIsSavedWhateverTheSkipRule) {
+    f.OpenProject(6, false);
+    d.segmentNumberEdit->setText("3");
+    d.OnGoToSegment();
+    f.Type("said in a pause");
+    d.playbackOptions.skipSilenceFiles = true;
     d.OnNextSegment();
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_TRUE(f.prompter.messages[0].text.contains("could not be saved"));
-    EXPECT_EQ(f.prompter.messages[0].caption, "Save Transcript");
-    d.OnPreviousSegment();
-    d.OnNextSegment();
-    EXPECT_EQ(f.prompter.messages.size(), 1u);
-    // Once saving works again, a new failure is reported again.
-    std::filesystem::create_directories(f.Folder());
-    d.transcriptEdit->setPlainText("saved");
-    d.OnPreviousSegment();
-    EXPECT_EQ(Text(4), "saved");
-    std::filesystem::remove_all(f.Folder());
-    d.OnNextSegment();
-    EXPECT_EQ(f.prompter.messages.size(), 2u);
+    EXPECT_EQ(d.state.currentSegment, 4);
+    EXPECT_EQ(Text(3), "said in a pause");
+}
+
+// A transcript that cannot be written stops the command that leaves it; the
+// user retries, saves the text elsewhere, or (closing only) closes anyway.
+TEST_F(NavigationTest, FailedSaveStopsTheCommandAndKeepsTheText) {
+    const struct {
+        const char* what;
+        bool closing;
+        std::deque<int> picks;
+        std::deque<Prompter::Answer> answers;
+        bool goesOn;
+        bool savedElsewhere;
+    } cases[] = {
+        {"cancel", false, {}, {}, false, false},
+        {"another file", false, {1}, {}, true, true},
+        {"close anyway", true, {2}, {Prompter::Answer::Yes}, true, false},
+        {"close anyway, then no", true, {2}, {Prompter::Answer::No}, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProjectFixture g;
+        TempFolder elsewhere;
+        g.OpenProject(6, true);
+        g.Type("precious words");
+        const std::string segment = g.dialog.state.SegmentTextPath(2);
+        std::filesystem::remove_all(g.Folder());
+        g.prompter.picks = c.picks;
+        g.prompter.answers = c.answers;
+        g.prompter.files = {QString::fromStdString(elsewhere.File("kept.txt"))};
+        if (c.closing)
+            g.dialog.close();
+        else
+            g.dialog.OnNextSegment();
+        ASSERT_FALSE(g.prompter.messages.empty());
+        EXPECT_EQ(g.prompter.messages[0].caption, "Error");
+        EXPECT_TRUE(g.prompter.messages[0].text.contains(QString::fromStdString(segment)));
+        EXPECT_EQ(g.prompter.messages[0].choices.size(), c.closing ? 4 : 3);
+        EXPECT_EQ(Slurp(elsewhere.File("kept.txt")), c.savedElsewhere ? "precious words" : "");
+        if (c.closing) {
+            EXPECT_EQ(g.dialog.isVisible(), !c.goesOn);
+        } else {
+            EXPECT_EQ(g.dialog.state.currentSegment, c.goesOn ? 4 : 2);
+        }
+        if (!c.goesOn) {
+            EXPECT_EQ(g.dialog.transcriptEdit->toPlainText(), "precious words");
+        }
+    }
 }
 
 } // namespace

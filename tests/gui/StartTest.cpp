@@ -51,11 +51,16 @@ TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
          false},
         {folder + "/none.wav", folder, "talk.vprj", "No Input File.", "No Input File", true},
         {folder, folder, "talk", "No Input File.", "No Input File", true},
+        // A project "P_y" owns the names of P's slowed copies: neither name is
+        // taken beside the other.
+        {rec, folder, "rec_y", "The slowed-down copies of a project named P", "Project Name", false},
+        {rec, folder, "pair", "The slowed-down copies of a project named P", "Project Name", false},
         {notWave, folder, "talk",
          "The input file is not a recording that can be read (not a RIFF file, and FFmpeg", "No Input File",
-         true},
+         false},
     };
     ASSERT_TRUE(WriteFileAtomically(folder + "/rec.vprj", "3 " + folder));
+    ASSERT_TRUE(WriteFileAtomically(folder + "/pair_y.vprj", "3 " + folder));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input + " | " + c.output + " | " + c.name);
         d.state = ProjectState{};
@@ -74,6 +79,14 @@ TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
         EXPECT_TRUE(d.IsSetupShown());
         EXPECT_FALSE(d.IsRunActive());
     }
+    // After the last refusal the final text and closing still concern the
+    // project on screen, never a file of the refused name.
+    d.state.outputFolder = folder;
+    d.state.projectOpen = true;
+    d.OnCreateTextFile();
+    d.close();
+    EXPECT_TRUE(std::filesystem::exists(folder + "/earlier.txt"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/talk.txt"));
 }
 
 TEST_F(StartTest, DeclinedSameNameQuestionChangesNothing) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the main window offers in each state: the project commands and the
-// hint before a project is open, a project of no segments, Start after an
-// opening, and the standard shortcuts beside the window's own keys.
+// A project of no segments, and the standard shortcuts beside the window's
+// own keys.
 #include "WindowFixtures.h"
 
 #include <QAction>
@@ -16,22 +15,6 @@ protected:
     ProjectFixture f;
     WatchedDlg& d = f.dialog;
 };
-
-TEST_F(WindowStatesTest, CleaningAndTheFinalTextWaitForAnOpenProject) {
-    EXPECT_EQ(d.transcriptEdit->placeholderText(),
-              "Choose Project > New Project to cut a recording into segments");
-    EXPECT_TRUE(d.newProjectAction->isEnabled() && d.openProjectAction->isEnabled());
-    EXPECT_FALSE(d.cleanProjectAction->isEnabled() || d.createTextFileAction->isEnabled() ||
-                 d.createTextFileButton->isEnabled());
-    f.Open(MakeProjectOnDisk(f.Folder(), 3, {}));
-    EXPECT_TRUE(d.cleanProjectAction->isEnabled() && d.createTextFileAction->isEnabled() &&
-                d.createTextFileButton->isEnabled());
-    EXPECT_TRUE(d.transcriptEdit->placeholderText().isEmpty());
-    // Opening shows no Start until New Project does.
-    EXPECT_FALSE(d.startButton->isEnabled());
-    d.OnNewProject();
-    EXPECT_TRUE(d.startButton->isEnabled());
-}
 
 TEST_F(WindowStatesTest, AProjectOfNoSegmentsShowsOnlyItsCount) {
     f.MakeProject(0);

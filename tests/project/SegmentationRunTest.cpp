@@ -41,12 +41,16 @@ struct Display : SegmentationListener {
     explicit Display(const ProjectState& s) : state(&s) {}
     std::vector<int32_t> counts;
     std::vector<int32_t> stateCounts;
+    std::vector<int32_t> recordedCounts; // in the project file while the run goes on
     const ProjectState* state;
     int finalProgress = -1;
+    bool stop = false;
     void OnSegmentCount(int32_t c) override {
         counts.push_back(c);
         stateCounts.push_back(state->segmentCount);
+        recordedCounts.push_back(ReadProjectFile(state->ProjectFilePath()).segmentCount);
     }
+    bool StopRequested() override { return stop; }
     void OnProgress(int p) override { finalProgress = p; }
 };
 
@@ -66,6 +70,8 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     EXPECT_EQ(state.lastRunSegmentCount, 3);
     EXPECT_EQ(display.counts, (std::vector<int32_t>{1, 2, 3}));
     EXPECT_EQ(display.stateCounts, display.counts); // updated before the display hears of it
+    // A killed run leaves a project file that covers every segment written.
+    EXPECT_EQ(display.recordedCounts, (std::vector<int32_t>{64, 64, 64}));
     EXPECT_EQ(display.finalProgress, 1000);
     EXPECT_TRUE(result.projectFileWritten);
     EXPECT_EQ(Slurp(dir.File("talk.vprj")), "3 " + dir.Path());
@@ -119,4 +125,18 @@ TEST(SegmentationRun, ProjectFileThatCannotBeWrittenIsReported) {
     EXPECT_EQ(result.failedFiles, 3);
     ASSERT_FALSE(display.failed.empty());
     EXPECT_EQ(display.failed.back(), state.ProjectFilePath());
+}
+
+TEST(SegmentationRun, StoppedRunRemovesWhatItWrote) {
+    TempFolder dir;
+    ProjectState state = ProjectIn(dir, "talk.wav");
+    std::ofstream(dir.File("00004_talk.txt")) << "old";
+    Display display(state);
+    display.stop = true;
+    const auto result = RunSegmentation(state, {}, display);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_FALSE(fs::exists(dir.File("talk.lab")));
+    EXPECT_FALSE(fs::exists(dir.File("talk.vprj")));
+    EXPECT_EQ(state.lastRunSegmentCount, 0);
+    EXPECT_EQ(Slurp(dir.File("00004_talk.txt")), "old");
 }

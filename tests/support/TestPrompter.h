@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A Prompter for tests: records every message (text, caption, buttons, icon),
 // every file and folder request, and answers from queues. An empty answer
-// queue answers Ok to a message, No to a question and cancels a dialog.
+// queue answers Ok to a message, No to a question and cancels a dialog or
+// a choice.
 #pragma once
 
 #include "Prompter.h"
@@ -18,6 +19,8 @@ public:
         QString caption;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        QString detail;
+        QStringList choices; // the buttons of a Choose box
     };
     struct FolderRequest {
         QString title;
@@ -25,8 +28,8 @@ public:
     };
 
     Answer Message(QWidget* /*parent*/, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon) override {
-        messages.push_back({text, caption, buttons, icon});
+                   Icon icon, const QString& detail = {}) override {
+        messages.push_back({text, caption, buttons, icon, detail, {}});
         if (buttons == Buttons::Ok)
             return Answer::Ok;
         if (answers.empty())
@@ -34,6 +37,22 @@ public:
         const Answer answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+
+    // Answers from `picks`; an empty queue cancels (the last choice).
+    int Choose(QWidget* /*parent*/, const QString& text, const QString& caption,
+               const QStringList& choices) override {
+        messages.push_back({text, caption, Buttons::Ok, Icon::Warning, {}, choices});
+        if (picks.empty())
+            return static_cast<int>(choices.size()) - 1;
+        const int pick = picks.front();
+        picks.pop_front();
+        return pick;
+    }
+
+    QString SaveFile(QWidget* /*parent*/, const QString& filter) override {
+        filters.push_back(filter);
+        return Next(files);
     }
 
     QString OpenFile(QWidget* /*parent*/, const QString& filter) override {
@@ -56,7 +75,8 @@ public:
 
     std::vector<Shown> messages;
     std::deque<Answer> answers;
-    std::deque<QString> files;   // answers of OpenFile; "" cancels
+    std::deque<int> picks;       // answers of Choose
+    std::deque<QString> files;   // answers of OpenFile and SaveFile; "" cancels
     std::deque<QString> folders; // answers of BrowseFolder; "" cancels
     std::vector<QString> filters;
     std::vector<FolderRequest> folderRequests;

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Typed text and the user's files survive the paths that go wrong: a killed
+// program, copied and moved project folders, a run that is stopped or cannot
+// write all its files, and the closing question's Cancel.
+#include "RunProgram.h"
+#include "WindowFixtures.h"
+
+#include <QProgressBar>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+namespace lectorio {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Run by a second copy of this test program (see below): opens the project,
+// steps to segment 4 at speed 15, types, and waits for the autosave before it
+// says it is ready to be killed.
+void TypeThenWaitForTheKill(const std::string& project) {
+    ProjectFixture g;
+    g.Open(project);
+    g.dialog.speedSlider->setValue(15);
+    g.dialog.OnNextSegment();
+    QTest::keyClicks(g.dialog.transcriptEdit, "typed before the crash");
+    const std::string segment = g.dialog.state.SegmentTextPath(4);
+    if (!WaitUntil([&] { return Slurp(segment) == "typed before the crash"; }, 60000))
+        std::_Exit(1);
+    test::Touch(project + ".ready");
+    for (;;)
+        QTest::qWait(100);
+}
+
+TEST(SafetyTest, KilledWindowKeepsTheTypedTextAndResumesThere) {
+    if (const char* project = std::getenv("LECTORIO_TYPE_INTO_PROJECT"))
+        return TypeThenWaitForTheKill(project);
+    ProjectFixture f;
+    const std::string project = MakeProjectOnDisk(f.Folder(), 6, {});
+    setenv("LECTORIO_TYPE_INTO_PROJECT", project.c_str(), 1);
+    const pid_t child = test::StartProgram(
+        {fs::read_symlink("/proc/self/exe").string(), "--gtest_filter=SafetyTest.KilledWindow*"},
+        "/dev/null");
+    unsetenv("LECTORIO_TYPE_INTO_PROJECT");
+    ASSERT_GT(child, 0);
+    int status = 0;
+    const bool ready = WaitUntil(
+        [&] { return fs::exists(project + ".ready") || waitpid(child, &status, WNOHANG) != 0; }, 120000);
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(ready && fs::exists(project + ".ready"));
+
+    EXPECT_EQ(Slurp(f.Folder() + "/00004_talk.txt"), "typed before the crash");
+    f.Open(project);
+    EXPECT_EQ(f.dialog.state.currentSegment, 4);
+    EXPECT_EQ(f.dialog.speedSlider->value(), 15);
+    EXPECT_EQ(f.dialog.transcriptEdit->toPlainText(), "typed before the crash ");
+}
+
+// A project folder copied, moved or named relatively opens from where its
+// files lie; the close question's Cancel keeps the window; a project "talk_y"
+// beside keeps the files that are named like talk's slowed copies.
+TEST(SafetyTest, ProjectsOpenFromWhereTheyLie) {
+    enum class Way { Copied, Moved, Relative };
+    for (const Way way : {Way::Copied, Way::Moved, Way::Relative}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        ProjectFixture f;
+        const std::string made = f.Folder() + "/made", now = f.Folder() + "/now";
+        fs::create_directory(made);
+        std::string project = MakeProjectOnDisk(made, 4, {{2, "hello"}});
+        if (way == Way::Copied)
+            fs::copy(made, now);
+        else
+            fs::rename(made, now);
+        project = now + "/talk.vprj";
+        if (way == Way::Relative) {
+            project = f.Folder() + "/talk.vprj";
+            test::Touch(project, "4 now");
+        }
+        MakeProjectOnDisk(now, 2, {}, "talk_y");
+        f.Open(project);
+        EXPECT_EQ(f.dialog.state.outputFolder.rfind(f.Folder() + "/now", 0), 0u)
+            << f.dialog.state.outputFolder;
+        EXPECT_EQ(f.dialog.state.projectName, "talk");
+        EXPECT_EQ(f.dialog.transcriptEdit->toPlainText(), "hello ");
+        f.Type("again");
+        f.prompter.answers = {Prompter::Answer::Cancel};
+        f.dialog.close();
+        EXPECT_TRUE(f.dialog.isVisible());
+        EXPECT_EQ(f.prompter.messages.back().buttons, Prompter::Buttons::YesNoCancel);
+        f.dialog.close();
+        EXPECT_FALSE(f.dialog.isVisible());
+        EXPECT_EQ(Slurp(now + "/00002_talk.txt"), "hello again");
+        EXPECT_TRUE(fs::exists(now + "/00002_talk_y.wav"));
+        if (way == Way::Copied) {
+            EXPECT_EQ(Slurp(made + "/00002_talk.txt"), "hello");
+        }
+    }
+}
+
+// A run stopped with Esc leaves no file of its own and the project before it
+// on screen; the keys do nothing while it runs. A run whose label file cannot
+// be written says so.
+TEST(SafetyTest, StoppedRunAndFailedWrites) {
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop);
+        ProjectFixture f;
+        WatchedDlg& d = f.dialog;
+        f.OpenProject(4, true);
+        const std::string rec = f.Folder() + "/rec", out = f.Folder() + "/out";
+        fs::create_directory(rec);
+        fs::create_directory(out);
+        std::string input = WriteToneBursts(rec);
+        if (stop) {
+            // Longer than one block, so the stop comes before the run's end.
+            input = rec + "/long.wav";
+            ASSERT_TRUE(WriteWave(input, std::vector<int16_t>(5500000, 0)));
+        } else {
+            fs::create_directory(rec + "/16000-1-16-bursts.lab");
+        }
+        d.OnNewProject();
+        const int plays = d.plays, pauses = d.pauses;
+        f.Start(input, out, "run");
+        ASSERT_TRUE(d.IsRunActive());
+        if (stop) {
+            QTest::keyClick(d.transcriptEdit, Qt::Key_Tab);
+            QTest::keyClick(d.transcriptEdit, Qt::Key_Backtab, Qt::ShiftModifier);
+            QTest::keyClick(d.transcriptEdit, Qt::Key_Escape);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !d.IsRunActive(); }, 120000));
+        QTest::qWait(0);
+        EXPECT_TRUE(d.isVisible());
+        if (stop) {
+            EXPECT_EQ(d.plays + d.pauses, plays + pauses);
+            EXPECT_TRUE(fs::is_empty(out));
+            EXPECT_FALSE(fs::exists(rec + "/long.lab"));
+            EXPECT_TRUE(d.IsSetupShown());
+            EXPECT_EQ(d.state.projectName, "talk");
+            EXPECT_EQ(d.state.currentSegment, 2);
+            EXPECT_TRUE(f.prompter.messages.empty());
+        } else {
+            ASSERT_EQ(f.prompter.messages.size(), 1u);
+            EXPECT_EQ(f.prompter.messages[0].caption, "Error");
+            EXPECT_TRUE(
+                f.prompter.messages[0].text.startsWith("1 files of the project could not be written"));
+            EXPECT_TRUE(f.prompter.messages[0].text.contains("bursts.lab"));
+        }
+        EXPECT_TRUE(fs::exists(f.Folder() + "/00002_talk.wav"));
+    }
+}
+
+} // namespace
+} // namespace lectorio
