@@ -111,8 +111,9 @@ TEST(SegmentationLimits, FrameLengthsAndHistory) {
     EXPECT_EQ(ComputeSegmentationLimits(o, 8000).frameLength, 200);
     EXPECT_EQ(ComputeSegmentationLimits(o, 10000).frameLength, 250);
     EXPECT_EQ(ComputeSegmentationLimits(o, 14999).frameLength, 250);
-    EXPECT_EQ(ComputeSegmentationLimits(o, 22050).frameLength, 500);
-    EXPECT_EQ(ComputeSegmentationLimits(o, 44100).frameLength, 1000);
+    EXPECT_EQ(ComputeSegmentationLimits(o, 15000).frameLength, 400);
+    EXPECT_EQ(ComputeSegmentationLimits(o, 29999).frameLength, 500);
+    EXPECT_EQ(ComputeSegmentationLimits(o, 30000).frameLength, 1000);
     EXPECT_EQ(ComputeSegmentationLimits(o, 8000).history, 1);
 }
 
