@@ -154,6 +154,7 @@ void CVorlaDlg::CreateMenu() {
     openProjectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     cleanProjectAction = project->addAction(tr("Clean Project"), this, &CVorlaDlg::OnCleanProject);
     createTextFileAction = project->addAction(tr("Create Text File"), this, &CVorlaDlg::OnCreateTextFile);
+    exportAction = project->addAction(tr("Export…"), this, &CVorlaDlg::OnExport);
     QMenu* options = menuBar->addMenu(tr("&Options"));
     segmentOptionsAction = options->addAction(tr("Segmentation Options"), this, &CVorlaDlg::OnSegmentOptions);
     playbackOptionsAction = options->addAction(tr("Playback Options"), this, &CVorlaDlg::OnPlaybackOptions);
@@ -307,13 +308,14 @@ void CVorlaDlg::SetTranscriptionControlsEnabled(bool enabled) {
 void CVorlaDlg::UpdateProjectCommands() {
     // During a run the project files are being written: the commands that
     // would start, open, clean or read a project are visibly refused.
-    // Cleaning and the final text wait for a project to be open.
+    // Cleaning, the final text and export wait for a project to be open.
     const bool idle = !runActive;
     const bool open = state.projectOpen;
     newProjectAction->setEnabled(idle);
     openProjectAction->setEnabled(idle);
     cleanProjectAction->setEnabled(idle && open);
     createTextFileAction->setEnabled(idle && open);
+    exportAction->setEnabled(idle && open);
     if (!idle || !open)
         createTextFileButton->setEnabled(false);
     transcriptEdit->setPlaceholderText(open ? QString() : QString::fromLatin1(kEmptyWindowHint));

@@ -9,6 +9,7 @@
 //   VorlaDlgNavigation.cpp  segment moves and transcripts
 //   VorlaDlgTransport.cpp   playback device, transport, sliders
 //   VorlaDlgProject.cpp     open, clean, final text, option dialogs, help, closing
+//   VorlaDlgExport.cpp      export with times
 //
 // Every handler runs on the GUI thread. The segmentation worker touches only
 // `state` (while every command that reads it is refused, see IsRunActive) and
@@ -173,6 +174,7 @@ public:
     QAction* openProjectAction = nullptr;
     QAction* cleanProjectAction = nullptr;
     QAction* createTextFileAction = nullptr;
+    QAction* exportAction = nullptr; // enabled while a project is open and no run is active
     QAction* segmentOptionsAction = nullptr;
     QAction* playbackOptionsAction = nullptr;
     QAction* helpAction = nullptr;
@@ -258,6 +260,7 @@ public slots:
     void OpenProjectFile(const QString& path);
     void OnCleanProject();
     void OnCreateTextFile();
+    void OnExport(); // VorlaDlgExport.cpp
     void OnSegmentOptions();
     void OnPlaybackOptions();
     void OnAbout();

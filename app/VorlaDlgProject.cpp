@@ -61,6 +61,7 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
     // is left; the first move of the opened project saves nothing.
     if (state.projectOpen && !SaveBeforeLeaving(false))
         return;
+    CancelBackgroundWork();
 
     state.segmentCount = project->segmentCount;
     state.outputFolder = project->outputFolder;

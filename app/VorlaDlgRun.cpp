@@ -197,6 +197,8 @@ void CVorlaDlg::OnStart() {
     previousState_ = state;
     previousNavigation_ = navigation;
     StopPlayback();
+    // Nothing made for the old project's segments may arrive during the run.
+    CancelBackgroundWork();
     pauseButton->setText(QStringLiteral("Pause"));
     navigation.navigationStarted = false;
     state.segmentCount = 0;
@@ -254,6 +256,7 @@ void CVorlaDlg::FinishStoppedRun() {
     WaitForRun();
     runActive = false;
     state = previousState_;
+    UpdateProjectCommands();
     navigation = previousNavigation_;
     progressBar->hide();
     statusLine->hide();
@@ -265,6 +268,7 @@ void CVorlaDlg::FinishStoppedRun() {
     pauseButton->setEnabled(false);
     previousButton->setEnabled(state.currentSegment > 1);
     nextButton->setEnabled(state.projectOpen && state.currentSegment < state.segmentCount);
+    UpdateProjectCommands();
     if (closeAfterRun_) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

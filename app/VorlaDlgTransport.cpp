@@ -249,12 +249,26 @@ void CVorlaDlg::OnTimer() {
     if (playbackState != PlaybackState::Playing)
         return;
     std::string answer;
+    int64_t position = 0;
     if (!SendMciCommand(std::string("status ") + kAlias + " position", &answer)) {
         // One box, not one every 100 ms.
         positionTimer.stop();
+        // A lost sound server leaves the device paused at the last position
+        // heard; the next Play or Continue connects again.
+        std::string mode;
+        if (transport->mci->SendString(std::string("status ") + kAlias + " mode", &mode) == MciError::None &&
+            mode == "paused") {
+            playbackState = PlaybackState::Paused;
+            pauseButton->setText(QStringLiteral("Cont."));
+            if (transport->mci->SendString(std::string("status ") + kAlias + " position", &answer) ==
+                    MciError::None &&
+                LeadingInteger(answer, position)) {
+                positionSlider->setValue(static_cast<int>(std::clamp<int64_t>(position, 0, INT_MAX)));
+                positionLabel->setText(FormatSeconds(position));
+            }
+        }
         return;
     }
-    int64_t position = 0;
     if (!LeadingInteger(answer, position))
         return;
     if (!positionSlider->isSliderDown())
@@ -287,7 +301,14 @@ void CVorlaDlg::OnPlay() {
         previousButton->setEnabled(false);
     transcriptEdit->setFocus();
     const bool speech = state.currentSegment > 0 && !IsSilenceSegment(state.currentSegment);
-    if (speedSlider->value() != navigation.lastSpeedPosition && speech) {
+    // A copy made since for another speed may have replaced the one that
+    // played: it is made again for the speed it was chosen with.
+    const TransportData& t = *transport;
+    const bool copyReplaced = playbackPath != state.currentWavePath &&
+                              !(t.prepared && t.prepared->play && t.prepared->epoch == t.epoch &&
+                                t.prepared->segment == state.currentWavePath &&
+                                t.prepared->position == navigation.lastSpeedPosition);
+    if ((speedSlider->value() != navigation.lastSpeedPosition || copyReplaced) && speech) {
         navigation.lastSpeedPosition = speedSlider->value();
         SaveTranscript();
         PlaySlowVersion();

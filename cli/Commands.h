@@ -3,8 +3,11 @@
 // and returns the process exit status (0 done, 2 bad input or usage).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "ProjectState.h"
 
 namespace lectorio::cli {
 
@@ -14,6 +17,11 @@ int RunSegment(const Args& args);
 int RunPitch(const Args& args);
 int RunStretch(const Args& args);
 int RunText(const Args& args);
+int RunExport(const Args& args);
+
+// The project of the project file at `path` as the program opens it; a file
+// that cannot be read or records no folder is reported on stderr.
+std::optional<ProjectState> OpenCommandProject(const std::string& path);
 
 // The whole --help text, and the usage of one command (`COMMAND --help`).
 const char* UsageText();

@@ -28,26 +28,33 @@ std::string ProjectNameFor(const std::string& path, const std::string& folder) {
 
 } // namespace
 
-int RunText(const Args& args) {
-    if (args.size() != 1) {
-        std::fputs("lectorio-cli: text takes one argument, the project file (PROJECT.vprj)\n", stderr);
-        return 2;
-    }
-    const std::string& path = args[0];
+std::optional<ProjectState> OpenCommandProject(const std::string& path) {
     const ProjectFileContents contents = ReadProjectFile(path);
     if (!contents.ok) {
         std::fprintf(stderr, "lectorio-cli: cannot read the project file '%s'\n", path.c_str());
-        return 2;
+        return std::nullopt;
     }
     if (contents.outputFolder.empty()) {
         std::fprintf(stderr, "lectorio-cli: the project file '%s' records no project folder\n", path.c_str());
-        return 2;
+        return std::nullopt;
     }
     ProjectState state;
     state.outputFolder = contents.outputFolder;
     state.segmentCount = contents.segmentCount;
     state.projectName = ProjectNameFor(path, contents.outputFolder);
     state.projectOpen = true;
+    return state;
+}
+
+int RunText(const Args& args) {
+    if (args.size() != 1) {
+        std::fputs("lectorio-cli: text takes one argument, the project file (PROJECT.vprj)\n", stderr);
+        return 2;
+    }
+    const std::optional<ProjectState> opened = OpenCommandProject(args[0]);
+    if (!opened)
+        return 2;
+    const ProjectState& state = *opened;
     const std::string finalPath = state.FinalTextPath();
     if (!WriteFinalTextFile(state)) {
         std::fprintf(stderr, "lectorio-cli: cannot write the final text file '%s'\n", finalPath.c_str());

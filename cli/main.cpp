@@ -44,6 +44,11 @@ const CommandHelp kCommands[] = {
     {"text", "  lectorio-cli text PROJECT.vprj\n"
              "      Joins the transcripts of a project into its final text file and prints\n"
              "      the file's path.\n"},
+    {"export", "  lectorio-cli export PROJECT.vprj --format srt|vtt|textgrid|eaf|audacity|csv\n"
+               "                     [-o FILE]\n"
+               "      Writes the transcripts with their times as subtitles, a Praat TextGrid,\n"
+               "      an ELAN document, Audacity labels or a CSV table; without -o beside the\n"
+               "      project, and prints the file's path.\n"},
 };
 
 const char* const kExitStatus = "Exit status: 0 done, 1 some files could not be written, 2 bad arguments or\n"
@@ -129,5 +134,7 @@ int main(int argc, char** argv) {
         return RunPitch(args);
     if (command == "stretch")
         return RunStretch(args);
+    if (command == "export")
+        return RunExport(args);
     return RunText(args);
 }

@@ -78,6 +78,9 @@ public:
     // Ends the run so that no more sound comes out and returns the frame it
     // stopped at. Harmless without a run.
     virtual int64_t Stop() = 0;
+    // Whether the current run has ended because the output went away (the
+    // sound server quit or crashed); Position then holds the last frame heard.
+    virtual bool Lost() { return false; }
 };
 
 class AudioOutput {
@@ -104,11 +107,14 @@ public:
     // Makes every following Start fail with `error` (None restores normal work),
     // to stand for a missing or failing server.
     void SetStartError(MciError error) { startError_ = error; }
+    // Makes every running stream lost (true), as when the server quits.
+    void SetLost(bool lost) { lost_ = lost; }
 
 private:
     friend class NullStream;
     Clock clock_;
     MciError startError_ = MciError::None;
+    bool lost_ = false;
 };
 
 } // namespace lectorio

@@ -280,6 +280,11 @@ MciError CMciCommandLayer::Status(Device& device, const std::vector<std::string>
     }
     const std::string item = Lower(words[0]);
     if (item == "position") {
+        // A run whose server went away pauses where it was last heard.
+        if (device.mode == Device::Mode::Playing && device.stream->Lost()) {
+            device.Halt(Device::Mode::Paused);
+            return MciError::NoAudioOutput;
+        }
         answer = std::to_string(device.MsFromFrame(device.CurrentFrame()));
     } else if (item == "length") {
         answer = std::to_string(device.MsFromFrame(device.track->FrameCount()));

@@ -28,6 +28,8 @@ public:
         return std::min(from_ + frames, track_->FrameCount());
     }
 
+    bool Lost() override { return running_ && output_.lost_; }
+
     int64_t Stop() override {
         if (running_) {
             stoppedAt_ = Position();

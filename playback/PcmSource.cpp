@@ -40,7 +40,8 @@ MciError PcmSource::Open(const std::string& path, std::shared_ptr<PcmSource>& so
     std::unique_ptr<WaveFile> file = OpenWaveFile(path);
     if (file->status == WaveStatus::OpenFailed)
         return MciError::FileNotReadable;
-    if (file->status != WaveStatus::Reading || file->sampleRate == 0 || file->sampleRate > kMaxSampleRate)
+    // WaveFile never reports a rate of 0.
+    if (file->status != WaveStatus::Reading || file->sampleRate > kMaxSampleRate)
         return MciError::NotPlayableWave;
     std::shared_ptr<PcmSource> opened(new PcmSource);
     // The header's length, already cut to what the file holds.

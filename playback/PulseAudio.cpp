@@ -188,6 +188,7 @@ public:
     MciError Start(int64_t fromFrame) override {
         Discard();
         from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
+        lastHeard_ = from_;
         stoppedAt_ = from_;
         connection_ = shared_->Get();
         if (!connection_)
@@ -242,6 +243,13 @@ public:
         return HeardFrame();
     }
 
+    bool Lost() override {
+        if (!stream_)
+            return false;
+        LoopLock lock(connection_->loop());
+        return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) || !connection_->IsReady();
+    }
+
     int64_t Stop() override {
         if (!stream_)
             return stoppedAt_;
@@ -293,10 +301,12 @@ private:
         if (drained_)
             return end_;
         pa_usec_t heard = 0;
+        // A stream whose server has gone keeps the last frame it reported.
         if (pa_stream_get_time(stream_, &heard) < 0)
-            return from_;
+            return lastHeard_;
         const auto frames = static_cast<int64_t>(heard * track_->SampleRate() / PA_USEC_PER_SEC);
-        return std::min(from_ + frames, end_);
+        lastHeard_ = std::min(from_ + frames, end_);
+        return lastHeard_;
     }
 
     // Lock held.
@@ -361,6 +371,7 @@ private:
     bool mono_ = false;           // plays the mono mix
     // Under the loop's lock while a run exists:
     int64_t from_ = 0;
+    int64_t lastHeard_ = 0; // the last frame the server reported heard in this run
     int64_t writeCursor_ = 0;
     int64_t end_ = 0; // the frame the run ends at
     bool drained_ = false;

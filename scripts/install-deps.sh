@@ -23,7 +23,7 @@ if [ "${1:-}" = "--tests" ]; then
     clang-14 libclang-rt-14-dev
     desktop-file-utils appstream shared-mime-info
     rubberband-cli soundstretch
-    ffmpeg
+    ffmpeg praat libxml2-utils
   )
 fi
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 namespace lectorio {
@@ -122,9 +123,17 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     };
     const int64_t parts = std::clamp<int64_t>(threads, 1, frames);
     std::vector<std::thread> helpers;
-    for (int64_t part = 1; part < parts; ++part)
-        helpers.emplace_back(measure, frames * part / parts, frames * (part + 1) / parts);
+    int64_t unstarted = parts; // the first part a helper could not take
+    for (int64_t part = 1; part < parts && unstarted == parts; ++part) {
+        try {
+            helpers.emplace_back(measure, frames * part / parts, frames * (part + 1) / parts);
+        } catch (const std::system_error&) {
+            unstarted = part; // no thread to be had: this thread measures the rest
+        }
+    }
     measure(0, frames / parts);
+    if (unstarted < parts)
+        measure(frames * unstarted / parts, frames);
     for (std::thread& helper : helpers)
         helper.join();
     if (stop) {

@@ -50,6 +50,17 @@ public:
     // used with the same title); returns the chosen folder, or an empty text
     // when cancelled.
     virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
+
+    // A choice of one of `items` under `label`; returns its index, or -1 when
+    // cancelled.
+    virtual int ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) = 0;
+
+    // The save-file dialog proposing `proposed` (a full path), with a filter
+    // such as "SubRip subtitles (*.srt)"; it asks before replacing a file.
+    // Returns the chosen path, or an empty text when cancelled.
+    virtual QString SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                             const QString& filter) = 0;
 };
 
 // A filter of description|patterns pairs ("Wav Files (*.wav)|*.wav||",
@@ -66,6 +77,10 @@ public:
     QString SaveFile(QWidget* parent, const QString& filter) override;
     QString OpenFile(QWidget* parent, const QString& filter) override;
     QString BrowseFolder(QWidget* parent, const QString& title, const QString& start) override;
+    int ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                   const QStringList& items) override;
+    QString SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                     const QString& filter) override;
 };
 
 } // namespace lectorio

@@ -4,6 +4,7 @@
 #include "DialogFolders.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -105,7 +106,10 @@ int QtPrompter::Choose(QWidget* parent, const QString& text, const QString& capt
 }
 
 QString QtPrompter::SaveFile(QWidget* parent, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), QtFileFilter(filter));
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent, QString(), DialogStartFolder(filter), QtFileFilter(filter));
+    RememberDialogFolder(filter, chosen);
+    return chosen;
 }
 
 // Each file dialog is told apart by its filter, the folder browser by its
@@ -122,6 +126,18 @@ QString QtPrompter::BrowseFolder(QWidget* parent, const QString& title, const QS
         parent, title, start.isEmpty() ? DialogStartFolder(title) : start, QFileDialog::ShowDirsOnly);
     RememberDialogFolder(title, chosen);
     return chosen;
+}
+
+int QtPrompter::ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+QString QtPrompter::SaveFile(QWidget* parent, const QString& title, const QString& proposed,
+                             const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
 }
 
 } // namespace lectorio

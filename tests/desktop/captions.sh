@@ -36,7 +36,9 @@ until_true has_content "$work/display" || { echo "SKIPPED: Xvfb did not start"; 
 export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
 openbox >/dev/null 2>&1 &
 pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+# Output is taken whole before it is searched: `grep -q` stops reading at the
+# first match, and under pipefail the writer's broken pipe would fail the test.
+wm_running() { [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]; }
 until_true wm_running || { echo "SKIPPED: openbox did not start"; exit 77; }
 
 # The captions of every managed window, one a line.
@@ -47,8 +49,9 @@ captions() {
   done
 }
 shows() {
-  local caption
-  for caption in "$@"; do captions | grep -qxF "$caption" || return 1; done
+  local caption shown
+  shown=$(captions)
+  for caption in "$@"; do grep -qxF "$caption" <<<"$shown" || return 1; done
 }
 
 # Starts Lectorio with `$1` and waits until the captions `${@:2}` are all
@@ -63,7 +66,7 @@ expect_captions() {
     echo "shown:"; captions
     exit 1
   fi
-  if captions | grep -q " — "; then
+  if [[ "$(captions)" == *" — "* ]]; then
     echo "a caption carries a suffix:"; captions
     exit 1
   fi
@@ -78,7 +81,7 @@ mkdir "$work/out"
 expect_captions "$work/out/talk.vprj" "Lectorio - talk"
 # The window class is the one the desktop entry names (StartupWMClass).
 for id in $(xprop -root _NET_CLIENT_LIST | grep -o '0x[0-9a-f]*'); do
-  if xprop -id "$id" -notype _NET_WM_NAME | grep -qxF '_NET_WM_NAME = "Lectorio - talk"'; then
+  if [ "$(xprop -id "$id" -notype _NET_WM_NAME)" = '_NET_WM_NAME = "Lectorio - talk"' ]; then
     class=$(xprop -id "$id" -notype WM_CLASS)
     [ "$class" = 'WM_CLASS = "lectorio", "Lectorio"' ] || { echo "window class: $class"; exit 1; }
   fi

@@ -43,7 +43,8 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     EXPECT_FALSE(d.IsSetupShown());
     for (QWidget* w : std::vector<QWidget*>{d.waveformView, d.nextButton, d.createTextFileButton})
         EXPECT_TRUE(w->isVisible() && w->isEnabled());
-    EXPECT_TRUE(d.cleanProjectAction->isEnabled() && d.createTextFileAction->isEnabled());
+    EXPECT_TRUE(d.cleanProjectAction->isEnabled() && d.createTextFileAction->isEnabled() &&
+                d.exportAction->isEnabled());
     EXPECT_TRUE(d.transcriptEdit->placeholderText().isEmpty());
     EXPECT_FALSE(d.startButton->isEnabled()); // until New Project shows it again
     // Silence segments are skipped: the first speech segment is shown and played.
@@ -163,6 +164,41 @@ TEST_F(ProjectWindowTest, CreateTextFileIncludesTheTextInTheBox) {
     d.createTextFileAction->trigger();
     ASSERT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_TRUE(f.prompter.messages[1].text.startsWith("Cannot create the text file:"));
+}
+
+TEST_F(ProjectWindowTest, ExportSavesTheBoxFirstAndWritesTheChosenFormat) {
+    f.Open(MakeProjectOnDisk(f.Folder(), 4, {{2, "A: hello, world"}}));
+    f.Type("again");
+    f.prompter.chosen = {5};
+    f.prompter.saves = {QString::fromStdString(f.Folder() + "/out.csv")};
+    d.exportAction->trigger();
+    ASSERT_EQ(f.prompter.choices.size(), 1u);
+    EXPECT_EQ(f.prompter.choices[0].second.join("|"),
+              "SubRip subtitles (*.srt)|WebVTT subtitles (*.vtt)|"
+              "Praat TextGrid (*.TextGrid)|ELAN annotation document "
+              "(*.eaf)|Audacity labels (*.labels.txt)|CSV table (*.csv)");
+    EXPECT_EQ(f.prompter.savesProposed,
+              std::vector<QString>{QString::fromStdString(f.Folder() + "/talk.csv")});
+    // 800 frames each at 16 kHz: boundaries at samples 799, 1598 and 2397, the end at 3197.
+    EXPECT_EQ(Slurp(f.Folder() + "/out.csv"), "segment,start,end,speaker,text\r\n"
+                                              "1,0.000000,0.049938,,\r\n"
+                                              "2,0.049938,0.099875,A,\"hello, world again\"\r\n"
+                                              "3,0.099875,0.149813,,\r\n"
+                                              "4,0.149813,0.199813,,\r\n");
+    EXPECT_TRUE(f.prompter.messages.empty());
+    // A missing segment file is named; cancelling the choice does nothing.
+    fs::remove(f.Folder() + "/00003_talk.wav");
+    f.prompter.chosen = {0, -1};
+    f.prompter.saves = {QString::fromStdString(f.Folder() + "/out.srt")};
+    d.exportAction->trigger();
+    d.exportAction->trigger();
+    ASSERT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages[0].text,
+              QString::fromStdString("Cannot export: this segment file is missing or "
+                                     "unreadable:\n\n" +
+                                     f.Folder() + "/00003_talk.wav"));
+    EXPECT_FALSE(fs::exists(f.Folder() + "/out.srt"));
+    EXPECT_EQ(f.prompter.savesProposed.size(), 2u);
 }
 
 // Every way of closing after an open stops playback, saves the typed text,

@@ -5,6 +5,7 @@
 #include "RunProgram.h"
 #include "WindowFixtures.h"
 
+#include <QAction>
 #include <QProgressBar>
 
 #include <csignal>
@@ -119,10 +120,12 @@ TEST(SafetyTest, StoppedRunAndFailedWrites) {
         } else {
             fs::create_directory(rec + "/16000-1-16-bursts.lab");
         }
+        f.Type("typed in talk");
         d.OnNewProject();
         const int plays = d.plays, pauses = d.pauses;
         f.Start(input, out, "run");
         ASSERT_TRUE(d.IsRunActive());
+        EXPECT_EQ(Slurp(f.Folder() + "/00002_talk.txt"), "typed in talk"); // saved before the run
         if (stop) {
             QTest::keyClick(d.transcriptEdit, Qt::Key_Tab);
             QTest::keyClick(d.transcriptEdit, Qt::Key_Backtab, Qt::ShiftModifier);
@@ -138,6 +141,7 @@ TEST(SafetyTest, StoppedRunAndFailedWrites) {
             EXPECT_TRUE(d.IsSetupShown());
             EXPECT_EQ(d.state.projectName, "talk");
             EXPECT_EQ(d.state.currentSegment, 2);
+            EXPECT_TRUE(d.openProjectAction->isEnabled() && d.createTextFileAction->isEnabled());
             EXPECT_TRUE(f.prompter.messages.empty());
         } else {
             ASSERT_EQ(f.prompter.messages.size(), 1u);

@@ -53,9 +53,10 @@ TEST(SetupMode, StartUpShowsTheDisabledTranscriptionLayout) {
         for (QAction* item : menu->menu()->actions())
             items << item->text();
     EXPECT_EQ(items, QStringList({"New Project", "Open Project", "Clean Project", "Create Text File",
-                                  "Segmentation Options", "Playback Options", "Help", "About"}));
-    // Cleaning and the final text wait for a project; the empty box says where to begin.
-    EXPECT_FALSE(d.cleanProjectAction->isEnabled() || d.createTextFileAction->isEnabled());
+                                  "Export…", "Segmentation Options", "Playback Options", "Help", "About"}));
+    // Cleaning, the final text and export wait for a project; the empty box says where to begin.
+    EXPECT_FALSE(d.cleanProjectAction->isEnabled() || d.createTextFileAction->isEnabled() ||
+                 d.exportAction->isEnabled());
     EXPECT_EQ(d.transcriptEdit->placeholderText(),
               "Choose Project > New Project to cut a recording into segments");
 }

@@ -113,7 +113,7 @@ TEST_F(StartTest, SecondRunIsRefusedAndClosingWaitsForTheRun) {
     // Until the run has ended nothing else may start or touch its files, and
     // the menu shows it; changed options offer no new project.
     const std::vector<QAction*> commands{d.newProjectAction, d.openProjectAction, d.cleanProjectAction,
-                                         d.createTextFileAction};
+                                         d.createTextFileAction, d.exportAction};
     for (QAction* command : commands)
         EXPECT_FALSE(command->isEnabled()) << command->text().toStdString();
     EXPECT_FALSE(d.createTextFileButton->isEnabled());

@@ -207,6 +207,13 @@ TEST_F(SpeedWithEngine, CopiesOnDemandAndInTheBackgroundAreTheEnginesOwn) {
     EXPECT_FALSE(dialog.IsBackgroundWorkPending());
     EXPECT_EQ(OpenWaveFile(copy)->frameCount, 27201);
     expectEngineCopy(17 * 0.1);
+    // To 19 (made in the background) and back: Play plays 1.7 again, not 1.9.
+    dialog.speedSlider->setValue(19);
+    dialog.FinishBackgroundWork();
+    dialog.speedSlider->setValue(17);
+    dialog.OnPlay();
+    dialog.FinishBackgroundWork();
+    EXPECT_EQ(OpenWaveFile(copy)->frameCount, 27201);
     EXPECT_EQ(Slurp(state.PitchTrackPath()), track);
     EXPECT_EQ(std::filesystem::last_write_time(state.PitchTrackPath()), trackTime);
     EXPECT_TRUE(prompter.messages.empty());

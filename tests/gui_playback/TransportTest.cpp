@@ -133,5 +133,25 @@ TEST_F(Transport, AMissingSegmentFileGivesOneBoxPerFailedCommand) {
     EXPECT_FALSE(dialog.positionTimer.isActive());
 }
 
+// The sound server goes away while a segment plays: one box, paused where it
+// was last heard, and the next Play plays again.
+TEST_F(Transport, ALostServerPausesAtTheLastPositionAndPlayReconnects) {
+    MakeProject(4, 12050);
+    dialog.OnNextSegment();
+    Advance(3000);
+    output->SetLost(true);
+    Advance(500);
+    Advance(500);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, QString::fromUtf8(MciErrorText(MciError::NoAudioOutput)));
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Paused);
+    EXPECT_EQ(dialog.pauseButton->text(), "Cont.");
+    EXPECT_EQ(dialog.positionSlider->value(), 3500);
+    output->SetLost(false);
+    dialog.OnPlay();
+    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
+    EXPECT_EQ(prompter.messages.size(), 1u);
+}
+
 } // namespace
 } // namespace lectorio

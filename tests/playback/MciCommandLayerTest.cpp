@@ -7,9 +7,11 @@
 #include "RiffBytes.h"
 #include "ServerTools.h"
 #include "TestSignals.h"
+#include "WaveFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -232,6 +234,14 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
         EXPECT_EQ(Ask("status fmt length"), "1500") << path;
         EXPECT_EQ(layer.SendString("play fmt from 1499"), MciError::None) << path;
         EXPECT_EQ(layer.SendString("close fmt"), MciError::None);
+        // Frames read in place, mixed to mono as the reader mixes them.
+        std::shared_ptr<PcmSource> source;
+        ASSERT_EQ(PcmSource::Open(path, source), MciError::None);
+        std::vector<int16_t> expected(600), mixed(500);
+        ASSERT_EQ(OpenWaveFile(path)->ReadMonoSamples(expected.data(), 600), 600);
+        ASSERT_EQ(source->ReadMonoFrames(100, 500, mixed.data()), 500);
+        EXPECT_TRUE(std::equal(mixed.begin(), mixed.end(), expected.begin() + 100)) << path;
+        EXPECT_EQ(source->ReadMonoFrames(source->FrameCount() - 1, 5, mixed.data()), 1);
     }
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectState.h"
+#include "ProjectSafety.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -126,4 +127,64 @@ TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
     EXPECT_TRUE(IsWritableFolder(s.outputFolder));
     EXPECT_FALSE(IsWritableFolder(t.Path() + "/rec.wav"));
     EXPECT_FALSE(IsWritableFolder(""));
+}
+
+TEST(ProjectFile, ResumePointIsIgnoredUnlessItMakesSense) {
+    TempFolder t;
+    ProjectState s;
+    s.outputFolder = t.Path();
+    s.projectName = "talk";
+    s.segmentCount = 6;
+    EXPECT_FALSE(ReadResumeFile(s));
+    ASSERT_TRUE(WriteResumeFile(s, {6, 20}));
+    EXPECT_EQ(Slurp(t.File("talk.resume")), "6 20");
+    const std::pair<const char*, bool> cases[] = {{"6 20", true},  {"1 5", true},    {"7 10", false},
+                                                  {"0 10", false}, {"2 4", false},   {"2 21", false},
+                                                  {"2", false},    {"2 10 x", false}};
+    for (const auto& [content, valid] : cases) {
+        Touch(t.File("talk.resume"), content);
+        const auto point = ReadResumeFile(s);
+        ASSERT_EQ(point.has_value(), valid) << content;
+        if (valid) {
+            EXPECT_EQ(std::to_string(point->segment) + " " + std::to_string(point->speedPosition), content);
+        }
+    }
+    // A project "talk_y" beside owns the names of talk's slowed copies.
+    Touch(t.File("talk_y.vprj"), "2 " + t.Path());
+    Touch(t.File("talk.vprj"), "6 " + t.Path());
+    EXPECT_EQ(s.SlowWavePath(2), "");
+    EXPECT_TRUE(ProjectNameClashes(t.Path(), "talk") && ProjectNameClashes(t.Path(), "talk_y"));
+    EXPECT_FALSE(ProjectNameClashes(t.Path(), "talkxx"));
+}
+
+// Where a project opens from: its own folder when that holds its segments,
+// else the recorded one (relative to the project file's folder).
+TEST(ProjectFile, LocatesTheFolderThatHoldsTheSegments) {
+    TempFolder t;
+    const std::string a = t.File("a"), b = t.File("b");
+    fs::create_directory(a);
+    fs::create_directory(b);
+    Touch(a + "/00002_talk.wav");
+    Touch(b + "/00001_talk.wav");
+    Touch(b + "/00001_other.wav");
+    const struct {
+        std::string file, recorded;
+        int32_t count;
+        std::string folder, name; // "" folder: cannot be opened
+    } cases[] = {
+        {a + "/talk.vprj", b, 1, a, "talk"},                // copied or moved: its own folder
+        {t.File("talk.vprj"), "b", 3, t.File("b"), "talk"}, // relative, the file moved out of it
+        {a + "/other.vprj", b, 3, b, "other"},              // moved out of its folder alone
+        {a + "/x.vprj", b, 3, b, a + "/x"},                 // nothing found: as recorded
+        {a + "/x.vprj", b, 0, b, a + "/x"},                 // no segments to look for
+        {a + "/talk.vprj", t.File("gone"), 0, "", ""},
+        {t.File("c/x.vprj"), t.File("gone"), 3, "", ""},
+    };
+    for (const auto& c : cases) {
+        const auto found = LocateProject(c.file, c.recorded, c.count);
+        ASSERT_EQ(found.has_value(), !c.folder.empty()) << c.file << " " << c.recorded;
+        if (found) {
+            EXPECT_EQ(found->outputFolder + "|" + found->projectName, c.folder + "|" + c.name) << c.file;
+        }
+    }
 }

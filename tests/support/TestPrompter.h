@@ -7,7 +7,10 @@
 
 #include "Prompter.h"
 
+#include <QStringList>
+
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace lectorio {
@@ -65,6 +68,23 @@ public:
         return Next(folders);
     }
 
+    int ChooseItem(QWidget* /*parent*/, const QString& title, const QString& /*label*/,
+                   const QStringList& items) override {
+        choices.push_back({title, items});
+        if (chosen.empty())
+            return -1;
+        const int index = chosen.front();
+        chosen.pop_front();
+        return index;
+    }
+
+    QString SaveFile(QWidget* /*parent*/, const QString& /*title*/, const QString& proposed,
+                     const QString& filter) override {
+        savesProposed.push_back(proposed);
+        filters.push_back(filter);
+        return Next(saves);
+    }
+
     // The texts shown so far, in order.
     std::vector<QString> Texts() const {
         std::vector<QString> texts;
@@ -80,6 +100,10 @@ public:
     std::deque<QString> folders; // answers of BrowseFolder; "" cancels
     std::vector<QString> filters;
     std::vector<FolderRequest> folderRequests;
+    std::vector<std::pair<QString, QStringList>> choices; // title and items of each ChooseItem
+    std::deque<int> chosen;                               // answers of ChooseItem; empty cancels
+    std::deque<QString> saves;                            // answers of SaveFile; "" cancels
+    std::vector<QString> savesProposed;
 
 private:
     static QString Next(std::deque<QString>& queue) {
