@@ -167,7 +167,6 @@ SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget&
         writer.RemoveWrittenFiles();
         result.stopped = true;
         result.labelPath.clear();
-        result.segmentCount = 0; // nothing of the run is left
         progress.Set(1000);
         listener.OnStatus("");
         return result;

@@ -63,8 +63,10 @@ struct SegmentationResult {
     bool labelFileWritten = false;
     std::string labelPath;           // where the label file went, when one was opened
     bool projectFileWritten = false; // set by RunSegmentation, which writes it
-    bool stopped = false;            // ended by a stop or a declined partial input: no closing steps ran
-    std::string inputFailure;        // why the input ended early, when it did
+    // Ended by a stop or a declined partial input: no closing steps ran, the
+    // files written were removed again, segmentCount holds the numbers used.
+    bool stopped = false;
+    std::string inputFailure; // why the input ended early, when it did
 };
 
 SegmentationResult SegmentRecording(const std::string& inputPath, const std::string& outputFolder,

@@ -347,21 +347,6 @@ TEST(Segmenter, InputThatIsNoWaveFile) {
     EXPECT_FALSE(std::filesystem::exists(SegmentFile(dir, 1)));
 }
 
-TEST(Segmenter, StopRemovesWhatTheRunWrote) {
-    struct Stopper : Recorder {
-        int polls = 0;
-        bool StopRequested() override { return ++polls > 1; }
-    } r;
-    TempFolder dir;
-    WriteWave(dir.File("in.wav"), SpeechLike(5100000, 16000, 5), 16000);
-    const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
-    EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.segmentCount, 0);
-    EXPECT_GT(r.counts.size(), 10u); // the first block was cut and written
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // in.wav alone
-    EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "project 0"), 0);
-}
-
 TEST(Segmenter, NeverWritesOverTheInput) {
     TempFolder dir;
     const auto x = SpeechLike(16000 * 20, 16000, 3);
