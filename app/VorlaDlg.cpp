@@ -3,11 +3,14 @@
 // browse buttons of set-up mode.
 #include "VorlaDlg.h"
 
+#include "MediaDecoder.h"
 #include "Trackbar.h"
 #include "WaveformView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QIcon>
@@ -16,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -55,6 +59,7 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
         prompter_ = ownPrompter_.get();
     }
     setWindowTitle(QString::fromLatin1(kCaption));
+    setAcceptDrops(true);
     setWindowIcon([] {
         QIcon icon;
         icon.addFile(QStringLiteral(":/lectorio/lectorio.svg"));
@@ -484,10 +489,40 @@ void CVorlaDlg::OnCancelSetup() {
 }
 
 void CVorlaDlg::OnBrowseInput() {
-    const QString path = prompter().OpenFile(this, QStringLiteral("Wav Files (*.wav)|*.wav||"));
+    const QString patterns = QString::fromLatin1(RecordingPatterns());
+    TakeInputFile(prompter().OpenFile(this, QStringLiteral("Recordings (%1)|%2|All files (*)|*||")
+                                                .arg(patterns, QString(patterns).replace(' ', ';'))));
+}
+
+void CVorlaDlg::TakeInputFile(const QString& path) {
     if (!path.isEmpty())
         inputEdit->setText(path);
-    projectNameEdit->setText(QString::fromStdString(NameFromFilePath(path.toStdString(), 4)));
+    // The project is named after the file without its extension: four
+    // characters (".wav", ".mp3"), or as many as a longer one has (".flac").
+    const std::string text = path.toStdString();
+    const size_t dot = text.rfind('.');
+    const size_t slash = text.rfind('/');
+    int extension = 4;
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash) && text.size() - dot > 4 &&
+        text.size() - dot <= 6)
+        extension = static_cast<int>(text.size() - dot);
+    projectNameEdit->setText(QString::fromStdString(NameFromFilePath(text, extension)));
+}
+
+void CVorlaDlg::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!inputEdit->isHidden() && data->hasUrls() && data->urls().size() == 1 &&
+        data->urls()[0].isLocalFile())
+        event->acceptProposedAction();
+}
+
+void CVorlaDlg::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (inputEdit->isHidden() || !data->hasUrls() || data->urls().isEmpty() ||
+        !data->urls()[0].isLocalFile())
+        return;
+    TakeInputFile(data->urls()[0].toLocalFile());
+    event->acceptProposedAction();
 }
 
 void CVorlaDlg::OnBrowseOutput() {

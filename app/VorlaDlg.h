@@ -301,7 +301,10 @@ protected:
     void closeEvent(QCloseEvent* event) override; // OnClose
     void reject() override;                       // Esc
     void timerEvent(QTimerEvent* event) override; // routes the position timer to OnTimer
-    void changeEvent(QEvent* event) override;     // saves typed text when the window loses the focus
+    // A recording dropped on the window fills Input File.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override; // saves typed text when the window loses the focus
 
 private:
     friend class SegmentationDisplay;
@@ -318,6 +321,9 @@ private:
     // hint for a first start goes once a project is open.
     void UpdateProjectCommands();
     void SetSetupControls(bool shown);
+    // Puts a chosen or dropped recording into Input File and its name into
+    // Project Name.
+    void TakeInputFile(const QString& path);
     void SetTranscriptionControlsEnabled(bool enabled);
     // Carries out the command of an accelerator key (Page Up and Enter next,
     // Page Down previous, Tab Play, Shift+Tab Pause); false for other keys.

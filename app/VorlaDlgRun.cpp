@@ -3,6 +3,7 @@
 // into the project state, and the worker thread that runs the segmenter.
 #include "VorlaDlg.h"
 
+#include "MediaInput.h"
 #include "ProjectSafety.h"
 #include "SegmentationRun.h"
 #include "WaveFile.h"
@@ -49,7 +50,11 @@ public:
 
     void OnStatus(const std::string& text) override {
         CVorlaDlg* dialog = &dialog_;
-        const QString shown = QString::fromStdString(text);
+        // A decoded recording is decoded while it is segmented.
+        const QString shown =
+            decodedName.empty() || text != "File in process "
+                ? QString::fromStdString(text)
+                : QStringLiteral("Decoding and segmenting %1").arg(QString::fromStdString(decodedName));
         QMetaObject::invokeMethod(
             dialog, [dialog, shown] { dialog->statusLine->setText(shown); }, Qt::QueuedConnection);
     }
@@ -77,6 +82,39 @@ public:
             },
             Qt::QueuedConnection);
     }
+
+    // A recording that is decoded: asked when its decoding failed part-way.
+    bool KeepPartialInput(const std::string& reason) override {
+        CVorlaDlg* dialog = &dialog_;
+        const QString text = QStringLiteral("The recording could not be decoded to its end (%1).\n\n"
+                                            "Keep the segments of the part that was decoded?")
+                                 .arg(QString::fromStdString(reason));
+        bool keep = false;
+        // The GUI thread never waits for the worker while a run is active.
+        QMetaObject::invokeMethod(
+            dialog,
+            [dialog, text, &keep] {
+                keep = dialog->prompter().Message(dialog, text, QString(), Prompter::Buttons::YesNo,
+                                                  Prompter::Icon::Warning) == Prompter::Answer::Yes;
+            },
+            Qt::BlockingQueuedConnection);
+        return keep;
+    }
+
+    void ReportUnreadable(const std::string& reason) {
+        CVorlaDlg* dialog = &dialog_;
+        const QString text = QStringLiteral("The input file is not a recording that can be read (%1).")
+                                 .arg(QString::fromStdString(reason));
+        QMetaObject::invokeMethod(
+            dialog,
+            [dialog, text] {
+                dialog->prompter().Message(dialog, text, QStringLiteral("No Input File"),
+                                           Prompter::Buttons::Ok, Prompter::Icon::None);
+            },
+            Qt::QueuedConnection);
+    }
+
+    std::string decodedName; // file name of a recording that is decoded, else empty
 
 private:
     CVorlaDlg& dialog_;
@@ -125,12 +163,12 @@ void CVorlaDlg::OnStart() {
     std::error_code error;
     const bool inputOpens = !std::filesystem::is_directory(input, error) && FileOpensForReading(input);
     if (inputOpens) {
-        // A file that is not a WAV recording would give an empty project
-        // without a word; say why instead.
-        const std::unique_ptr<WaveFile> wave = OpenWaveFile(input);
-        if (wave->status != WaveStatus::Reading)
-            return refuse(QStringLiteral("The input file is not a WAV recording that can be read (%1).")
-                              .arg(QString::fromUtf8(WaveStatusText(wave->status))),
+        // A file that neither the WAV reader nor the decoder reads would give
+        // an empty project without a word; say why instead.
+        const RecordingCheck check = CheckRecording(input);
+        if (!check.ok)
+            return refuse(QStringLiteral("The input file is not a recording that can be read (%1).")
+                              .arg(QString::fromStdString(check.reason)),
                           "No Input File");
         ProjectState planned;
         planned.outputFolder = folder;
@@ -192,7 +230,12 @@ void CVorlaDlg::SegmentationWorker(SegmentationOptions options) {
         this, [this] { EnterRunLayout(); }, Qt::QueuedConnection);
 
     SegmentationDisplay display(*this);
-    const SegmentationResult result = RunSegmentation(state, options, display);
+    if (OpenWaveFile(state.inputPath)->status != WaveStatus::Reading)
+        display.decodedName = std::filesystem::path(state.inputPath).filename().string();
+    std::string error;
+    const SegmentationResult result = RunRecordingSegmentation(state, options, display, error);
+    if (!error.empty())
+        display.ReportUnreadable(error);
     // The GUI thread joins this thread before it reads the state again.
     if (result.stopped) {
         QMetaObject::invokeMethod(

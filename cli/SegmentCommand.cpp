@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// lectorio-cli segment INPUT.wav OUTPUT_FOLDER PROJECT_NAME [options]
+// lectorio-cli segment INPUT OUTPUT_FOLDER PROJECT_NAME [options]
 //
 // One segmentation run as the program's Start makes it, as the first run of a
 // process: segment files, label file, stale-file deletion, project file, then
-// the empty transcripts.
+// the empty transcripts. INPUT is a WAV file or any recording FFmpeg decodes.
 #include "Commands.h"
+#include "MediaInput.h"
 #include "OptionFields.h"
 #include "ProjectState.h"
 #include "SegmentationRun.h"
@@ -29,7 +30,7 @@ int Usage(const std::string& problem) {
 // Draws a bar on stderr (only used when stderr is a terminal).
 class TerminalDisplay : public SegmentationListener {
 public:
-    explicit TerminalDisplay(bool bar) : bar_(bar) {}
+    TerminalDisplay(bool bar, bool keepPartial) : bar_(bar), keepPartial_(keepPartial) {}
     void OnProgress(int position) override {
         if (!bar_)
             return;
@@ -48,6 +49,15 @@ public:
         EndBar();
         std::fprintf(stderr, "lectorio-cli segment: cannot write %s\n", path.c_str());
     }
+    bool KeepPartialInput(const std::string& reason) override {
+        EndBar();
+        std::fprintf(stderr, "lectorio-cli segment: the recording decodes with errors part-way: %s\n%s\n",
+                     reason.c_str(),
+                     keepPartial_
+                         ? "lectorio-cli segment: keeping what was decoded (--keep-partial)"
+                         : "lectorio-cli segment: nothing kept; --keep-partial keeps what was decoded");
+        return keepPartial_;
+    }
     void EndBar() {
         if (drawn_)
             std::fputc('\n', stderr);
@@ -56,6 +66,7 @@ public:
 
 private:
     bool bar_;
+    bool keepPartial_;
     bool drawn_ = false;
 };
 
@@ -66,6 +77,7 @@ int RunSegment(const Args& args) {
     SegmentationFieldTexts fields = FormatSegmentationFields(SegmentationOptions{});
     bool createLabel = true;
     bool optionsEnded = false;
+    bool keepPartial = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string* field = nullptr;
@@ -87,7 +99,10 @@ int RunSegment(const Args& args) {
             field = &fields.energyHistory;
         else if (a == "--sample-threshold")
             field = &fields.sampleThreshold;
-        else if (a == "--no-label") {
+        else if (a == "--keep-partial") {
+            keepPartial = true;
+            continue;
+        } else if (a == "--no-label") {
             createLabel = false;
             continue;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -101,7 +116,7 @@ int RunSegment(const Args& args) {
         *field = args[++i];
     }
     if (positional.size() != 3)
-        return Usage("expects INPUT.wav OUTPUT_FOLDER PROJECT_NAME");
+        return Usage("expects INPUT OUTPUT_FOLDER PROJECT_NAME");
     const SegmentationOptions options = ValidateSegmentationFields(fields, createLabel);
 
     ProjectState state;
@@ -133,13 +148,11 @@ int RunSegment(const Args& args) {
         std::fputs("lectorio-cli segment: the output folder's name must not contain a line break\n", stderr);
         return 2;
     }
-    {
-        const auto input = OpenWaveFile(state.inputPath);
-        if (input->status != WaveStatus::Reading) {
-            std::fprintf(stderr, "lectorio-cli segment: cannot read '%s': %s\n", state.inputPath.c_str(),
-                         WaveStatusText(input->status));
-            return 2;
-        }
+    const RecordingCheck check = CheckRecording(state.inputPath);
+    if (!check.ok) {
+        std::fprintf(stderr, "lectorio-cli segment: cannot read '%s': %s\n", state.inputPath.c_str(),
+                     check.reason.c_str());
+        return 2;
     }
     if (!IsWritableFolder(state.outputFolder)) {
         std::fprintf(stderr, "lectorio-cli segment: output folder '%s' does not exist or cannot be written\n",
@@ -154,15 +167,26 @@ int RunSegment(const Args& args) {
         return 2;
     }
 
-    TerminalDisplay display(ShowProgress());
-    const SegmentationResult result = RunSegmentation(state, options, display);
+    TerminalDisplay display(ShowProgress(), keepPartial);
+    std::string error;
+    const SegmentationResult result = RunRecordingSegmentation(state, options, display, error);
     display.EndBar();
+    if (!error.empty()) {
+        std::fprintf(stderr, "lectorio-cli segment: cannot read '%s': %s\n", state.inputPath.c_str(),
+                     error.c_str());
+        return 2;
+    }
+    if (result.stopped)
+        return 1;
     const bool transcripts = state.CreateEmptyTextFiles();
 
     const double rate = result.sampleRate > 0 ? static_cast<double>(result.sampleRate) : 1.0;
     std::printf("%d segments written: %s s speech, %s s silence\n", result.filesWritten,
                 FormatFixed(static_cast<double>(result.speechFrames) / rate, 2).c_str(),
                 FormatFixed(static_cast<double>(result.silenceFrames) / rate, 2).c_str());
+    // A decoded recording's label file may have gone to the output folder.
+    if (check.decoded && !result.labelPath.empty())
+        std::printf("label file: %s\n", result.labelPath.c_str());
     if (!transcripts)
         std::fputs("lectorio-cli segment: some transcript files could not be created\n", stderr);
     if (result.InputEndedEarly())

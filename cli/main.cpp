@@ -20,10 +20,11 @@ struct CommandHelp {
 };
 
 const CommandHelp kCommands[] = {
-    {"segment", "  lectorio-cli segment INPUT.wav OUTPUT_FOLDER PROJECT_NAME [options]\n"
+    {"segment", "  lectorio-cli segment INPUT OUTPUT_FOLDER PROJECT_NAME [options]\n"
                 "      Cuts a recording into numbered silence (odd) and speech (even) segment\n"
                 "      files, exactly as a run of the program does: segment files, label file\n"
                 "      beside the input, project file PROJECT_NAME.vprj and empty transcripts.\n"
+                "      INPUT is a WAV file or any recording FFmpeg decodes (MP3, M4A, Opus, ...).\n"
                 "      On a terminal a progress bar is drawn on standard error.\n"
                 "        --max-length SECONDS    maximum segment length, 1 to 1000 (default 3)\n"
                 "        --start-threshold F     speech start threshold, 0.00001 to 1 (default 0.6)\n"
@@ -31,6 +32,7 @@ const CommandHelp kCommands[] = {
                 "        --history FRAMES        total energy history, 0 to 32767 (default 14)\n"
                 "        --sample-threshold F    sample value threshold, 0 to 32767 (default 10000)\n"
                 "        --no-label              do not write the label file\n"
+                "        --keep-partial          keep what decoded when a recording fails part-way\n"
                 "        --quiet                 no progress bar\n"},
     {"pitch", "  lectorio-cli pitch SEGMENT.wav TRACK.ptc\n"
               "      Writes the pitch track of a segment.\n"},

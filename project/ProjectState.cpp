@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectState.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace lectorio {
 
@@ -74,12 +76,40 @@ void ProjectState::DeleteStaleSegmentFiles() {
     const int32_t c = segmentCount;
     const int32_t l = lastRunSegmentCount;
     const int32_t bound = (l == c || l == 0) ? 5000 : l + 1;
-    const FileIdentity recording = FileIdentity::Of(inputPath);
-    for (int32_t n = c + 1; n < bound; ++n) {
-        DeleteFileQuietly(SegmentTextPath(n), recording);
-        DeleteFileQuietly(SegmentWavePath(n), recording);
-    }
     lastRunSegmentCount = c;
+    const FileIdentity recording = FileIdentity::Of(inputPath);
+    // One pass over the folder finds the segment files that exist; trying
+    // every number up to 4999 would cost thousands of calls per run.
+    DIR* dir = projectName.find('/') == std::string::npos ? ::opendir(outputFolder.c_str()) : nullptr;
+    if (!dir) {
+        for (int32_t n = c + 1; n < bound; ++n) {
+            DeleteFileQuietly(SegmentTextPath(n), recording);
+            DeleteFileQuietly(SegmentWavePath(n), recording);
+        }
+        return;
+    }
+    std::vector<std::string> doomed;
+    const std::string tail = "_" + projectName;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        // "NNNNN_<project>.wav" or ".txt" with c < NNNNN < bound: five digits below 100000.
+        if (name.size() != 5 + tail.size() + 4 || name.compare(5, tail.size(), tail) != 0)
+            continue;
+        const std::string extension = name.substr(name.size() - 4);
+        if (extension != ".wav" && extension != ".txt")
+            continue;
+        int32_t n = 0;
+        bool digits = true;
+        for (size_t i = 0; i < 5; ++i) {
+            digits = digits && std::isdigit(static_cast<unsigned char>(name[i]));
+            n = n * 10 + (name[i] - '0');
+        }
+        if (digits && n > c && n < bound)
+            doomed.push_back(outputFolder + "/" + name);
+    }
+    ::closedir(dir);
+    for (const std::string& path : doomed)
+        DeleteFileQuietly(path, recording);
 }
 
 namespace {

@@ -16,6 +16,8 @@ public:
     void OnStatus(const std::string& text) override { display_.OnStatus(text); }
     void OnSegmentationError() override { display_.OnSegmentationError(); }
     void OnFileWriteFailed(const std::string& path) override { display_.OnFileWriteFailed(path); }
+    bool StopRequested() override { return display_.StopRequested(); }
+    bool KeepPartialInput(const std::string& reason) override { return display_.KeepPartialInput(reason); }
     void OnSegmentCount(int32_t count) override {
         state_.segmentCount = count;
         // A run that is killed leaves a project file that covers every
@@ -27,7 +29,6 @@ public:
         }
         display_.OnSegmentCount(count);
     }
-    bool StopRequested() override { return display_.StopRequested(); }
     void OnDeleteStaleFiles(int32_t count) override {
         state_.segmentCount = count;
         state_.DeleteStaleSegmentFiles();
@@ -55,23 +56,36 @@ private:
 
 } // namespace
 
-SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
-                                   SegmentationListener& display) {
+namespace {
+
+SegmentationResult Run(ProjectState& state, const SegmentationOptions& options, SegmentationListener& display,
+                       SampleSource* source, const std::string& labelPath) {
     state.segmentCount = 0;
     RunListener listener(state, display);
     SegmentationResult result =
-        SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
+        source ? SegmentSource(source, {state.outputFolder, state.projectName, state.inputPath, labelPath},
+                               options, listener)
+               : SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
     state.segmentCount = result.segmentCount;
     result.projectFileWritten = listener.projectFileWritten;
-    if (result.stopped) {
-        const FileIdentity recording = FileIdentity::Of(state.inputPath);
-        for (int32_t n = 1; n <= result.segmentCount; ++n)
-            DeleteFileQuietly(state.SegmentWavePath(n), recording);
-        if (options.createLabelFile)
-            DeleteFileQuietly(LabelFilePath(state.inputPath), recording);
-        DeleteFileQuietly(state.ProjectFilePath(), recording);
-    }
+    // The segmenter removed the files of a stopped run; the project file
+    // written ahead of it goes too.
+    if (result.stopped)
+        DeleteFileQuietly(state.ProjectFilePath(), FileIdentity::Of(state.inputPath));
     return result;
+}
+
+} // namespace
+
+SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
+                                   SegmentationListener& display) {
+    return Run(state, options, display, nullptr, "");
+}
+
+SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
+                                   SegmentationListener& display, SampleSource& source,
+                                   const std::string& labelPath) {
+    return Run(state, options, display, &source, labelPath);
 }
 
 } // namespace lectorio

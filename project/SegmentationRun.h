@@ -27,4 +27,10 @@ namespace lectorio {
 SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
                                    SegmentationListener& display);
 
+// The same run over samples from `source` (a decoded recording) instead of
+// the WAV reader; the label file goes to `labelPath` (empty: none).
+SegmentationResult RunSegmentation(ProjectState& state, const SegmentationOptions& options,
+                                   SegmentationListener& display, SampleSource& source,
+                                   const std::string& labelPath);
+
 } // namespace lectorio

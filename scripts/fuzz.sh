@@ -3,8 +3,9 @@
 # Fuzzes the readers for SECONDS seconds in all (default 60), shared among the
 # targets: the WAV reader, pitch tracks through the synthesis, project files
 # and option fields, transcripts and the final text, and a whole segmentation
-# run. Seeds come from fuzz/corpus/<corpus>; a crash, leak or sanitizer report
-# stops the script with a failure. Builds with clang in build-fuzz/.
+# run; then the media decoder, reading from memory, for half as long. Seeds
+# come from fuzz/corpus/<corpus>; a crash, leak or sanitizer report stops the
+# script with a failure. Builds with clang in build-fuzz/.
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +18,7 @@ each=$(( seconds / ${#targets[@]} ))
 (( each > 0 )) || each=1
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLECTORIO_BUILD_GUI=OFF -DLECTORIO_BUILD_TESTS=OFF -DLECTORIO_BUILD_FUZZ=ON -DLECTORIO_WERROR=ON >/dev/null
-cmake --build "$build" --target "${targets[@]%%:*}"
+cmake --build "$build" --target "${targets[@]%%:*}" media_decoder_fuzz
 # New inputs found go to a scratch folder; the checked-in corpus stays as it is.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -30,3 +31,8 @@ for entry in "${targets[@]}"; do
     -artifact_prefix="$build/$target-" "$scratch/$target" "$root/fuzz/corpus/${entry#*:}"
   echo "fuzzing $target for ${each}s found nothing"
 done
+# Media files are larger than the readers' seeds.
+mkdir -p "$scratch/media"
+"$build/fuzz/media_decoder_fuzz" -max_total_time=$(( (seconds + 1) / 2 )) -max_len=16384 -timeout=10 \
+  -rss_limit_mb=2048 -artifact_prefix="$build/media_decoder_fuzz-" "$scratch/media" "$root/fuzz/corpus/media_decoder"
+echo "fuzzing media_decoder_fuzz for $(( (seconds + 1) / 2 ))s found nothing"

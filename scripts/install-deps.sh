@@ -11,6 +11,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libpulse-dev fp-utils
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(

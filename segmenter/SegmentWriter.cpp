@@ -9,10 +9,10 @@
 namespace lectorio {
 
 SegmentWriter::SegmentWriter(const std::string& outputFolder, const std::string& projectName,
-                             const WaveFile& input, const std::string& inputPath,
+                             const WaveFormat& format, const std::string& inputPath,
                              SegmentationListener& listener, SegmentationResult& result)
-    : folder_(outputFolder), projectName_(projectName), input_(input), listener_(listener), result_(result),
-      rate_(static_cast<double>(input.sampleRate)) {
+    : folder_(outputFolder), projectName_(projectName), format_(format), listener_(listener), result_(result),
+      rate_(static_cast<double>(format.sampleRate)) {
     if (!folder_.empty() && folder_.back() == '/')
         folder_.pop_back();
     inputIdentity_ = FileIdentity::Of(inputPath);
@@ -59,6 +59,14 @@ void SegmentWriter::CloseLabelFile() {
     labelFailed_ = true;
     ++result_.failedFiles;
     listener_.OnFileWriteFailed(labelPath_);
+}
+
+void SegmentWriter::RemoveWrittenFiles() {
+    CloseLabelFile();
+    if (!labelPath_.empty())
+        DeleteFileQuietly(labelPath_, inputIdentity_);
+    for (int32_t n = 1; n <= count_; ++n)
+        DeleteFileQuietly(SegmentPath(n), inputIdentity_);
 }
 
 int32_t SegmentWriter::RaiseCount() {
@@ -122,29 +130,21 @@ void SegmentWriter::WritePart(int32_t n, const BlockView& blocks, int64_t from, 
     bool ok = false;
     int64_t written = 0;
     if (!IsInputFile(path)) {
-        auto file = CreateWaveFileLike(path, input_);
-        ok = file->status == WaveStatus::Writing;
         // Only samples the two blocks hold are ever written; a part that ends
         // before it starts is an empty file.
         const int64_t first = std::max(from, blocks.base - kBlockSamples);
         const int64_t last = std::min(to, blocks.end - 1);
-        if (ok && first < blocks.base && first <= last) {
-            const int64_t upto = std::min(last, blocks.base - 1);
-            const int64_t count = upto - first + 1;
-            const int64_t got =
-                file->WriteMonoSamples(blocks.previous + (first - (blocks.base - kBlockSamples)), count);
-            ok = got == count;
-            written += std::max<int64_t>(got, 0);
-        }
-        if (ok && last >= blocks.base && first <= last) {
+        SampleSpan older, newer;
+        if (first < blocks.base && first <= last)
+            older = {blocks.previous + (first - (blocks.base - kBlockSamples)),
+                     std::min(last, blocks.base - 1) - first + 1};
+        if (last >= blocks.base && first <= last) {
             const int64_t begin = std::max(first, blocks.base);
-            const int64_t count = last - begin + 1;
-            const int64_t got = file->WriteMonoSamples(blocks.current + (begin - blocks.base), count);
-            ok = got == count;
-            written += std::max<int64_t>(got, 0);
+            newer = {blocks.current + (begin - blocks.base), last - begin + 1};
         }
-        file->Close();
-        ok = ok && file->status == WaveStatus::Closed;
+        ok = WriteWaveFile(path, format_, {older, newer}, inputIdentity_) == WaveStatus::Closed;
+        if (ok)
+            written = older.count + newer.count;
     }
     if (n % 2 == 0)
         result_.speechFrames += written;

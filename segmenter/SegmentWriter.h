@@ -2,9 +2,8 @@
 // Turns the cuts of the detector into files: numbered segment recordings in
 // the output folder, label lines in the label file, status texts.
 //
-// Used only by SegmentRecording, on its thread. The writer borrows the input
-// WaveFile (for its format), the listener and the result; it owns the label
-// file stream while it is open.
+// Used only by SegmentSource, on its thread. The writer borrows the listener
+// and the result; it owns the label file stream while it is open.
 #pragma once
 
 #include "SafeFile.h"
@@ -17,10 +16,6 @@
 
 namespace lectorio {
 
-// Samples are kept in two blocks of this many samples; a sample's absolute
-// position p lies at index p mod kBlockSamples of the block that holds it.
-inline constexpr int64_t kBlockSamples = 5'000'000;
-
 // The two blocks as the writer sees them: `current` holds the positions from
 // `base` on, `previous` the kBlockSamples positions before `base`.
 struct BlockView {
@@ -32,7 +27,7 @@ struct BlockView {
 
 class SegmentWriter {
 public:
-    SegmentWriter(const std::string& outputFolder, const std::string& projectName, const WaveFile& input,
+    SegmentWriter(const std::string& outputFolder, const std::string& projectName, const WaveFormat& format,
                   const std::string& inputPath, SegmentationListener& listener, SegmentationResult& result);
     ~SegmentWriter();
     SegmentWriter(const SegmentWriter&) = delete;
@@ -45,6 +40,8 @@ public:
     // Closes the label file; one that could not be written completely is
     // reported like a segment file.
     void CloseLabelFile();
+    // Removes the segment files and the label file this run wrote.
+    void RemoveWrittenFiles();
 
     // Raises the segment count by one and reports it; returns the new count.
     int32_t RaiseCount();
@@ -70,7 +67,8 @@ private:
 
     std::string folder_;
     std::string projectName_;
-    const WaveFile& input_;
+    WaveFormat format_;
+    std::string labelPath_;
     SegmentationListener& listener_;
     SegmentationResult& result_;
     double rate_;

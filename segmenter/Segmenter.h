@@ -12,7 +12,9 @@
 // runs SegmentRecording.
 #pragma once
 
+#include "SampleSource.h"
 #include "SegmentationOptions.h"
+#include "SpeechDetector.h"
 #include "WaveFile.h"
 
 #include <cstdint>
@@ -38,8 +40,15 @@ public:
     // A segment file (or the label file) could not be created or written
     // completely; the run goes on with the next part.
     virtual void OnFileWriteFailed(const std::string& path) { (void)path; }
-    // Asked once per block: true ends the run there, without its closing steps.
+    // Asked once per block: true ends the run before the next block, and the
+    // files this run wrote are removed again.
     virtual bool StopRequested() { return false; }
+    // The input failed part-way (`reason`): true keeps what was read so far
+    // as a complete run, false ends it like a stop.
+    virtual bool KeepPartialInput(const std::string& reason) {
+        (void)reason;
+        return false;
+    }
 };
 
 struct SegmentationResult {
@@ -47,40 +56,41 @@ struct SegmentationResult {
     int32_t segmentCount = 0;
     uint32_t sampleRate = 0;
     int64_t framesRead = 0;
-    int64_t framesExpected = 0; // frames the input's header announces
     int64_t speechFrames = 0;   // frames written into speech (even) segment files
     int64_t silenceFrames = 0;  // frames written into silence (odd) segment files
     int32_t filesWritten = 0;   // segment files written completely
     int32_t failedFiles = 0;    // segment files (and the label file) that could not be written
     bool labelFileWritten = false;
-    bool stopped = false;            // StopRequested ended the run: no closing steps ran
+    std::string labelPath;           // where the label file went, when one was opened
     bool projectFileWritten = false; // set by RunSegmentation, which writes it
+    // Ended by a stop or a declined partial input: no closing steps ran, the
+    // files written were removed again, segmentCount holds the numbers used.
+    bool stopped = false;
+    std::string inputFailure; // why the input ended early, when it did
+    int64_t framesExpected = 0; // frames the input's header announces (0 when unknown)
 
     // The input ended (or failed) before the length its header gives; the
     // run wrote what was read.
     bool InputEndedEarly() const { return framesRead < framesExpected; }
 };
 
-// The detector's fixed quantities for one run, derived from the options and
-// the input's sample rate (all arithmetic in the precisions the detector uses).
-struct SegmentationLimits {
-    int64_t frameLength = 0; // L, samples per frame (400 at 16000 Hz)
-    int32_t history = 1;     // H, frames in the decision window (at least 1)
-    float startLimit = 0.0f; // speech starts when more frames than this are active: H x start threshold
-    float maxLength = 0.0f;  // M = maximum length x sample rate, in samples
-    // Length thresholds in samples after the speech start, for 1.5, 1.3, 0.95,
-    // 0.9, 0.85, 0.8, 0.75, 0.7 and 0.65 of M.
-    int64_t lengthThresholds[9] = {};
-    // Length multipliers beyond the 0.95 ... 0.65 thresholds (0.45 ... 0.3
-    // divided by the end threshold).
-    float multipliers[7] = {};
-};
-
-SegmentationLimits ComputeSegmentationLimits(const SegmentationOptions& options, uint32_t sampleRate);
-
 SegmentationResult SegmentRecording(const std::string& inputPath, const std::string& outputFolder,
                                     const std::string& projectName, const SegmentationOptions& options,
                                     SegmentationListener& listener);
+
+// Where a run's files go and what it must never write over.
+struct SegmentationTarget {
+    std::string outputFolder;
+    std::string projectName;
+    std::string inputPath; // the recording: never written over
+    std::string labelPath; // empty: no label file
+};
+
+// A run over any sample source (SegmentRecording's WAV reader, or a decoder):
+// the same cuts, files and closing steps as SegmentRecording for the same
+// samples and format. `source` may be null for an input that yields nothing.
+SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget& target,
+                                 const SegmentationOptions& options, SegmentationListener& listener);
 
 // The label file of an input: every ".wav" (any case) replaced by ".lab" in the
 // file name only, never in its folders; ".lab" appended when the name holds no

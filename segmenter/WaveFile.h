@@ -14,9 +14,12 @@
 // A WaveFile is used by one thread at a time; objects share nothing.
 #pragma once
 
+#include "SafeFile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +88,8 @@ public:
 private:
     friend std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* stream);
     friend std::unique_ptr<WaveFile> CreateWaveStream(std::FILE*, uint32_t, uint16_t, uint16_t, uint16_t);
+    friend std::unique_ptr<WaveFile> CreateWaveFile(const std::string&, uint32_t, uint16_t, uint16_t,
+                                                    uint16_t);
     void ParseHeader();
     void Fail(WaveStatus failure);
 
@@ -118,6 +123,34 @@ bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
 
 // CreateWaveFile with the sample rate, sample width, channels and format tag of `source`.
 std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source);
+
+// The sample format of a file to write.
+struct WaveFormat {
+    uint32_t sampleRate = 16000;
+    uint16_t bitsPerSample = 16;
+    uint16_t channels = 1;
+    uint16_t formatTag = kFormatPcm;
+};
+
+inline WaveFormat FormatOf(const WaveFile& file) {
+    return {file.sampleRate, file.bitsPerSample, file.channels, file.formatTag};
+}
+
+// A run of mono samples.
+struct SampleSpan {
+    const int16_t* data = nullptr;
+    int64_t count = 0;
+};
+
+// Writes a whole file whose length is known: the canonical header with its
+// final size fields, then the samples of `pieces` one after the other (every
+// channel carries the sample), in one write for files up to a few megabytes.
+// The bytes equal those of CreateWaveFile, WriteMonoSamples per piece and
+// Close. The file is created afresh (CreateFreshFile): never through a link,
+// and never when it is `keep`. Returns Closed, or UnsupportedFormat,
+// OpenFailed or WriteError.
+WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
+                         std::initializer_list<SampleSpan> pieces, const FileIdentity& keep = {});
 
 // ITU-T G.711 mu-law in its common integer form.
 uint8_t MuLawCompress(int16_t sample);

@@ -2,8 +2,11 @@
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QUrl>
 
 namespace lectorio {
 namespace {
@@ -87,14 +90,26 @@ TEST(SetupMode, BrowseButtons) {
     ProjectFixture f;
     CVorlaDlg& d = f.dialog;
     d.OnNewProject();
-    f.prompter.files = {"/rec/Interview 3.wav", ""};
+    f.prompter.files = {"/rec/Talk.flac", "/rec/Interview 3.wav", ""};
     QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
-    EXPECT_EQ(f.prompter.filters.at(0), "Wav Files (*.wav)|*.wav||");
+    EXPECT_TRUE(f.prompter.filters.at(0).startsWith("Recordings (*.wav *.mp3 "));
+    EXPECT_TRUE(f.prompter.filters.at(0).endsWith(";*.ts|All files (*)|*||"));
+    EXPECT_EQ(d.projectNameEdit->text(), "Talk");
+    QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
     EXPECT_EQ(d.inputEdit->text(), "/rec/Interview 3.wav");
     EXPECT_EQ(d.projectNameEdit->text(), "Interview 3");
     // A cancelled dialog empties the name and keeps the input box.
     QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
     EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/Interview 3.wav|");
+    // A file dropped on the window fills Input File as the dialog does.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile("/rec/call.m4a")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&d, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&d, &drop);
+    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/call.m4a|call");
 
     // The folder browser keeps the last choice and refuses while busy.
     QTest::keyClicks(d.outputEdit, "typed");

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunProgram.h"
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
@@ -54,7 +55,9 @@ TEST_F(StartTest, RefusalsInTheirOrderWithTheirMessages) {
         // taken beside the other.
         {rec, folder, "rec_y", "The slowed-down copies of a project named P", "Project Name", false},
         {rec, folder, "pair", "The slowed-down copies of a project named P", "Project Name", false},
-        {notWave, folder, "talk", "The input file is not a WAV recording", "No Input File", false},
+        {notWave, folder, "talk",
+         "The input file is not a recording that can be read (not a RIFF file, and FFmpeg", "No Input File",
+         false},
     };
     ASSERT_TRUE(WriteFileAtomically(folder + "/rec.vprj", "3 " + folder));
     ASSERT_TRUE(WriteFileAtomically(folder + "/pair_y.vprj", "3 " + folder));
@@ -174,6 +177,31 @@ TEST_F(StartTest, WholeRunOnToneBurstsEndsInTranscriptionModeAndCloses) {
         EXPECT_FALSE(std::filesystem::exists(d.state.SlowWavePath(n))) << n;
     EXPECT_FALSE(std::filesystem::exists(d.state.PitchTrackPath()));
     EXPECT_EQ(Slurp(d.state.SegmentTextPath(2)), "from the run");
+}
+
+TEST_F(StartTest, RecordingThatFailsToDecodePartWayIsKeptOnlyWhenTheUserAgrees) {
+    const std::string flac = f.Folder() + "/talk.flac";
+    ASSERT_EQ(
+        test::RunProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-i", LECTORIO_SAMPLE, "-t", "8", flac})
+            .status,
+        0);
+    std::string bytes = Slurp(flac);
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    test::Touch(flac, bytes);
+    for (const bool keep : {false, true}) {
+        f.prompter.answers = {keep ? Prompter::Answer::Yes : Prompter::Answer::No};
+        f.prompter.messages.clear();
+        d.OnNewProject();
+        Start(flac, f.Folder(), "talk");
+        ASSERT_TRUE(WaitUntil([this] { return !d.IsRunActive(); }));
+        ASSERT_EQ(f.prompter.messages.size(), 1u);
+        EXPECT_TRUE(
+            f.prompter.messages[0].text.startsWith("The recording could not be decoded to its end ("));
+        EXPECT_EQ(d.state.segmentCount > 2, keep);
+        EXPECT_EQ(std::filesystem::exists(d.state.SegmentWavePath(1)), keep);
+        EXPECT_EQ(std::filesystem::exists(flac + ".lab"), keep);
+    }
 }
 
 } // namespace

@@ -113,6 +113,8 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
         fs::remove(s.SegmentTextPath(n));
         fs::create_hard_link(s.inputPath, s.SegmentTextPath(n));
     }
+    for (const char* other : {"0041_talk.wav", "00041_talk.wav.bak", "00041_talks.wav", "00041_talk.mp3"})
+        Touch(t.File(other));
     s.segmentCount = 40;
     s.lastRunSegmentCount = 57;
     s.DeleteStaleSegmentFiles();
@@ -127,6 +129,8 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     s.DeleteStaleSegmentFiles();
     EXPECT_FALSE(fs::exists(s.SegmentWavePath(58)));
     EXPECT_TRUE(fs::exists(s.SegmentWavePath(5000)));
+    for (const char* other : {"0041_talk.wav", "00041_talk.wav.bak", "00041_talks.wav", "00041_talk.mp3"})
+        EXPECT_TRUE(fs::exists(t.File(other))) << other;
 
     EXPECT_FALSE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)), "");
