@@ -33,19 +33,14 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     d.inputEdit->setText("/some/input.wav");
     d.OnNewProject();
     f.Open(project);
-    EXPECT_EQ(f.prompter.filters.back(), "Lectorio Project Files (*.vprj)|*.vprj||");
     EXPECT_TRUE(f.prompter.messages.empty());
-    EXPECT_EQ(d.state.outputFolder, f.Folder());
-    EXPECT_EQ(d.state.segmentCount, 5);
     EXPECT_EQ(d.windowTitle(), "Lectorio - talk");
-    EXPECT_EQ(d.outputEdit->text().toStdString(), f.Folder());
-    EXPECT_EQ(d.projectNameEdit->text() + "|" + d.inputEdit->text(), "talk|");
+    EXPECT_EQ(d.outputEdit->text().toStdString() + "|" + d.projectNameEdit->text().toStdString() + "|" +
+                  d.inputEdit->text().toStdString(),
+              f.Folder() + "|talk|");
     EXPECT_FALSE(d.IsSetupShown());
-    for (QWidget* w : std::vector<QWidget*>{d.waveformView, d.nextButton, d.createTextFileButton})
-        EXPECT_TRUE(w->isVisible() && w->isEnabled());
-    EXPECT_TRUE(d.cleanProjectAction->isEnabled() && d.createTextFileAction->isEnabled() &&
+    EXPECT_TRUE(d.nextButton->isEnabled() && d.createTextFileButton->isEnabled() &&
                 d.exportAction->isEnabled());
-    EXPECT_TRUE(d.transcriptEdit->placeholderText().isEmpty());
     EXPECT_FALSE(d.startButton->isEnabled()); // until New Project shows it again
     // Silence segments are skipped: the first speech segment is shown and played.
     EXPECT_EQ(d.state.currentSegment, 2);
@@ -68,6 +63,13 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     f.Open(MakeProjectOnDisk(f.Folder(), 3, {{2, "found"}}, "slash", f.Folder() + "/"));
     EXPECT_EQ(d.state.projectName, "slash");
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "found ");
+    // New Project empties the set-up; its Cancel returns to the project and its caption.
+    d.OnNewProject();
+    EXPECT_EQ(d.inputEdit->text() + d.projectNameEdit->text(), "");
+    d.OnCancelSetup();
+    EXPECT_EQ(d.windowTitle(), "Lectorio - slash");
+    EXPECT_EQ(d.state.currentSegment, 2);
+    EXPECT_TRUE(d.nextButton->isEnabled());
 }
 
 TEST_F(ProjectWindowTest, UnreadableProjectFilesAreRefusedByOpenAndClean) {
@@ -172,11 +174,6 @@ TEST_F(ProjectWindowTest, ExportSavesTheBoxFirstAndWritesTheChosenFormat) {
     f.prompter.chosen = {5};
     f.prompter.saves = {QString::fromStdString(f.Folder() + "/out.csv")};
     d.exportAction->trigger();
-    ASSERT_EQ(f.prompter.choices.size(), 1u);
-    EXPECT_EQ(f.prompter.choices[0].second.join("|"),
-              "SubRip subtitles (*.srt)|WebVTT subtitles (*.vtt)|"
-              "Praat TextGrid (*.TextGrid)|ELAN annotation document "
-              "(*.eaf)|Audacity labels (*.labels.txt)|CSV table (*.csv)");
     EXPECT_EQ(f.prompter.savesProposed,
               std::vector<QString>{QString::fromStdString(f.Folder() + "/talk.csv")});
     // 800 frames each at 16 kHz: boundaries at samples 799, 1598 and 2397, the end at 3197.
@@ -193,10 +190,7 @@ TEST_F(ProjectWindowTest, ExportSavesTheBoxFirstAndWritesTheChosenFormat) {
     d.exportAction->trigger();
     d.exportAction->trigger();
     ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].text,
-              QString::fromStdString("Cannot export: this segment file is missing or "
-                                     "unreadable:\n\n" +
-                                     f.Folder() + "/00003_talk.wav"));
+    EXPECT_TRUE(f.prompter.messages[0].text.endsWith(QString::fromStdString(f.Folder() + "/00003_talk.wav")));
     EXPECT_FALSE(fs::exists(f.Folder() + "/out.srt"));
     EXPECT_EQ(f.prompter.savesProposed.size(), 2u);
 }
@@ -225,7 +219,11 @@ TEST_F(ProjectWindowTest, EveryWayOfClosingSavesTheTypedTextAndCleansUp) {
         w.OnSegmentOptions();
         w.OnPlaybackOptions();
         g.Type("last words");
-        g.prompter.answers = {answer, Prompter::Answer::No};
+        // Cancel keeps the window; then the way of closing.
+        g.prompter.answers = {Prompter::Answer::Cancel, answer, Prompter::Answer::No};
+        w.close();
+        EXPECT_TRUE(w.isVisible());
+        g.prompter.messages.clear();
         const int stops = w.stops;
         if (way == Way::Button)
             QTest::mouseClick(w.closeButton, Qt::LeftButton);
@@ -255,21 +253,17 @@ TEST_F(ProjectWindowTest, EveryWayOfClosingSavesTheTypedTextAndCleansUp) {
 TEST_F(ProjectWindowTest, OptionDialogsAreCreatedOnceAndYesStartsANewProject) {
     d.OnSegmentOptions();
     QDialog* segment = d.segmentOptionsDlg;
-    ASSERT_NE(segment, nullptr);
-    EXPECT_TRUE(segment->isVisible());
+    ASSERT_TRUE(segment && segment->isVisible());
     segment->findChild<QLineEdit*>("maxSegmentLength")->setText("7");
     f.prompter.answers = {Prompter::Answer::Yes};
     segment->accept();
     EXPECT_EQ(d.segmentationOptions.maxSegmentLength, 7);
-    EXPECT_EQ(Captions(), std::vector<QString>{"Segmentation Options"});
-    EXPECT_TRUE(d.IsSetupShown());
     EXPECT_EQ(d.windowTitle(), "Lectorio - New Project");
     // The set-up's "Options" button shows the same dialog, and the menu the same playback dialog.
     QTest::mouseClick(d.optionsButton, Qt::LeftButton);
     EXPECT_EQ(d.segmentOptionsDlg, segment);
     d.playbackOptionsAction->trigger();
     QDialog* playback = d.playbackOptionsDlg;
-    ASSERT_NE(playback, nullptr);
     d.OnPlaybackOptions();
     EXPECT_EQ(d.playbackOptionsDlg, playback);
 }

@@ -14,57 +14,44 @@
 namespace lectorio {
 namespace {
 
-TEST(ValueSlider, VerticalPutsTheGreatestValueAtTheTop) {
-    CValueSlider slider(Qt::Vertical);
-    // A master volume of 0..65535 standing at its maximum.
-    slider.Setup(0, 65535, 0.0f, 65535.0f, 65535.0f);
-    EXPECT_EQ(slider.value(), 0);
-    EXPECT_TRUE(slider.invertedAppearance()) << "position 0 must be drawn at the top";
-    EXPECT_FLOAT_EQ(slider.GetValue(), 65535.0f);
-    // Dragged to the bottom.
-    slider.setValue(65535);
-    EXPECT_FLOAT_EQ(slider.GetValue(), 0.0f);
-    slider.setValue(16384);
-    EXPECT_FLOAT_EQ(slider.GetValue(), 49151.0f);
-    EXPECT_EQ(static_cast<int64_t>(slider.GetValue()), 49151);
-}
-
-TEST(ValueSlider, FormulasOnBothOrientations) {
-    // Positions 10..20 for the values 1..3, standing at 2.
+// Setup(lo, hi, vlo, vhi, initial), the position it stands at, the position
+// of a value (truncated), and the value of a position. A vertical slider has
+// its greatest value at the top.
+TEST(ValueSlider, PositionsAndValuesOnBothOrientations) {
     struct Case {
         Qt::Orientation orientation;
-        int atOne, atThree, atOnePointFourFive; // truncated: 20 - 0.45 / 2 * 10 = 17.75, or 12.25
-        float atTwelve;
+        int lo, hi;
+        float vlo, vhi, initial;
+        int startsAt;
+        float value;
+        int valueAt;
+        int position;
+        float atPosition;
     };
-    for (const Case& c : {Case{Qt::Vertical, 20, 10, 17, 1.0f + 2.0f * 8.0f / 10.0f},
-                          Case{Qt::Horizontal, 10, 20, 12, 1.0f + 2.0f * 2.0f / 10.0f}}) {
+    const Case cases[] = {
+        // A master volume of 0..65535 standing at its maximum.
+        {Qt::Vertical, 0, 65535, 0, 65535, 65535, 0, 0, 65535, 16384, 49151},
+        {Qt::Vertical, 10, 20, 1, 3, 2, 15, 1.45f, 17, 12, 2.6f}, // 20 - 0.45 / 2 x 10 = 17.75
+        {Qt::Horizontal, 10, 20, 1, 3, 2, 15, 1.45f, 12, 12, 1.4f},
+        {Qt::Horizontal, 10, 20, 1, 3, 2, 15, 3, 20, 20, 3},
+        // Out of range: the initial value, and values, stay inside the slider.
+        {Qt::Vertical, 0, 100, 0, 1, 5, 0, -3, 100, 0, 1},
+        {Qt::Vertical, 0, 100, 0, 1, 5, 0, 1e30f, 0, 100, 0},
+        // The unavailable volume: every bound -1 taken as an unsigned number.
+        {Qt::Vertical, -1, -1, 4294967295.0f, 4294967295.0f, 4294967295.0f, -1, 0, -1, -1, 4294967295.0f},
+        {Qt::Horizontal, 3, 3, 0, 10, 7, 3, 7, 3, 3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lo) + ".." + std::to_string(c.hi) + " at " +
+                     std::to_string(c.position));
         CValueSlider slider(c.orientation);
-        slider.Setup(10, 20, 1.0f, 3.0f, 2.0f);
+        slider.Setup(c.lo, c.hi, c.vlo, c.vhi, c.initial);
         EXPECT_EQ(slider.invertedAppearance(), c.orientation == Qt::Vertical);
-        EXPECT_EQ(slider.value(), 15);
-        EXPECT_EQ(slider.PositionFromValue(1.0f), c.atOne);
-        EXPECT_EQ(slider.PositionFromValue(3.0f), c.atThree);
-        EXPECT_EQ(slider.PositionFromValue(1.45f), c.atOnePointFourFive);
-        slider.setValue(12);
-        EXPECT_FLOAT_EQ(slider.GetValue(), c.atTwelve);
+        EXPECT_EQ(slider.value(), c.startsAt);
+        EXPECT_EQ(slider.PositionFromValue(c.value), c.valueAt);
+        slider.setValue(c.position);
+        EXPECT_FLOAT_EQ(slider.GetValue(), c.atPosition);
     }
-}
-
-TEST(ValueSlider, OutOfRangeAndEmptyRangesStayInsideTheSlider) {
-    CValueSlider slider(Qt::Vertical);
-    slider.Setup(0, 100, 0.0f, 1.0f, 5.0f);
-    EXPECT_EQ(slider.value(), 0);
-    EXPECT_EQ(slider.PositionFromValue(-3.0f), 100);
-    EXPECT_EQ(slider.PositionFromValue(1e30f), 0);
-    // The unavailable volume: every bound -1 taken as an unsigned number.
-    CValueSlider none(Qt::Vertical);
-    none.Setup(-1, -1, 4294967295.0f, 4294967295.0f, 4294967295.0f);
-    EXPECT_EQ(none.value(), -1);
-    EXPECT_FLOAT_EQ(none.GetValue(), 4294967295.0f);
-    CValueSlider flat(Qt::Horizontal);
-    flat.Setup(3, 3, 0.0f, 10.0f, 7.0f);
-    EXPECT_EQ(flat.value(), 3);
-    EXPECT_FLOAT_EQ(flat.GetValue(), 0.0f);
 }
 
 // Up, Page Up, wheel-up and a click above the thumb raise the value, one

@@ -20,7 +20,9 @@ protected:
     }
 };
 
-TEST_F(Keys, EachKeyDoesItsOwnThing) {
+// Each key does its own thing; the Keys dialog changes them, and the next
+// window remembers them with the speed, the volume, the font and the size.
+TEST_F(Keys, EachKeyDoesItsOwnThingAndTheNextWindowRemembers) {
     MakeProject(4, 10000);
     dialog.OnNextSegment();
     ASSERT_EQ(dialog.playbackState, PlaybackState::Playing);
@@ -63,12 +65,9 @@ TEST_F(Keys, EachKeyDoesItsOwnThing) {
     Press(Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_EQ(dialog.transcriptEdit->font().pointSizeF(), points + 1);
     EXPECT_TRUE(prompter.messages.empty());
-}
 
-TEST_F(Keys, TheKeysDialogAndTheWindowsStateOutliveTheWindow) {
+    // The Keys dialog: a snippet for F12 and at least one second to skip.
     EXPECT_FALSE(dialog.PublishMpris()) << "no session bus, nothing published";
-    MakeProject(4, 10000);
-    dialog.OnNextSegment();
     dialog.keysAction->trigger();
     auto* keys = dialog.keysDlg;
     ASSERT_TRUE(keys && keys->isVisible());
@@ -79,6 +78,7 @@ TEST_F(Keys, TheKeysDialogAndTheWindowsStateOutliveTheWindow) {
     dialog.transcriptEdit->clear();
     Press(Qt::Key_F12);
     EXPECT_EQ(dialog.transcriptEdit->toPlainText(), "(?) ");
+    dialog.OnPlay();
     Advance(5000);
     Press(Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(Status("position"), "6000");

@@ -12,104 +12,69 @@ namespace {
 
 class Transport : public TransportFixture {};
 
-TEST_F(Transport, AMovePlaysTheSegmentAndTheTimerMovesThePosition) {
-    MakeProject(4, 12050);
-    dialog.OnNextSegment();
-    EXPECT_EQ(dialog.state.currentSegment, 2);
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
-    EXPECT_EQ(dialog.lengthLabel->text(), "/12.05sec");
-    EXPECT_EQ(dialog.positionSlider->maximum(), 12050);
-    EXPECT_EQ(dialog.positionSlider->value(), 0);
-    EXPECT_TRUE(dialog.pauseButton->isEnabled());
-    Advance(3500);
-    EXPECT_EQ(dialog.positionSlider->value(), 3500);
-    EXPECT_EQ(dialog.positionLabel->text(), "3.50");
-    Advance(50);
-    EXPECT_EQ(dialog.positionLabel->text(), "3.55");
-    EXPECT_TRUE(prompter.messages.empty());
-}
-
-// A click in the groove moves one page, a fifth of the segment, and seeks there.
-TEST_F(Transport, AClickInTheGrooveSeeksOnePage) {
-    MakeProject(4, 10000);
-    dialog.OnNextSegment();
-    Advance(1000);
-    QSlider* slider = dialog.positionSlider;
-    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(slider->width() - 2, slider->height() / 2));
-    EXPECT_EQ(slider->value(), 3000);
-    EXPECT_EQ(Status("position"), "3000");
-}
-
-TEST_F(Transport, PauseHoldsContinueRewindsAndPlayStartsOver) {
-    MakeProject(2, 8000, false);
+TEST_F(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
+    MakeProject(2, 12050, false);
     dialog.OnNextSegment();
     ASSERT_EQ(dialog.state.currentSegment, 1);
     EXPECT_FALSE(dialog.previousButton->isEnabled()) << "\"<---\" is disabled while segment 1 plays";
+    EXPECT_EQ(dialog.lengthLabel->text(), "/12.05sec");
+    EXPECT_EQ(dialog.positionSlider->maximum(), 12050);
     dialog.playbackOptions.rewindSeconds = 1;
+    QSlider* slider = dialog.positionSlider;
     // Each step is an action with its value ("a500": the clock on by 500 ms,
-    // "p": Pause/Cont., "P": Play, "s3000": the slider dragged to 3000, "r0":
-    // the rewind option set to 0), "=" the device's position after it, and
-    // "||" when paused: the Pause button reads "Cont." and the timer stops
-    // exactly then.
+    // "p": Pause/Cont., "P": Play, "s3000": the slider set to 3000 as the user
+    // does, "d4000": dragged to 4000 and held, "u": let go, "c": a click at
+    // the groove's right end, one page (a fifth of the segment) on, "r0": the
+    // rewind option set to 0), "=" the device's position after it, and "||"
+    // when paused: the Pause button reads "Cont." and the timer stops exactly
+    // then. The timer's tick shows the device's position on the thumb, except
+    // while it is held, and in the label.
     const std::map<char, std::function<void(int)>> actions = {
         {'a', [this](int ms) { Advance(ms); }},
         {'p', [this](int) { dialog.OnPause(); }},
         {'P', [this](int) { dialog.OnPlay(); }},
-        {'s', [this](int at) { dialog.positionSlider->setSliderPosition(at); }}, // as the user does
+        {'s', [slider](int at) { slider->setSliderPosition(at); }},
+        {'d',
+         [slider](int at) {
+             slider->setSliderDown(true);
+             slider->setSliderPosition(at);
+         }},
+        {'u', [slider](int) { slider->setSliderDown(false); }}, // emits sliderReleased
+        {'c',
+         [slider](int) {
+             QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
+                               QPoint(slider->width() - 2, slider->height() / 2));
+         }},
         {'r', [this](int seconds) { dialog.playbackOptions.rewindSeconds = seconds; }}};
     std::istringstream steps(
-        "a5000=5000 p=5000|| a2000=5000|| p=4000 a500=4500 P=0 a500=500 p=500|| P=0 " // Play: from the start
-        "a500=500 p=500|| p=0 "                     // the rewind stops at the start
-        "r0=0 a700=700 p=700|| p=700 r1=700 "       // the option is read at Pause
-        "s3000=3000 p=3000|| s4500=4500|| p=3500"); // the slider seeks, playing or paused
+        "a3500=3500 a50=3550 p=3550|| a2000=3550|| p=2550 a500=3050 P=0 a500=500 p=500|| P=0 " // Play: from
+                                                                                               // the start
+        "a500=500 p=500|| p=0 "                                   // the rewind stops at the start
+        "r0=0 a700=700 p=700|| p=700 r1=700 "                     // the option is read at Pause
+        "s3000=3000 p=3000|| s4500=4500|| p=3500 a0=3500 c=5910 " // the slider seeks, playing or paused
+        "d9000=5910 a200=6110 u=9000 a100=9100 "                  // a drag seeks only when let go
+        "a5000=12050 p=12050 P=0 a300=300");                      // at the end Pause does nothing
     for (std::string step; steps >> step;) {
         SCOPED_TRACE(step);
         const size_t equals = step.find('=');
         const bool paused = step.ends_with("||");
         actions.at(step[0])(equals > 1 ? std::stoi(step.substr(1, equals - 1)) : 0);
-        EXPECT_EQ(Status("position"), step.substr(equals + 1, step.size() - equals - (paused ? 3 : 1)));
+        const std::string position = step.substr(equals + 1, step.size() - equals - (paused ? 3 : 1));
+        EXPECT_EQ(Status("position"), position);
         EXPECT_EQ(dialog.playbackState, paused ? PlaybackState::Paused : PlaybackState::Playing);
         EXPECT_EQ(dialog.pauseButton->text(), paused ? "Cont." : "Pause");
         EXPECT_EQ(dialog.positionTimer.isActive(), !paused);
+        if (step[0] == 'a') { // the timer's tick shows the position
+            EXPECT_EQ(dialog.positionLabel->text(), QString::number(std::stoi(position) / 1000.0, 'f', 2));
+            EXPECT_EQ(slider->sliderPosition(), slider->isSliderDown() ? 9000 : std::stoi(position));
+        }
     }
     // Closed, the slider snaps back to 0.
     dialog.StopPlayback();
     EXPECT_EQ(dialog.playbackState, PlaybackState::Closed);
-    dialog.positionSlider->setSliderPosition(2000);
-    EXPECT_EQ(dialog.positionSlider->value(), 0);
+    slider->setSliderPosition(2000);
+    EXPECT_EQ(slider->value(), 0);
     EXPECT_TRUE(prompter.messages.empty());
-}
-
-TEST_F(Transport, AtTheEndPauseDoesNothingAndPlayStartsAgain) {
-    MakeProject(2, 2000);
-    dialog.OnNextSegment();
-    Advance(2500);
-    EXPECT_EQ(dialog.positionSlider->value(), dialog.positionSlider->maximum());
-    EXPECT_EQ(dialog.positionLabel->text(), "2.00");
-    dialog.OnPause();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
-    EXPECT_EQ(dialog.pauseButton->text(), "Pause");
-    dialog.OnPlay();
-    EXPECT_EQ(dialog.positionSlider->value(), 0);
-    Advance(300);
-    EXPECT_EQ(dialog.positionSlider->value(), 300);
-}
-
-TEST_F(Transport, WhileDraggingTheTimerLeavesTheThumbAlone) {
-    MakeProject(2, 6000);
-    dialog.OnNextSegment();
-    Advance(1000);
-    dialog.positionSlider->setSliderDown(true);
-    dialog.positionSlider->setSliderPosition(4000);
-    Advance(200);
-    EXPECT_EQ(dialog.positionSlider->sliderPosition(), 4000);
-    EXPECT_EQ(Status("position"), "1200") << "a drag seeks only when let go";
-    EXPECT_EQ(dialog.positionLabel->text(), "1.20");
-    dialog.positionSlider->setSliderDown(false); // emits sliderReleased
-    EXPECT_EQ(Status("position"), "4000");
-    Advance(100);
-    EXPECT_EQ(dialog.positionSlider->value(), 4100);
 }
 
 TEST_F(Transport, AMissingSegmentFileGivesOneBoxPerFailedCommand) {
