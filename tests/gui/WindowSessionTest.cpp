@@ -5,8 +5,14 @@
 #include "WaveformView.h"
 #include "WindowFixtures.h"
 
+#include "RunProgram.h"
+
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QUrl>
 
 #include <filesystem>
 #include <sstream>
@@ -55,12 +61,21 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     ExpectControls(setup, true, true);
     EXPECT_FALSE(d.waveformView->isVisible());
     // The input browser names the project after the file; a cancel empties the name only.
-    f.prompter.files = {"/rec/Interview 3.wav", ""};
+    f.prompter.files = {"/rec/Interview 3.flac", ""};
     QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
-    EXPECT_EQ(f.prompter.filters.at(0), "Wav Files (*.wav)|*.wav||");
-    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/Interview 3.wav|Interview 3");
+    EXPECT_TRUE(f.prompter.filters.at(0).startsWith("Recordings (*.wav *.mp3 "));
+    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/Interview 3.flac|Interview 3");
     QTest::mouseClick(d.browseInputButton, Qt::LeftButton);
-    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/Interview 3.wav|");
+    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/Interview 3.flac|");
+    // A file dropped on the window fills Input File as the dialog does.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile("/rec/call.m4a")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&d, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&d, &drop);
+    EXPECT_EQ(d.inputEdit->text() + "|" + d.projectNameEdit->text(), "/rec/call.m4a|call");
     // The folder browser: a first cancel keeps the typed text, a later one
     // puts the last choice back; it starts there and refuses while busy.
     QTest::keyClicks(d.outputEdit, "typed");
@@ -79,7 +94,7 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     QTest::mouseClick(d.cancelButton, Qt::LeftButton);
     EXPECT_EQ(d.windowTitle(), "Lectorio");
     EXPECT_TRUE(d.waveformView->isVisible());
-    EXPECT_EQ(d.inputEdit->text(), "/rec/Interview 3.wav");
+    EXPECT_EQ(d.inputEdit->text(), "/rec/call.m4a");
 
     d.OnNewProject();
     const std::string input = WriteToneBursts(f.Folder());
@@ -168,7 +183,9 @@ TEST(WindowSession, StartRefusalsInTheirOrderWithTheirMessages) {
         // taken beside the other.
         {rec, folder, "rec_y", "The slowed-down copies of a project named P", "Project Name", false},
         {rec, folder, "pair", "The slowed-down copies of a project named P", "Project Name", false},
-        {notWave, folder, "talk", "The input file is not a WAV recording", "No Input File", false},
+        {notWave, folder, "talk",
+         "The input file is not a recording that can be read (not a RIFF file, and FFmpeg", "No Input File",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input + " | " + c.output + " | " + c.name);
@@ -197,6 +214,34 @@ TEST(WindowSession, StartRefusalsInTheirOrderWithTheirMessages) {
     d.close();
     EXPECT_TRUE(fs::exists(folder + "/earlier.txt"));
     EXPECT_FALSE(fs::exists(folder + "/talk.txt"));
+}
+
+// A recording that fails to decode part way: the segments made are kept
+// only when the user agrees.
+TEST(WindowSession, RecordingThatFailsToDecodePartWayIsKeptOnlyWhenTheUserAgrees) {
+    ProjectFixture f;
+    const std::string flac = f.Folder() + "/talk.flac";
+    ASSERT_EQ(
+        test::RunProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-i", LECTORIO_SAMPLE, "-t", "8", flac})
+            .status,
+        0);
+    std::string bytes = Slurp(flac);
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    test::Touch(flac, bytes);
+    for (const bool keep : {false, true}) {
+        f.prompter.answers = {keep ? Prompter::Answer::Yes : Prompter::Answer::No};
+        f.prompter.messages.clear();
+        f.dialog.OnNewProject();
+        f.Start(flac, f.Folder(), "talk");
+        ASSERT_TRUE(WaitUntil([&] { return !f.dialog.IsRunActive(); }));
+        ASSERT_EQ(f.prompter.messages.size(), 1u);
+        EXPECT_TRUE(
+            f.prompter.messages[0].text.startsWith("The recording could not be decoded to its end ("));
+        EXPECT_EQ(f.dialog.state.segmentCount > 2, keep);
+        EXPECT_EQ(fs::exists(f.dialog.state.SegmentWavePath(1)), keep);
+        EXPECT_EQ(fs::exists(flac + ".lab"), keep);
+    }
 }
 
 // A walk through a project of `count` segments: "n4" is Next showing segment
