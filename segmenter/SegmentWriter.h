@@ -68,7 +68,6 @@ private:
     std::string folder_;
     std::string projectName_;
     WaveFormat format_;
-    std::string labelPath_;
     SegmentationListener& listener_;
     SegmentationResult& result_;
     double rate_;
