@@ -99,7 +99,7 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     d.OnNewProject();
     const std::string input = WriteToneBursts(f.Folder());
     d.playbackOptions.skipSilenceFiles = true;
-    d.segmentationOptions.createLabelFile = false;
+    fs::create_directory(f.Folder() + "/16000-1-16-bursts.lab"); // the label file cannot be written
     f.Start(input, f.Folder(), "bursts");
     ASSERT_TRUE(d.IsRunActive());
     for (QAction* command : commands)
@@ -117,6 +117,10 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     EXPECT_TRUE(f.prompter.messages.empty());
     EXPECT_EQ(d.state.projectName, "bursts");
     ASSERT_TRUE(f.WaitForRunEnd());
+    ASSERT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages[0].caption, "Error");
+    EXPECT_TRUE(f.prompter.messages[0].text.startsWith("1 files of the project could not be written"));
+    EXPECT_TRUE(f.prompter.messages[0].text.contains("bursts.lab"));
 
     // The run ended in the transcription layout on its first speech segment.
     EXPECT_EQ(d.windowTitle(), "Lectorio - bursts");
@@ -362,7 +366,8 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
     QTest::keyClick(d.transcriptEdit, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(f.prompter.filters.size(), 1u);
     QTest::keyClick(d.transcriptEdit, Qt::Key_F1);
-    EXPECT_EQ(f.prompter.Texts(), std::vector<QString>{"Cannot open the help file!"});
+    ASSERT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages[0].text, "Cannot open the help file!");
     // Ctrl+Q closes as "Close" does: the closing question comes first.
     QTest::keyClick(d.transcriptEdit, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(d.isVisible());

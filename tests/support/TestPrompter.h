@@ -10,7 +10,6 @@
 #include <QStringList>
 
 #include <deque>
-#include <utility>
 #include <vector>
 
 namespace lectorio {
@@ -22,7 +21,6 @@ public:
         QString caption;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
-        QString detail;
         QStringList choices; // the buttons of a Choose box
     };
     struct FolderRequest {
@@ -31,8 +29,8 @@ public:
     };
 
     Answer Message(QWidget* /*parent*/, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon, const QString& detail = {}) override {
-        messages.push_back({text, caption, buttons, icon, detail, {}});
+                   Icon icon, const QString& /*detail*/ = {}) override {
+        messages.push_back({text, caption, buttons, icon, {}});
         if (buttons == Buttons::Ok)
             return Answer::Ok;
         if (answers.empty())
@@ -45,7 +43,7 @@ public:
     // Answers from `picks`; an empty queue cancels (the last choice).
     int Choose(QWidget* /*parent*/, const QString& text, const QString& caption,
                const QStringList& choices) override {
-        messages.push_back({text, caption, Buttons::Ok, Icon::Warning, {}, choices});
+        messages.push_back({text, caption, Buttons::Ok, Icon::Warning, choices});
         if (picks.empty())
             return static_cast<int>(choices.size()) - 1;
         const int pick = picks.front();
@@ -68,9 +66,8 @@ public:
         return Next(folders);
     }
 
-    int ChooseItem(QWidget* /*parent*/, const QString& title, const QString& /*label*/,
-                   const QStringList& items) override {
-        choices.push_back({title, items});
+    int ChooseItem(QWidget* /*parent*/, const QString& /*title*/, const QString& /*label*/,
+                   const QStringList& /*items*/) override {
         if (chosen.empty())
             return -1;
         const int index = chosen.front();
@@ -85,14 +82,6 @@ public:
         return Next(saves);
     }
 
-    // The texts shown so far, in order.
-    std::vector<QString> Texts() const {
-        std::vector<QString> texts;
-        for (const Shown& shown : messages)
-            texts.push_back(shown.text);
-        return texts;
-    }
-
     std::vector<Shown> messages;
     std::deque<Answer> answers;
     std::deque<int> picks;       // answers of Choose
@@ -100,9 +89,8 @@ public:
     std::deque<QString> folders; // answers of BrowseFolder; "" cancels
     std::vector<QString> filters;
     std::vector<FolderRequest> folderRequests;
-    std::vector<std::pair<QString, QStringList>> choices; // title and items of each ChooseItem
-    std::deque<int> chosen;                               // answers of ChooseItem; empty cancels
-    std::deque<QString> saves;                            // answers of SaveFile; "" cancels
+    std::deque<int> chosen;    // answers of ChooseItem; empty cancels
+    std::deque<QString> saves; // answers of SaveFile; "" cancels
     std::vector<QString> savesProposed;
 
 private:
