@@ -9,7 +9,7 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <deque>
+#include <functional>
 #include <mutex>
 #include <regex>
 
@@ -30,77 +30,52 @@ std::vector<long> SinkVolumes(const std::string& sink) {
     return volumes;
 }
 
-// Collects listener calls from any thread.
-struct Heard {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::pair<int64_t, uint32_t>> calls;
-
-    void Add(int64_t volume, uint32_t user) {
-        std::lock_guard lock(mutex);
-        calls.emplace_back(volume, user);
-        changed.notify_all();
-    }
-    auto Listener() {
-        return [this](int64_t volume, uint32_t user) { Add(volume, user); };
-    }
-    // Waits until a call with `volume` arrived.
-    bool WaitFor(int64_t volume, std::chrono::milliseconds limit = 3000ms) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, limit, [&] {
-            for (const auto& call : calls)
-                if (call.first == volume)
-                    return true;
-            return false;
-        });
-    }
-};
-
 class MasterVolumeTest : public ::testing::Test {
 protected:
+    // The null sink as default, at full volume, not muted, before and after.
     void SetUp() override {
         if (!test::ServerForTests())
             GTEST_SKIP() << "needs the private sound server of scripts/with-pulseaudio.sh";
-        Reset();
+        TearDown();
     }
     void TearDown() override {
-        if (test::ServerForTests())
-            Reset();
-    }
-    // The null sink as default, at full volume, not muted.
-    static void Reset() {
+        if (!test::ServerForTests())
+            return;
         Pactl({"set-default-sink", "lectorio_null"});
         Pactl({"set-sink-volume", "lectorio_null", "65536"});
         Pactl({"set-sink-mute", "lectorio_null", "0"});
     }
+
+    // Waits until `done` holds under the lock; false after `limit`.
+    bool Wait(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, limit, done);
+    }
+
+    // What the listener and the executor were given, from any thread.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<int64_t, uint32_t>> calls;
+    std::vector<std::function<void()>> queued;
+    const CMasterOutputVolume::ChangeListener listener = [this](int64_t volume, uint32_t user) {
+        std::lock_guard lock(mutex);
+        calls.emplace_back(volume, user);
+        changed.notify_all();
+    };
 };
 
-TEST_F(MasterVolumeTest, SetsEveryChannelWithinZeroToNormal) {
+TEST_F(MasterVolumeTest, SetsEveryChannelWithinZeroToNormalReportsTheFirstAndMutes) {
     CMasterOutputVolume volume;
     ASSERT_TRUE(volume.IsAvailable());
     EXPECT_EQ(volume.GetMinimum(), 0);
     EXPECT_EQ(volume.GetMaximum(), 65536) << "the normal volume, never amplification";
     EXPECT_GT(volume.GetSteps(), 0);
-    EXPECT_EQ(volume.GetVolume(), 65536);
-    volume.SetVolume(32768);
-    const std::vector<long> channels = SinkVolumes("lectorio_null");
-    ASSERT_FALSE(channels.empty());
-    for (const long v : channels)
-        EXPECT_EQ(v, 32768);
-    EXPECT_EQ(volume.GetVolume(), 32768);
-    for (const int64_t outside : {int64_t{65537}, int64_t{100000}, int64_t{-1}, int64_t{4294967295}}) {
-        volume.SetVolume(outside);
-        EXPECT_EQ(volume.GetVolume(), 32768) << outside;
+    // Values outside 0..65536 are ignored.
+    for (const long value : {32768L, 65537L, -1L, 4294967295L, 0L, 65536L}) {
+        volume.SetVolume(value);
+        EXPECT_EQ(SinkVolumes("lectorio_null"), std::vector<long>(2, value % 65536 == 0 ? value : 32768))
+            << value;
     }
-    volume.SetVolume(0);
-    EXPECT_EQ(SinkVolumes("lectorio_null").front(), 0);
-    volume.SetVolume(65536);
-    EXPECT_EQ(SinkVolumes("lectorio_null").front(), 65536);
-}
-
-TEST_F(MasterVolumeTest, ReportsTheFirstChannelAndMutes) {
-    CMasterOutputVolume volume;
-    ASSERT_EQ(SinkVolumes("lectorio_null").size(), 2u) << "the null sink is expected in stereo";
     Pactl({"set-sink-volume", "lectorio_null", "20000", "30000"});
     EXPECT_EQ(volume.GetVolume(), 20000);
     volume.Disable();
@@ -109,85 +84,49 @@ TEST_F(MasterVolumeTest, ReportsTheFirstChannelAndMutes) {
     EXPECT_NE(Pactl({"get-sink-mute", "lectorio_null"}).find("no"), std::string::npos);
 }
 
-TEST_F(MasterVolumeTest, ChangesMadeElsewhereReachTheListener) {
+TEST_F(MasterVolumeTest, VolumeChangesElsewhereReachTheListenerWhereTheExecutorRunsIt) {
     CMasterOutputVolume volume;
-    Heard heard;
-    volume.SetChangeListener(heard.Listener(), 7);
-    Pactl({"set-sink-volume", "lectorio_null", "40000"});
-    ASSERT_TRUE(heard.WaitFor(40000));
-    {
-        std::lock_guard lock(heard.mutex);
-        for (const auto& call : heard.calls)
-            EXPECT_EQ(call.second, 7u);
-    }
-    // A change of something other than the volume does not call it.
-    size_t before = 0;
-    {
-        std::lock_guard lock(heard.mutex);
-        before = heard.calls.size();
-    }
-    Pactl({"set-sink-mute", "lectorio_null", "1"});
-    Pactl({"set-sink-volume", "lectorio_null", "41000"});
-    ASSERT_TRUE(heard.WaitFor(41000));
-    {
-        std::lock_guard lock(heard.mutex);
-        EXPECT_EQ(heard.calls.size(), before + 1);
-    }
-    // Removed, it hears nothing more.
-    volume.SetChangeListener({}, 0);
-    Pactl({"set-sink-volume", "lectorio_null", "42000"});
-    EXPECT_FALSE(heard.WaitFor(42000, 500ms));
-}
-
-TEST_F(MasterVolumeTest, AnExecutorDecidesWhereTheListenerRuns) {
-    CMasterOutputVolume volume;
-    std::mutex mutex;
-    std::deque<std::function<void()>> queue;
-    std::condition_variable queued;
-    Heard heard;
-    volume.SetChangeListener(heard.Listener(), 3, [&](std::function<void()> task) {
+    volume.SetChangeListener(listener, 3, [this](std::function<void()> task) {
         std::lock_guard lock(mutex);
-        queue.push_back(std::move(task));
-        queued.notify_all();
+        queued.push_back(std::move(task));
+        changed.notify_all();
     });
     Pactl({"set-sink-volume", "lectorio_null", "30000"});
-    {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(queued.wait_for(lock, 3000ms, [&] { return !queue.empty(); }));
-    }
-    {
-        std::lock_guard lock(heard.mutex);
-        EXPECT_TRUE(heard.calls.empty()) << "the listener runs only where the executor runs it";
-    }
-    // On this thread the listener may use the object.
-    std::deque<std::function<void()>> tasks;
+    ASSERT_TRUE(Wait([&] { return !queued.empty(); }));
+    std::vector<std::function<void()>> tasks;
     {
         std::lock_guard lock(mutex);
-        tasks.swap(queue);
+        EXPECT_TRUE(calls.empty()) << "the listener runs only where the executor runs it";
+        tasks.swap(queued);
     }
     for (auto& task : tasks)
         task();
-    ASSERT_TRUE(heard.WaitFor(30000, 0ms));
-    EXPECT_EQ(volume.GetVolume(), 30000);
-}
+    EXPECT_EQ(calls.back(), std::make_pair(int64_t{30000}, 3u));
 
-TEST_F(MasterVolumeTest, FollowsTheDefaultSink) {
+    // Without an executor it is called on the server's thread; a mute is not
+    // a volume change; it follows the default sink.
+    volume.SetChangeListener(listener, 7);
+    Pactl({"set-sink-mute", "lectorio_null", "1"});
+    Pactl({"set-sink-volume", "lectorio_null", "41000"});
+    ASSERT_TRUE(Wait([&] { return calls.back().first == 41000; }));
+    EXPECT_TRUE(Wait([&] { return calls.size() == tasks.size() + 1 && calls.back().second == 7; }, 0ms));
     const auto loaded =
         test::RunProgram({"pactl", "load-module", "module-null-sink", "sink_name=lectorio_other"});
     ASSERT_EQ(loaded.status, 0);
-    const std::string& module = loaded.out;
-    CMasterOutputVolume volume;
-    Heard heard;
-    volume.SetChangeListener(heard.Listener(), 1);
     Pactl({"set-sink-volume", "lectorio_other", "12345"});
     Pactl({"set-default-sink", "lectorio_other"});
-    EXPECT_TRUE(heard.WaitFor(12345));
+    EXPECT_TRUE(Wait([&] { return calls.back().first == 12345; }));
     EXPECT_EQ(volume.GetVolume(), 12345);
     volume.SetVolume(23456);
     EXPECT_EQ(SinkVolumes("lectorio_other").front(), 23456);
-    EXPECT_EQ(SinkVolumes("lectorio_null").front(), 65536);
+    EXPECT_EQ(SinkVolumes("lectorio_null").front(), 41000);
     Pactl({"set-default-sink", "lectorio_null"});
-    Pactl({"unload-module", module.substr(0, module.find_first_of("\n"))});
+    Pactl({"unload-module", loaded.out.substr(0, loaded.out.find('\n'))});
+
+    // Removed, it hears nothing more.
+    volume.SetChangeListener({}, 0);
+    Pactl({"set-sink-volume", "lectorio_null", "42000"});
+    EXPECT_FALSE(Wait([&] { return calls.back().first == 42000; }, 500ms));
 }
 
 } // namespace
