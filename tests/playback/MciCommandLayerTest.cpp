@@ -90,25 +90,7 @@ protected:
     CMciCommandLayer layer;
 };
 
-TEST_F(MciLayerTest, OpensUnderAnAliasAndCloses) {
-    // Blanks and quotes in the name, and the highest rate a sound server plays.
-    const std::string open = OpenCommand("say \"hi\" now.wav", 384000, 1000);
-    Run({
-        {open, MciError::None, 0, "0", "stopped"},
-        {"seek d to 1000 wait", MciError::None, 0, "1000"}, // the length itself is inside
-        {"close d"},
-        {"close d", MciError::DeviceNotOpen},
-        {open + " type waveaudio shareable"}, // the alias is free again
-        {"close all"},
-    });
-    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
-    if (geteuid() != 0) {
-        ASSERT_EQ(chmod(folder.File("say \"hi\" now.wav").c_str(), 0), 0);
-        EXPECT_EQ(layer.SendString(open), MciError::FileNotReadable);
-    }
-}
-
-TEST_F(MciLayerTest, RefusesEachBadCommandOrFileWithItsOwnCodeAndChangesNothing) {
+TEST_F(MciLayerTest, OpensUnderAnAliasRefusesEachBadCommandOrFileWithItsOwnCodeAndCloses) {
     const auto open = [this](const std::string& name) {
         return "open " + QuoteForCommand(folder.File(name));
     };
@@ -117,7 +99,8 @@ TEST_F(MciLayerTest, RefusesEachBadCommandOrFileWithItsOwnCodeAndChangesNothing)
     test::WriteBytes(folder.File("float.wav"),
                      test::Riff({test::FmtChunk(3, 1, 8000, 32), test::Chunk("data", {})}));
     ASSERT_TRUE(WriteWave(folder.File("fast.wav"), MakeSamples(384001, {{10, 440.0}}), 384001));
-    const std::string one = OpenCommand("one.wav", 8000, 1000);
+    // Blanks and quotes in the name, and the highest rate a sound server plays.
+    const std::string one = OpenCommand("say \"hi\" now.wav", 384000, 1000);
     ASSERT_EQ(layer.SendString(one), MciError::None);
     const std::pair<MciError, std::vector<std::string>> refusals[] = {
         {MciError::UnrecognisedCommand, {"", "   ", "rewind d"}},
@@ -143,9 +126,19 @@ TEST_F(MciLayerTest, RefusesEachBadCommandOrFileWithItsOwnCodeAndChangesNothing)
             EXPECT_EQ(answer, "") << command;
         }
     }
-    Run({{"", MciError::None, 0, "0", "stopped"}});
-    EXPECT_EQ(layer.OpenDeviceCount(), 1u);
-    EXPECT_EQ(QuoteForCommand("a\"b"), "\"a\"\"b\"");
+    Run({
+        {"", MciError::None, 0, "0", "stopped"},            // none of them changed the device
+        {"seek d to 1000 wait", MciError::None, 0, "1000"}, // the length itself is inside
+        {"close d"},
+        {"close d", MciError::DeviceNotOpen},
+        {one + " type waveaudio shareable"}, // the alias is free again
+        {"close all"},
+    });
+    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod(folder.File("say \"hi\" now.wav").c_str(), 0), 0);
+        EXPECT_EQ(layer.SendString(one), MciError::FileNotReadable);
+    }
 }
 
 TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndTheEndHolds) {

@@ -77,35 +77,33 @@ std::array<std::vector<int>, 2> MonitorRecorder::ToneRuns() {
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
-    // Per side, the loudest sample of each 10 ms block (160 frames).
-    std::array<std::vector<int>, 2> peaks;
-    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-        unsigned char frame[4];
-        for (int n = 0; std::fread(frame, 1, 4, f) == 4; ++n) {
-            for (int side = 0; side < 2; ++side) {
-                if (n % 160 == 0)
-                    peaks[side].push_back(0);
-                const int sample = static_cast<int16_t>(frame[2 * side] | (frame[2 * side + 1] << 8));
-                peaks[side].back() = std::max(peaks[side].back(), std::abs(sample));
-            }
-        }
-        std::fclose(f);
-    }
+    // Per side, the loudest sample of each 10 ms block (160 frames) decides
+    // whether the block is loud.
     std::array<std::vector<int>, 2> runs;
-    for (int side = 0; side < 2; ++side) {
-        int gap = -1; // quiet blocks since the last run; -1 before the first
-        for (const int peak : peaks[side]) {
-            if (peak < 32768 / 5) {
-                gap += gap >= 0 ? 1 : 0;
+    std::array<int, 2> peak{0, 0};
+    std::array<int, 2> gap{-1, -1}; // quiet blocks since the last run; -1 before the first
+    FILE* f = std::fopen(path_.c_str(), "rb");
+    unsigned char frame[4];
+    for (int n = 1; f && std::fread(frame, 1, 4, f) == 4; ++n) {
+        for (int side = 0; side < 2; ++side) {
+            const int16_t sample = static_cast<int16_t>(frame[2 * side] | (frame[2 * side + 1] << 8));
+            peak[side] = std::max(peak[side], std::abs(int{sample}));
+            if (n % 160 != 0)
                 continue;
+            if (peak[side] < 32768 / 5) {
+                gap[side] += gap[side] >= 0 ? 1 : 0;
+            } else {
+                if (gap[side] >= 0 && gap[side] <= 3)
+                    runs[side].back() += gap[side] + 1;
+                else
+                    runs[side].push_back(1);
+                gap[side] = 0;
             }
-            if (gap >= 0 && gap <= 3)
-                runs[side].back() += gap + 1;
-            else
-                runs[side].push_back(1);
-            gap = 0;
+            peak[side] = 0;
         }
     }
+    if (f)
+        std::fclose(f);
     return runs;
 }
 
