@@ -360,7 +360,8 @@ private:
     // The run (VorlaDlgRun.cpp).
     // Body of the worker thread; `options` is the run's own copy.
     void SegmentationWorker(SegmentationOptions options);
-    void FinishRun(bool transcriptsCreated, int failedWrites, const std::string& firstFailed);
+    void FinishRun(bool transcriptsCreated, int failedWrites, const std::string& firstFailed,
+                   const std::string& endedEarly);
     // After a stopped run: the project before Start back on screen, set-up mode.
     void FinishStoppedRun();
     // Shows the transcript of the segment just stepped to (navigation).

@@ -243,10 +243,21 @@ void CVorlaDlg::SegmentationWorker(SegmentationOptions options) {
         return;
     }
     const bool transcriptsCreated = state.CreateEmptyTextFiles();
+    // A recording that ends before its header's length (cut while it was
+    // read, or a read error) keeps what was read; the user is told once.
+    std::string endedEarly;
+    if (result.InputEndedEarly() && result.sampleRate > 0) {
+        const double rate = static_cast<double>(result.sampleRate);
+        char text[160];
+        std::snprintf(text, sizeof text, "The recording ended after %.2f of %.2f seconds.",
+                      static_cast<double>(result.framesRead) / rate,
+                      static_cast<double>(result.framesExpected) / rate);
+        endedEarly = text;
+    }
     QMetaObject::invokeMethod(
         this,
-        [this, transcriptsCreated, failed = display.failedWrites, first = display.firstFailed] {
-            FinishRun(transcriptsCreated, failed, first);
+        [this, transcriptsCreated, failed = display.failedWrites, first = display.firstFailed, endedEarly] {
+            FinishRun(transcriptsCreated, failed, first, endedEarly);
         },
         Qt::QueuedConnection);
 }
@@ -277,7 +288,8 @@ void CVorlaDlg::FinishStoppedRun() {
     SetSetupControls(true);
 }
 
-void CVorlaDlg::FinishRun(bool transcriptsCreated, int failedWrites, const std::string& firstFailed) {
+void CVorlaDlg::FinishRun(bool transcriptsCreated, int failedWrites, const std::string& firstFailed,
+                          const std::string& endedEarly) {
     WaitForRun();
     setWindowTitle(QStringLiteral("Lectorio - ") + QString::fromStdString(state.projectName));
     EnterTranscriptionLayout();
@@ -295,6 +307,12 @@ void CVorlaDlg::FinishRun(bool transcriptsCreated, int failedWrites, const std::
                                           "The project is incomplete.")
                                .arg(failedWrites)
                                .arg(QString::fromStdString(firstFailed)),
+                           QStringLiteral("Error"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    }
+    if (!endedEarly.empty()) {
+        prompter().Message(this,
+                           QString::fromStdString(endedEarly) +
+                               QStringLiteral(" The project holds the segments of what could be read."),
                            QStringLiteral("Error"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
     }
     if (!transcriptsCreated) {
