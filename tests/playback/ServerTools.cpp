@@ -38,16 +38,14 @@ std::string Pactl(const std::vector<std::string>& arguments) {
 }
 
 NoServer::NoServer() {
-    const char* old = std::getenv("PULSE_SERVER");
-    had_ = old != nullptr;
-    if (old)
+    if (const char* old = std::getenv("PULSE_SERVER"))
         old_ = old;
     setenv("PULSE_SERVER", "unix:/nonexistent/lectorio-no-server", 1);
 }
 
 NoServer::~NoServer() {
-    if (had_)
-        setenv("PULSE_SERVER", old_.c_str(), 1);
+    if (old_)
+        setenv("PULSE_SERVER", old_->c_str(), 1);
     else
         unsetenv("PULSE_SERVER");
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -37,8 +38,7 @@ public:
     NoServer& operator=(const NoServer&) = delete;
 
 private:
-    bool had_ = false;
-    std::string old_;
+    std::optional<std::string> old_;
 };
 
 // Records the null sink's monitor in stereo while the object lives.
