@@ -32,6 +32,7 @@ TEST(MciErrorText, EveryCodeHasItsOwnText) {
         EXPECT_LT(text.size(), 128u) << "code " << code << " does not fit the window's error buffer";
         EXPECT_TRUE(seen.insert(text).second) << "code " << code << " repeats the text \"" << text << "\"";
     }
+    EXPECT_EQ(seen.count("Unknown error code."), 0u) << "every code has a text of its own";
     EXPECT_STREQ(MciErrorText(static_cast<MciError>(-1)), "Unknown error code.");
     EXPECT_STREQ(MciErrorText(static_cast<MciError>(static_cast<int32_t>(MciError::Last) + 1)),
                  "Unknown error code.");
