@@ -6,13 +6,13 @@
 #include "MasterOutputVolume.h"
 #include "RiffBytes.h"
 #include "ServerTools.h"
-#include "TestSignals.h"
+#include "TestFiles.h"
 #include "WaveFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <array>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -21,7 +21,6 @@ namespace lectorio {
 namespace {
 
 using test::MakeSamples;
-using test::Stretch;
 using test::TempFolder;
 using test::WriteWave;
 
@@ -33,10 +32,13 @@ TEST(MciErrorText, EveryCodeHasItsOwnText) {
         EXPECT_LT(text.size(), 128u) << "code " << code << " does not fit the window's error buffer";
         EXPECT_TRUE(seen.insert(text).second) << "code " << code << " repeats the text \"" << text << "\"";
     }
-    EXPECT_STREQ(MciErrorText(static_cast<MciError>(-1)), MciErrorText(static_cast<MciError>(999)));
-    EXPECT_EQ(seen.count(MciErrorText(static_cast<MciError>(999))), 0u);
-    EXPECT_NE(std::string(MciErrorText(MciError::NoAudioOutput)).find("No audio output is available"),
-              std::string::npos);
+    EXPECT_EQ(seen.count("Unknown error code."), 0u) << "every code has a text of its own";
+    EXPECT_STREQ(MciErrorText(static_cast<MciError>(-1)), "Unknown error code.");
+    EXPECT_STREQ(MciErrorText(static_cast<MciError>(static_cast<int32_t>(MciError::Last) + 1)),
+                 "Unknown error code.");
+    EXPECT_STREQ(
+        MciErrorText(MciError::NoAudioOutput),
+        "No audio output is available. Make sure a sound server (PulseAudio or PipeWire) is running.");
 }
 
 // A command layer on a null output whose clock the test moves.
@@ -46,41 +48,41 @@ protected:
         : output(std::make_shared<NullOutput>([this] { return std::chrono::microseconds(nowUs); })),
           layer(output) {}
 
-    void Advance(int64_t milliseconds) { nowUs += milliseconds * 1000; }
-
-    std::string Ask(const std::string& command) {
-        std::string answer;
-        const MciError result = layer.SendString(command, &answer);
-        EXPECT_EQ(result, MciError::None) << command;
-        return answer;
-    }
-
     struct Step {
-        const char* command; // "" sends nothing
-        int64_t advanceMs;
-        const char* position;
-        const char* mode; // nullptr: not checked
+        std::string command; // "" sends nothing
+        MciError result = MciError::None;
+        int64_t advanceMs = 0;
+        const char* position = nullptr; // checked after the clock moved; nullptr: not checked
+        const char* mode = nullptr;
     };
-    // Sends each command to "mydevice", moves the clock, then checks the
-    // position and the mode.
+    // Sends each command, moves the clock, then checks the position and the mode of device "d".
     void Run(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
-            if (*step.command) {
-                ASSERT_EQ(layer.SendString(step.command), MciError::None) << step.command;
+            if (!step.command.empty()) {
+                EXPECT_EQ(layer.SendString(step.command), step.result) << step.command;
             }
-            Advance(step.advanceMs);
-            EXPECT_EQ(Ask("status mydevice position"), step.position) << step.command;
+            nowUs += step.advanceMs * 1000;
+            if (step.position) {
+                EXPECT_EQ(Ask("status d position"), step.position) << step.command;
+            }
             if (step.mode) {
-                EXPECT_EQ(Ask("status mydevice mode"), step.mode) << step.command;
+                EXPECT_EQ(Ask("status d mode"), step.mode) << step.command;
             }
         }
     }
 
-    // A 16-bit mono file of `milliseconds` of a tone at `rate`.
-    std::string MakeFile(const std::string& name, uint32_t rate, int milliseconds) {
+    std::string Ask(const std::string& command) {
+        std::string answer;
+        EXPECT_EQ(layer.SendString(command, &answer), MciError::None) << command;
+        return answer;
+    }
+
+    // Writes a 16-bit mono tone of `milliseconds` at `rate` and returns the
+    // command that opens it as "d".
+    std::string OpenCommand(const std::string& name, uint32_t rate, int milliseconds) {
         const std::string path = folder.File(name);
         EXPECT_TRUE(WriteWave(path, MakeSamples(rate, {{milliseconds, 440.0}}), rate));
-        return path;
+        return "open " + QuoteForCommand(path) + " alias d";
     }
 
     TempFolder folder;
@@ -89,150 +91,100 @@ protected:
     CMciCommandLayer layer;
 };
 
-TEST_F(MciLayerTest, OpensUnderAnAliasMeasuresAndCloses) {
-    const std::string path = MakeFile("a b c.wav", 16000, 12400);
-    EXPECT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice length"), "12400");
-    EXPECT_EQ(Ask("status mydevice position"), "0");
-    EXPECT_EQ(Ask("STATUS MyDevice MODE"), "stopped");
-    EXPECT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::AliasInUse);
-    EXPECT_EQ(layer.SendString("close mydevice"), MciError::None);
-    EXPECT_EQ(layer.SendString("close mydevice"), MciError::DeviceNotOpen);
-    EXPECT_EQ(layer.SendString("status mydevice length"), MciError::DeviceNotOpen);
-    // The alias is free again.
-    EXPECT_EQ(layer.SendString("open \"" + path + "\" type waveaudio alias mydevice"), MciError::None);
-    EXPECT_EQ(layer.SendString("close all"), MciError::None);
-    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
-}
-
-TEST_F(MciLayerTest, PathsWithBlanksAndQuotesOpenTheRightFile) {
-    const std::string odd = MakeFile("say \"hi\" now.wav", 8000, 300);
-    EXPECT_EQ(QuoteForCommand("a\"b"), "\"a\"\"b\"");
-    ASSERT_EQ(layer.SendString("open " + QuoteForCommand(odd) + " alias mydevice"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice length"), "300");
-    // Unescaped, the quote ends the path early and the rest is refused.
-    EXPECT_EQ(layer.SendString("open \"" + odd + "\" alias other"), MciError::UnrecognisedKeyword);
-}
-
-TEST_F(MciLayerTest, RefusesBadCommandsWithTheirOwnCodes) {
-    const std::string path = MakeFile("one.wav", 8000, 1000);
-    ASSERT_EQ(layer.SendString("open " + path + " alias d"), MciError::None);
-    struct Case {
-        const char* command;
-        MciError expected;
+TEST_F(MciLayerTest, OpensUnderAnAliasRefusesEachBadCommandOrFileWithItsOwnCodeAndCloses) {
+    const auto open = [this](const std::string& name) {
+        return "open " + QuoteForCommand(folder.File(name));
     };
-    const Case cases[] = {
-        {"", MciError::UnrecognisedCommand},
-        {"   ", MciError::UnrecognisedCommand},
-        {"rewind d", MciError::UnrecognisedCommand},
-        {"play", MciError::MissingParameter},
-        {"play other", MciError::DeviceNotOpen},
-        {"play d backwards", MciError::UnrecognisedKeyword},
-        {"play d from", MciError::MissingParameter},
-        {"play d from 1x", MciError::BadInteger},
-        {"play d from -", MciError::BadInteger},
-        {"play d from 99999999999999999999999", MciError::BadInteger},
-        {"play d from -5", MciError::OutOfRange},
-        {"play d from 1001", MciError::OutOfRange},
-        {"play d from 9223372036854775807", MciError::OutOfRange},
-        {"seek d", MciError::MissingParameter},
-        {"seek d to", MciError::MissingParameter},
-        {"seek d by 3", MciError::UnrecognisedKeyword},
-        {"seek d to 2000", MciError::OutOfRange},
-        {"status d", MciError::MissingParameter},
-        {"status d volume", MciError::UnrecognisedKeyword},
-        {"pause d now", MciError::UnrecognisedKeyword},
-        {"open", MciError::MissingParameter},
-        {"open \"\" alias x", MciError::MissingParameter},
-        {"open \"unclosed alias x", MciError::UnbalancedQuotes},
-        {"open x.wav alias", MciError::MissingParameter},
-        {"open x.wav loudly", MciError::UnrecognisedKeyword},
-    };
-    for (const Case& c : cases) {
-        std::string answer = "untouched";
-        EXPECT_EQ(layer.SendString(c.command, &answer), c.expected) << c.command;
-        EXPECT_EQ(answer, "") << c.command;
-    }
-    // None of them changed the device.
-    EXPECT_EQ(Ask("status d mode"), "stopped");
-    EXPECT_EQ(Ask("status d position"), "0");
-    EXPECT_EQ(layer.OpenDeviceCount(), 1u);
-}
-
-TEST_F(MciLayerTest, TellsMissingUnreadableAndUnplayableFilesApart) {
-    EXPECT_EQ(layer.SendString("open \"" + folder.File("absent.wav") + "\" alias d"), MciError::FileNotFound);
-    const std::string text = folder.File("notes.wav");
-    test::Touch(text, "these are words, not sound");
-    EXPECT_EQ(layer.SendString("open \"" + text + "\" alias d"), MciError::NotPlayableWave);
-    EXPECT_EQ(layer.SendString("open \"" + folder.File("") + "\" alias d"), MciError::NotPlayableWave);
+    test::Touch(folder.File("notes.wav"), "these are words, not sound");
     // A 32-bit float file is a WAV file the reader does not decode.
-    const std::string wide = folder.File("float.wav");
-    test::WriteBytes(wide, test::Riff({test::FmtChunk(3, 1, 8000, 32), test::Chunk("data", {})}));
-    EXPECT_EQ(layer.SendString("open \"" + wide + "\" alias d"), MciError::NotPlayableWave);
-    if (geteuid() != 0) {
-        const std::string locked = MakeFile("locked.wav", 8000, 100);
-        ASSERT_EQ(chmod(locked.c_str(), 0), 0);
-        EXPECT_EQ(layer.SendString("open \"" + locked + "\" alias d"), MciError::FileNotReadable);
+    test::WriteBytes(folder.File("float.wav"),
+                     test::Riff({test::FmtChunk(3, 1, 8000, 32), test::Chunk("data", {})}));
+    ASSERT_TRUE(WriteWave(folder.File("fast.wav"), MakeSamples(384001, {{10, 440.0}}), 384001));
+    // Blanks and quotes in the name, and the highest rate a sound server plays.
+    const std::string one = OpenCommand("say \"hi\" now.wav", 384000, 1000);
+    ASSERT_EQ(layer.SendString(one), MciError::None);
+    const std::pair<MciError, std::vector<std::string>> refusals[] = {
+        {MciError::UnrecognisedCommand, {"", "   ", "rewind d"}},
+        {MciError::MissingParameter,
+         {"play", "play d from", "seek d", "seek d to", "status d", "open", "open \"\" alias x",
+          "open x alias"}},
+        {MciError::DeviceNotOpen, {"play other", "close other"}},
+        {MciError::UnrecognisedKeyword,
+         {"play d backwards", "seek d by 3", "seek d to 5 now", "status d volume", "status d mode now",
+          "pause d now", "open x.wav loudly", "open \"say \"hi\".wav\" alias x"}}, // an unescaped quote
+        {MciError::BadInteger, {"play d from 1x", "play d from -", "play d from 99999999999999999999999"}},
+        {MciError::OutOfRange,
+         {"play d from -5", "play d from 1001", "play d from 9223372036854775807", "seek d to 1001"}},
+        {MciError::UnbalancedQuotes, {"open \"unclosed alias x"}},
+        {MciError::AliasInUse, {one}},
+        {MciError::FileNotFound, {open("absent.wav")}},
+        {MciError::NotPlayableWave, {open("notes.wav"), open(""), open("float.wav"), open("fast.wav")}},
+    };
+    for (const auto& [code, commands] : refusals) {
+        for (const std::string& command : commands) {
+            std::string answer = "untouched";
+            EXPECT_EQ(layer.SendString(command, &answer), code) << command;
+            EXPECT_EQ(answer, "") << command;
+        }
     }
-    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
-}
-
-TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndPlayFromIsExact) {
-    // 22050 Hz: 1001 ms is frame 22072.05, so frame arithmetic must truncate
-    // the same way both ways.
-    const std::string path = MakeFile("speech.wav", 22050, 5000);
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
     Run({
-        {"play mydevice notify", 400, "400", "playing"},
-        {"pause mydevice", 3000, "400", "paused"},
-        {"seek mydevice to 1001", 500, "1001", "paused"}, // seeking while paused only positions
-        {"play mydevice", 99, "1100", "playing"},         // and a plain play continues there
-        {"play mydevice from 0", 0, "0", nullptr},        // play from jumps while playing
-        {"", 300, "300", nullptr},
-        {"seek mydevice to 3000", 250, "3000", "stopped"}, // seek while playing stops there
-        {"resume mydevice", 0, "3000", "stopped"},         // resume plays only a paused device
-        {"pause mydevice", 0, "3000", "paused"},
-        {"resume mydevice wait", 100, "3100", nullptr},
-        {"stop mydevice", 100, "3100", "stopped"}, // stop holds the position
-        {"seek mydevice to end", 0, "5000", nullptr},
-        {"seek mydevice to start", 0, "0", nullptr},
+        {"", MciError::None, 0, "0", "stopped"},            // none of them changed the device
+        {"seek d to 1000 wait", MciError::None, 0, "1000"}, // the length itself is inside
+        {"close d"},
+        {"close d", MciError::DeviceNotOpen},
+        {one + " type waveaudio shareable"}, // the alias is free again
+        {"close all"},
     });
+    EXPECT_EQ(layer.OpenDeviceCount(), 0u);
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod(folder.File("say \"hi\" now.wav").c_str(), 0), 0);
+        EXPECT_EQ(layer.SendString(one), MciError::FileNotReadable);
+    }
 }
 
-TEST_F(MciLayerTest, AtTheEndTheDeviceStaysPlayingAtTheLength) {
-    const std::string path = MakeFile("short.wav", 11025, 750);
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    // 8268 frames at 11025 Hz last 749.9 ms: lengths are truncated.
-    EXPECT_EQ(Ask("status mydevice length"), "749");
+TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndTheEndHolds) {
+    // 3750 ms at 11025 Hz are 41343 frames (3749.9 ms): lengths and positions
+    // are truncated, and a position set in milliseconds reads back the same.
+    ASSERT_EQ(layer.SendString(OpenCommand("speech.wav", 11025, 3750)), MciError::None);
+    EXPECT_EQ(Ask("STATUS D LENGTH"), "3749");
     Run({
-        {"play mydevice notify", 60000, "749", "playing"},
-        {"pause mydevice", 0, "749", nullptr}, // pausing there holds the end
-        {"play mydevice from 500", 100, "600", nullptr},
-        {"play mydevice from 749", 0, "749", nullptr},
-        {"", 1, "749", nullptr},
+        {"play d notify", MciError::None, 400, "400", "playing"},
+        {"pause d", MciError::None, 3000, "400", "paused"},
+        {"seek d to 1001", MciError::None, 500, "1001", "paused"}, // seeking while paused only positions
+        {"play d", MciError::None, 99, "1100", "playing"},         // and a plain play continues there
+        {"play d", MciError::None, 1, "1101", "playing"},          // a plain play while playing goes on
+        {"play d from 0", MciError::None, 0, "0"},                 // play from jumps while playing
+        {"", MciError::None, 320, "320"},
+        {"seek d to 3000", MciError::None, 240, "3000", "stopped"}, // seek while playing stops there
+        {"resume d", MciError::None, 0, "3000", "stopped"},         // resume plays only a paused device
+        {"pause d", MciError::None, 0, "3000", "paused"},
+        {"resume d wait", MciError::None, 120, "3120", "playing"},
+        {"stop d", MciError::None, 120, "3120", "stopped"}, // stop holds the position
+        {"seek d to end", MciError::None, 0, "3749"},
+        {"seek d to start", MciError::None, 0, "0"},
+        {"play d from 3500", MciError::None, 60000, "3749", "playing"}, // a run that played out stays
+        {"pause d", MciError::None, 0, "3749", "paused"},
+        {"play d from 3500", MciError::None, 120, "3620"},
+        {"play d from 3750", MciError::OutOfRange, 0, "3620"},
+        {"play d from 3749", MciError::None, 1, "3749"},
     });
 }
 
 TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
-    struct Format {
-        uint16_t bits;
-        uint16_t channels;
-        uint16_t tag;
-        uint32_t rate;
-    };
-    const Format formats[] = {{8, 1, kFormatPcm, 8000},   {16, 2, kFormatPcm, 44100},
-                              {24, 1, kFormatPcm, 48000}, {8, 1, kFormatMuLaw, 8000},
-                              {16, 6, kFormatPcm, 96000}, {24, 2, kFormatPcm, 16000}};
-    for (const Format& f : formats) {
+    // {bits, channels, format tag, rate}
+    const std::array<uint32_t, 4> formats[] = {{8, 1, kFormatPcm, 8000},   {16, 2, kFormatPcm, 44100},
+                                               {24, 1, kFormatPcm, 48000}, {8, 1, kFormatMuLaw, 8000},
+                                               {16, 6, kFormatPcm, 96000}, {24, 2, kFormatPcm, 16000}};
+    for (const auto& [bits, channels, tag, rate] : formats) {
         // The name starts with a number: GCC 12 at -O3 warns falsely (-Wrestrict)
         // about a literal put before a temporary string.
-        const std::string path = folder.File(std::to_string(f.bits) + "-" + std::to_string(f.channels) + "-" +
-                                             std::to_string(f.tag) + ".wav");
-        ASSERT_TRUE(
-            WriteWave(path, MakeSamples(f.rate, {{1500, 1000.0}}), f.rate, f.bits, f.channels, f.tag));
+        const std::string path = folder.File(std::to_string(bits) + "-" + std::to_string(channels) + "-" +
+                                             std::to_string(tag) + ".wav");
+        ASSERT_TRUE(WriteWave(path, MakeSamples(rate, {{1500, 1000.0}}), rate, static_cast<uint16_t>(bits),
+                              static_cast<uint16_t>(channels), static_cast<uint16_t>(tag)));
         ASSERT_EQ(layer.SendString("open \"" + path + "\" alias fmt"), MciError::None) << path;
         EXPECT_EQ(Ask("status fmt length"), "1500") << path;
-        EXPECT_EQ(layer.SendString("play fmt from 1499"), MciError::None) << path;
+        EXPECT_EQ(layer.SendString("play fmt from 1500"), MciError::None) << path;
         EXPECT_EQ(layer.SendString("close fmt"), MciError::None);
         // Frames read in place, mixed to mono as the reader mixes them.
         std::shared_ptr<PcmSource> source;
@@ -245,51 +197,33 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
     }
 }
 
-TEST_F(MciLayerTest, WithoutAnOutputOpenAndLengthWorkButPlayFails) {
-    const std::string path = MakeFile("seg.wav", 16000, 2000);
+TEST_F(MciLayerTest, AFailedOrLostOutputLeavesTheDeviceUsable) {
     output->SetStartError(MciError::NoAudioOutput);
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    EXPECT_EQ(Ask("status mydevice length"), "2000");
-    EXPECT_EQ(layer.SendString("play mydevice notify"), MciError::NoAudioOutput);
-    EXPECT_EQ(Ask("status mydevice mode"), "stopped");
-    EXPECT_EQ(Ask("status mydevice position"), "0");
+    Run({
+        {OpenCommand("seg.wav", 16000, 2000)},
+        {"play d notify", MciError::NoAudioOutput, 0, "0", "stopped"},
+    });
     output->SetStartError(MciError::None);
-    EXPECT_EQ(layer.SendString("play mydevice notify"), MciError::None);
+    Run({{"play d from 500", MciError::None, 300, "800", "playing"}});
+    // A server that goes away pauses the run where it was last heard.
+    output->SetLost(true);
+    Run({{"status d position", MciError::NoAudioOutput, 100, nullptr, "paused"}});
+    output->SetLost(false);
+    Run({{"", MciError::None, 0, "800", "paused"}, {"resume d", MciError::None, 100, "900", "playing"}});
 }
 
-// The real output and master volume with no server to reach (the environment
-// points them at a socket that does not exist).
-class NoServerTest : public ::testing::Test {
-protected:
+// The master volume with no server to reach.
+TEST(NoServerTest, TheVolumeAnswersMinusOneAndIgnoresSetters) {
     test::NoServer none;
-    TempFolder folder;
-};
-
-TEST_F(NoServerTest, PlayReportsNoAudioOutputAndTheDeviceStaysUsable) {
-    const std::string path = folder.File("seg.wav");
-    ASSERT_TRUE(WriteWave(path, MakeSamples(16000, {{500, 1000.0}})));
-    CMciCommandLayer layer;
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    std::string length;
-    EXPECT_EQ(layer.SendString("status mydevice length", &length), MciError::None);
-    EXPECT_EQ(length, "500");
-    EXPECT_EQ(layer.SendString("play mydevice notify"), MciError::NoAudioOutput);
-    EXPECT_EQ(layer.SendString("play mydevice from 100"), MciError::NoAudioOutput);
-    EXPECT_EQ(layer.SendString("close mydevice"), MciError::None);
-}
-
-TEST_F(NoServerTest, MasterVolumeAnswersMinusOneAndIgnoresSetters) {
     CMasterOutputVolume volume;
-    EXPECT_FALSE(volume.IsAvailable());
-    EXPECT_EQ(volume.GetSteps(), -1);
-    EXPECT_EQ(volume.GetMinimum(), -1);
-    EXPECT_EQ(volume.GetMaximum(), -1);
-    EXPECT_EQ(volume.GetVolume(), -1);
     volume.SetVolume(100);
     volume.Enable();
     volume.Disable();
     volume.SetChangeListener([](int64_t, uint32_t) {}, 7);
-    EXPECT_EQ(volume.GetVolume(), -1);
+    EXPECT_FALSE(volume.IsAvailable());
+    for (const int64_t answer :
+         {volume.GetSteps(), volume.GetMinimum(), volume.GetMaximum(), volume.GetVolume()})
+        EXPECT_EQ(answer, -1);
 }
 
 } // namespace

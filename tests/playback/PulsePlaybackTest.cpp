@@ -1,16 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The command layer on the real sound server: what is played must arrive in
-// the null sink (its monitor is recorded with parec), and the positions must
-// match what was heard. Skips unless scripts/with-pulseaudio.sh runs it.
+// Playback and the master volume on the real sound server, one test per
+// feature: what is played must arrive in the null sink (its monitor is
+// recorded with parec) and the positions must match what was heard; volume
+// changes are checked with pactl. The command logic itself is tested on the
+// null output. Skips unless scripts/with-pulseaudio.sh runs it.
+#include "MasterOutputVolume.h"
 #include "MciCommandLayer.h"
 #include "RiffBytes.h"
+#include "RunProgram.h"
 #include "ServerTools.h"
-#include "TestSignals.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
-#include <cstdlib>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 namespace lectorio {
@@ -18,219 +25,198 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::MakeSamples;
-using test::MonitorRecorder;
 using test::Pactl;
-using test::Runs;
-using test::Stretch;
-using test::TempFolder;
-using test::ToneBlocks;
-using test::WriteWave;
 
 constexpr double kTone = 1000.0;
 
-class PulsePlaybackTest : public ::testing::Test {
+// Whether pactl reports `volume` on both channels of `sink` ("front-left: 32768 / 50% / ...").
+bool BothChannelsAt(const std::string& sink, long volume) {
+    const std::string text = Pactl({"get-sink-volume", sink}), at = ": " + std::to_string(volume) + " /";
+    return text.find("front-left" + at) != std::string::npos &&
+           text.find("front-right" + at) != std::string::npos;
+}
+
+class ServerTest : public ::testing::Test {
 protected:
+    // The null sink as default, at full volume, not muted, before and after.
     void SetUp() override {
         if (!test::ServerForTests())
             GTEST_SKIP() << "needs the private sound server of scripts/with-pulseaudio.sh";
-        // Full volume, not muted, whatever an earlier test left.
+        TearDown();
+    }
+    void TearDown() override {
+        if (!test::ServerForTests())
+            return;
+        Pactl({"set-default-sink", "lectorio_null"});
         Pactl({"set-sink-volume", "lectorio_null", "65536"});
         Pactl({"set-sink-mute", "lectorio_null", "0"});
     }
 
-    std::string MakeFile(const std::string& name, const std::vector<Stretch>& stretches,
-                         uint32_t rate = 16000, uint16_t bits = 16, uint16_t channels = 1,
-                         uint16_t tag = kFormatPcm) {
-        const std::string path = folder.File(name);
-        EXPECT_TRUE(WriteWave(path, MakeSamples(rate, stretches), rate, bits, channels, tag));
-        return path;
-    }
-
-    void OpenAndPlay(const std::string& path) {
-        ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-        ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
-    }
-
-    int64_t Position() {
+    std::string Ask(const std::string& item) {
         std::string answer;
-        EXPECT_EQ(layer.SendString("status mydevice position", &answer), MciError::None);
-        return std::atoll(answer.c_str());
+        EXPECT_EQ(layer.SendString("status d " + item, &answer), MciError::None) << item;
+        return answer;
     }
 
-    // Waits until the device reports its length as its position; false after `limit`.
-    bool WaitForEnd(std::chrono::milliseconds limit = 6000ms) {
-        std::string answer;
-        EXPECT_EQ(layer.SendString("status mydevice length", &answer), MciError::None);
-        const int64_t length = std::atoll(answer.c_str());
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (Position() == length)
+    void Play(const std::string& path) {
+        ASSERT_EQ(layer.SendString("open " + QuoteForCommand(path) + " alias d"), MciError::None);
+        ASSERT_EQ(layer.SendString("play d"), MciError::None);
+    }
+
+    // Waits until the position of "d" is its length.
+    bool WaitForEnd() {
+        for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(20ms))
+            if (Ask("position") == Ask("length"))
                 return true;
-            std::this_thread::sleep_for(20ms);
-        }
         return false;
     }
 
-    // The lengths (in 10 ms blocks) of the tone stretches in a recording. A
-    // gap of up to 30 ms inside a stretch (a dropout on a loaded machine) does
-    // not split it; the silences the tests look for are far longer.
-    static std::vector<int> ToneRuns(const std::vector<int16_t>& recording) {
-        std::vector<int> lengths;
-        int gap = -1; // blocks of silence since the last tone stretch; -1 before the first
-        for (const auto& [tone, blocks] : Runs(ToneBlocks(recording, MonitorRecorder::kRate, kTone, 0.2))) {
-            if (!tone) {
-                gap = lengths.empty() ? -1 : blocks;
-            } else if (gap >= 0 && gap <= 3) {
-                lengths.back() += gap + blocks;
-            } else {
-                lengths.push_back(blocks);
-            }
-        }
-        return lengths;
+    // Waits until `done` holds under the lock; false after `limit`.
+    bool Wait(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, limit, done);
     }
 
-    TempFolder folder;
+    // What the listener and the executor were given, from any thread.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<int64_t, uint32_t>> calls;
+    std::vector<std::function<void()>> queued;
+    const CMasterOutputVolume::ChangeListener listener = [this](int64_t volume, uint32_t user) {
+        std::lock_guard lock(mutex);
+        calls.emplace_back(volume, user);
+        changed.notify_all();
+    };
+    test::TempFolder folder;
     CMciCommandLayer layer;
 };
 
-TEST_F(PulsePlaybackTest, PlaysTheSegmentIntoTheSinkAndStaysAtTheEnd) {
-    const std::string path = MakeFile("seg 2.wav", {{300, 0.0}, {600, kTone}, {300, 0.0}});
-    MonitorRecorder recorder;
+TEST_F(ServerTest, PositionIsWhatWasHeardPauseIsSilentAndTheEndHolds) {
+    const std::string path = folder.File("tone 1.wav");
+    ASSERT_TRUE(test::WriteWave(path, MakeSamples(16000, {{1500, kTone}})));
+    test::MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
-    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
-    ASSERT_TRUE(WaitForEnd());
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(Position(), 1200);
-    std::string mode;
-    EXPECT_EQ(layer.SendString("status mydevice mode", &mode), MciError::None);
-    EXPECT_EQ(mode, "playing");
-    const std::vector<int> tones = ToneRuns(recorder.Finish());
-    ASSERT_EQ(tones.size(), 1u);
-    EXPECT_NEAR(tones[0], 60, 3);
-}
-
-TEST_F(PulsePlaybackTest, PositionIsWhatWasHeardAndPauseHoldsIt) {
-    const std::string path = MakeFile("tone.wav", {{1500, kTone}});
-    MonitorRecorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
+    ASSERT_NO_FATAL_FAILURE(Play(path));
     std::this_thread::sleep_for(600ms);
-    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
-    const int64_t paused = Position();
+    ASSERT_EQ(layer.SendString("pause d"), MciError::None);
+    const int64_t paused = std::stoll(Ask("position"));
     EXPECT_GT(paused, 400);
     EXPECT_LT(paused, 700);
     std::this_thread::sleep_for(400ms);
-    EXPECT_EQ(Position(), paused);
-    // Continue with a rewind of 400 ms, as the window does.
+    EXPECT_EQ(Ask("position"), std::to_string(paused));
+    // Continue with a rewind of 400 ms, as the window does, to the end.
     const int64_t from = paused - 400;
-    ASSERT_EQ(layer.SendString("play mydevice from " + std::to_string(from)), MciError::None);
+    ASSERT_EQ(layer.SendString("play d from " + std::to_string(from)), MciError::None);
     ASSERT_TRUE(WaitForEnd());
-    std::this_thread::sleep_for(100ms);
-    const std::vector<int16_t> recording = recorder.Finish();
-    const std::vector<int> tones = ToneRuns(recording);
-    std::string runs;
-    for (const auto& [tone, blocks] : Runs(ToneBlocks(recording, MonitorRecorder::kRate, kTone, 0.2)))
-        runs += (tone ? " tone " : " quiet ") + std::to_string(blocks);
-    ASSERT_EQ(tones.size(), 2u) << "the pause must be silent; paused at " << paused << ", runs:" << runs;
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Ask("position"), "1500");
+    EXPECT_EQ(Ask("mode"), "playing");
+    const std::vector<int> tones = recorder.ToneRuns()[0];
+    ASSERT_EQ(tones.size(), 2u) << "the pause must be silent; paused at " << paused;
     // What was heard before the pause is the paused position, to within the
     // 10 ms blocks of the analysis and 20 ms of timing.
     EXPECT_NEAR(tones[0] * 10, paused, 30);
     EXPECT_NEAR(tones[1] * 10, 1500 - from, 30);
 }
 
-TEST_F(PulsePlaybackTest, PositionKeepsPaceWithTheClock) {
-    const std::string path = MakeFile("long.wav", {{3000, kTone}});
-    ASSERT_EQ(layer.SendString("open \"" + path + "\" alias mydevice"), MciError::None);
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(layer.SendString("play mydevice notify"), MciError::None);
-    std::this_thread::sleep_for(300ms);
-    const int64_t first = Position();
-    const auto firstAt = std::chrono::steady_clock::now();
-    int64_t previous = first;
-    for (int i = 0; i < 10; ++i) {
-        std::this_thread::sleep_for(100ms);
-        const int64_t now = Position();
-        EXPECT_GE(now, previous) << "the position never runs backwards";
-        previous = now;
-    }
-    const int64_t second = Position();
-    const auto secondAt = std::chrono::steady_clock::now();
-    const auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(secondAt - firstAt).count();
-    EXPECT_NEAR(second - first, wall, 20);
-    const auto sincePlay = std::chrono::duration_cast<std::chrono::milliseconds>(secondAt - started).count();
-    EXPECT_LE(second, sincePlay + 20) << "nothing is reported before it can have been heard";
-}
-
-TEST_F(PulsePlaybackTest, SeekWhilePausedPlaysOnFromThere) {
-    const std::string path = MakeFile("late.wav", {{1000, 0.0}, {500, kTone}, {500, 0.0}}, 44100);
-    MonitorRecorder recorder;
+TEST_F(ServerTest, PlaysEachEncodingAtItsRateWithItsChannelsAndCloseStopsIt) {
+    test::MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Started());
-    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
-    std::this_thread::sleep_for(200ms);
-    ASSERT_EQ(layer.SendString("pause mydevice"), MciError::None);
-    ASSERT_EQ(layer.SendString("seek mydevice to 1250"), MciError::None);
-    EXPECT_EQ(Position(), 1250);
-    ASSERT_EQ(layer.SendString("play mydevice"), MciError::None);
-    ASSERT_TRUE(WaitForEnd());
-    const std::vector<int> tones = ToneRuns(recorder.Finish());
-    ASSERT_EQ(tones.size(), 1u);
-    EXPECT_NEAR(tones[0], 25, 3);
-}
-
-TEST_F(PulsePlaybackTest, PlaysMuLawAndWideMultichannelFilesAtTheirOwnRates) {
-    const std::string mulaw = MakeFile("mulaw.wav", {{100, 0.0}, {400, kTone}}, 8000, 8, 1, kFormatMuLaw);
-    const std::string wide = MakeFile("wide.wav", {{100, 0.0}, {400, kTone}}, 48000, 24, 2);
-    const std::string bytes = MakeFile("bytes.wav", {{100, 0.0}, {400, kTone}}, 11025, 8, 3);
-    MonitorRecorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    for (const std::string& path : {mulaw, wide, bytes}) {
-        ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
+    const std::array<uint32_t, 4> files[] = {
+        {8000, 8, 1, kFormatMuLaw}, {48000, 24, 2, kFormatPcm}, {11025, 8, 3, kFormatPcm}};
+    for (const auto& [rate, bits, channels, tag] : files) {
+        const std::string path = folder.File(std::to_string(rate) + ".wav");
+        ASSERT_TRUE(test::WriteWave(path, MakeSamples(rate, {{100, 0.0}, {400, kTone}}), rate,
+                                    static_cast<uint16_t>(bits), static_cast<uint16_t>(channels),
+                                    static_cast<uint16_t>(tag)));
+        ASSERT_NO_FATAL_FAILURE(Play(path));
         ASSERT_TRUE(WaitForEnd()) << path;
         std::this_thread::sleep_for(100ms);
-        ASSERT_EQ(layer.SendString("close mydevice"), MciError::None);
+        ASSERT_EQ(layer.SendString("close d"), MciError::None);
     }
-    const std::vector<int> tones = ToneRuns(recorder.Finish());
-    ASSERT_EQ(tones.size(), 3u);
-    for (const int blocks : tones)
-        EXPECT_NEAR(blocks, 40, 3);
-}
-
-TEST_F(PulsePlaybackTest, StereoKeepsItsChannelsApart) {
-    // The tone only on the left: a mono mix would put it on both sides.
-    const std::vector<int16_t> tone = MakeSamples(16000, {{100, 0.0}, {400, kTone, 0.8}});
+    // Last, two seconds of the tone on the left only (a mono mix would put it
+    // on both sides), closed while it plays.
     test::Bytes data;
-    for (const int16_t left : tone) {
+    for (const int16_t left : MakeSamples(16000, {{100, 0.0}, {2000, kTone, 0.8}})) {
         test::PutLe(data, static_cast<uint16_t>(left), 2);
         test::PutLe(data, 0, 2);
     }
-    const std::string path = folder.File("left.wav");
-    test::WriteBytes(path, test::Riff({test::FmtChunk(1, 2, 16000, 16), test::Chunk("data", data)}));
-    MonitorRecorder recorder(2);
-    ASSERT_TRUE(recorder.Started());
-    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
-    ASSERT_TRUE(WaitForEnd());
-    std::this_thread::sleep_for(100ms);
-    const std::vector<int16_t> both = recorder.Finish();
-    std::vector<int16_t> sides[2];
-    for (size_t i = 0; i < both.size(); ++i)
-        sides[i % 2].push_back(both[i]);
-    const std::vector<int> left = ToneRuns(sides[0]);
-    ASSERT_EQ(left.size(), 1u);
-    EXPECT_NEAR(left[0], 40, 3);
-    EXPECT_TRUE(ToneRuns(sides[1]).empty());
+    test::WriteBytes(folder.File("left.wav"),
+                     test::Riff({test::FmtChunk(1, 2, 16000, 16), test::Chunk("data", data)}));
+    ASSERT_NO_FATAL_FAILURE(Play(folder.File("left.wav")));
+    std::this_thread::sleep_for(400ms);
+    ASSERT_EQ(layer.SendString("close d"), MciError::None);
+    std::this_thread::sleep_for(400ms);
+    const auto [left, right] = recorder.ToneRuns();
+    ASSERT_EQ(left.size(), 4u);
+    ASSERT_EQ(right.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(left[i], 40, 3) << i;
+        EXPECT_NEAR(right[i], 40, 3) << i;
+    }
+    EXPECT_LT(left[3], 50) << "closing stops the sound";
 }
 
-TEST_F(PulsePlaybackTest, ClosingStopsTheSound) {
-    const std::string path = MakeFile("closed.wav", {{2000, kTone}});
-    MonitorRecorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    ASSERT_NO_FATAL_FAILURE(OpenAndPlay(path));
-    std::this_thread::sleep_for(300ms);
-    ASSERT_EQ(layer.SendString("close mydevice"), MciError::None);
-    std::this_thread::sleep_for(500ms);
-    const std::vector<int> tones = ToneRuns(recorder.Finish());
-    ASSERT_EQ(tones.size(), 1u);
-    EXPECT_LT(tones[0], 50);
+TEST_F(ServerTest, TheMasterVolumeSetsEveryChannelMutesAndHearsChangesMadeElsewhere) {
+    CMasterOutputVolume volume;
+    ASSERT_TRUE(volume.IsAvailable());
+    EXPECT_EQ(volume.GetMinimum(), 0);
+    EXPECT_EQ(volume.GetMaximum(), 65536) << "the normal volume, never amplification";
+    EXPECT_GT(volume.GetSteps(), 0);
+    // Values outside 0..65536 are ignored.
+    for (const long value : {32768L, 65537L, -1L, 4294967295L, 0L, 65536L}) {
+        volume.SetVolume(value);
+        EXPECT_TRUE(BothChannelsAt("lectorio_null", value % 65536 == 0 ? value : 32768)) << value;
+    }
+    Pactl({"set-sink-volume", "lectorio_null", "20000", "30000"});
+    EXPECT_EQ(volume.GetVolume(), 20000);
+    volume.Disable();
+    EXPECT_NE(Pactl({"get-sink-mute", "lectorio_null"}).find("yes"), std::string::npos);
+    volume.Enable();
+    EXPECT_NE(Pactl({"get-sink-mute", "lectorio_null"}).find("no"), std::string::npos);
+
+    // Changes made elsewhere reach the listener where the executor runs it.
+    volume.SetChangeListener(listener, 3, [this](std::function<void()> task) {
+        std::lock_guard lock(mutex);
+        queued.push_back(std::move(task));
+        changed.notify_all();
+    });
+    Pactl({"set-sink-volume", "lectorio_null", "30000"});
+    ASSERT_TRUE(Wait([&] { return !queued.empty(); }));
+    std::vector<std::function<void()>> tasks;
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(calls.empty()) << "the listener runs only where the executor runs it";
+        tasks.swap(queued);
+    }
+    for (auto& task : tasks)
+        task();
+    EXPECT_EQ(calls.back(), std::make_pair(int64_t{30000}, 3u));
+
+    // Without an executor it is called on the server's thread; a mute is not
+    // a volume change; it follows the default sink.
+    volume.SetChangeListener(listener, 7);
+    Pactl({"set-sink-mute", "lectorio_null", "1"});
+    Pactl({"set-sink-volume", "lectorio_null", "41000"});
+    ASSERT_TRUE(Wait([&] { return calls.back().first == 41000; }));
+    EXPECT_TRUE(Wait([&] { return calls.size() == tasks.size() + 1 && calls.back().second == 7; }, 0ms));
+    const auto loaded =
+        test::RunProgram({"pactl", "load-module", "module-null-sink", "sink_name=lectorio_other"});
+    ASSERT_EQ(loaded.status, 0);
+    Pactl({"set-sink-volume", "lectorio_other", "12345"});
+    Pactl({"set-default-sink", "lectorio_other"});
+    EXPECT_TRUE(Wait([&] { return calls.back().first == 12345; }));
+    EXPECT_EQ(volume.GetVolume(), 12345);
+    volume.SetVolume(23456);
+    EXPECT_TRUE(BothChannelsAt("lectorio_other", 23456));
+    EXPECT_TRUE(BothChannelsAt("lectorio_null", 41000));
+    Pactl({"set-default-sink", "lectorio_null"});
+    Pactl({"unload-module", loaded.out.substr(0, loaded.out.find('\n'))});
+
+    // Removed, it hears nothing more.
+    volume.SetChangeListener({}, 0);
+    Pactl({"set-sink-volume", "lectorio_null", "42000"});
+    EXPECT_FALSE(Wait([&] { return calls.back().first == 42000; }, 500ms));
 }
 
 } // namespace

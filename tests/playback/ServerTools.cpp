@@ -2,6 +2,7 @@
 #include "ServerTools.h"
 #include "RunProgram.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -13,6 +14,17 @@
 #include <unistd.h>
 
 namespace lectorio::test {
+
+std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch>& stretches) {
+    std::vector<int16_t> samples;
+    for (const Stretch& s : stretches) {
+        for (int64_t i = 0; i < static_cast<int64_t>(s.milliseconds) * rate / 1000; ++i) {
+            const double phase = 2.0 * M_PI * s.frequency * static_cast<double>(i) / rate;
+            samples.push_back(static_cast<int16_t>(std::lround(s.amplitude * 32767.0 * std::sin(phase))));
+        }
+    }
+    return samples;
+}
 
 bool ServerForTests() {
     const char* flag = std::getenv("LECTORIO_TEST_PULSE");
@@ -26,94 +38,70 @@ std::string Pactl(const std::vector<std::string>& arguments) {
 }
 
 NoServer::NoServer() {
-    const char* old = std::getenv("PULSE_SERVER");
-    had_ = old != nullptr;
-    if (old)
+    if (const char* old = std::getenv("PULSE_SERVER"))
         old_ = old;
     setenv("PULSE_SERVER", "unix:/nonexistent/lectorio-no-server", 1);
 }
 
 NoServer::~NoServer() {
-    if (had_)
-        setenv("PULSE_SERVER", old_.c_str(), 1);
+    if (old_)
+        setenv("PULSE_SERVER", old_->c_str(), 1);
     else
         unsetenv("PULSE_SERVER");
 }
 
-MonitorRecorder::MonitorRecorder(int channels) {
-    path_ = (std::filesystem::temp_directory_path() /
-             ("lectorio-monitor-" + std::to_string(getpid()) + "-" +
-              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".raw"))
-                .string();
-    const std::vector<std::string> arguments = {"parec",
-                                                "--device=lectorio_null.monitor",
-                                                "--format=s16le",
-                                                "--rate=" + std::to_string(kRate),
-                                                "--channels=" + std::to_string(channels),
-                                                "--latency-msec=10"};
-    pid_ = StartProgram(arguments, path_);
+MonitorRecorder::MonitorRecorder()
+    : path_(std::filesystem::temp_directory_path() / "lectorio-monitor-XXXXXX") {
+    close(mkstemp(path_.data()));
+    pid_ = StartProgram({"parec", "--device=lectorio_null.monitor", "--format=s16le", "--rate=16000",
+                         "--channels=2", "--latency-msec=10"},
+                        path_);
     // Wait until the recorder delivers data, so that nothing played after the
     // constructor is missed.
-    for (int i = 0; i < 100 && pid_ > 0; ++i) {
-        std::error_code ec;
-        if (std::filesystem::file_size(path_, ec) > 0)
-            break;
+    std::error_code ec;
+    for (int i = 0; i < 100 && pid_ > 0 && std::filesystem::file_size(path_, ec) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
 }
 
 MonitorRecorder::~MonitorRecorder() {
-    Finish();
+    ToneRuns();
     std::error_code ec;
     std::filesystem::remove(path_, ec);
 }
 
-std::vector<int16_t> MonitorRecorder::Finish() {
+std::array<std::vector<int>, 2> MonitorRecorder::ToneRuns() {
     if (pid_ > 0) {
         kill(pid_, SIGINT);
-        int wstatus = 0;
-        waitpid(pid_, &wstatus, 0);
+        waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
-    std::vector<int16_t> samples;
-    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-        unsigned char pair[2];
-        while (std::fread(pair, 1, 2, f) == 2)
-            samples.push_back(static_cast<int16_t>(pair[0] | (pair[1] << 8)));
-        std::fclose(f);
-    }
-    return samples;
-}
-
-std::vector<bool> ToneBlocks(const std::vector<int16_t>& samples, int rate, double frequency,
-                             double minimumAmplitude) {
-    const size_t block = static_cast<size_t>(rate / 100);
-    std::vector<bool> result;
-    for (size_t start = 0; start + block <= samples.size(); start += block) {
-        // Correlation with a sine and a cosine of the frequency: the
-        // amplitude of that component, whatever its phase.
-        double re = 0.0;
-        double im = 0.0;
-        for (size_t i = 0; i < block; ++i) {
-            const double phase = 2.0 * M_PI * frequency * static_cast<double>(i) / rate;
-            const double x = samples[start + i] / 32768.0;
-            re += x * std::cos(phase);
-            im += x * std::sin(phase);
+    // Per side, the loudest sample of each 10 ms block (160 frames) decides
+    // whether the block is loud.
+    std::array<std::vector<int>, 2> runs;
+    std::array<int, 2> peak{0, 0};
+    std::array<int, 2> gap{-1, -1}; // quiet blocks since the last run; -1 before the first
+    FILE* f = std::fopen(path_.c_str(), "rb");
+    unsigned char frame[4];
+    for (int n = 1; f && std::fread(frame, 1, 4, f) == 4; ++n) {
+        for (int side = 0; side < 2; ++side) {
+            const int16_t sample = static_cast<int16_t>(frame[2 * side] | (frame[2 * side + 1] << 8));
+            peak[side] = std::max(peak[side], std::abs(int{sample}));
+            if (n % 160 != 0)
+                continue;
+            if (peak[side] < 32768 / 5) {
+                gap[side] += gap[side] >= 0 ? 1 : 0;
+            } else {
+                if (gap[side] >= 0 && gap[side] <= 3)
+                    runs[side].back() += gap[side] + 1;
+                else
+                    runs[side].push_back(1);
+                gap[side] = 0;
+            }
+            peak[side] = 0;
         }
-        const double amplitude = 2.0 * std::sqrt(re * re + im * im) / static_cast<double>(block);
-        result.push_back(amplitude >= minimumAmplitude);
     }
-    return result;
-}
-
-std::vector<std::pair<bool, int>> Runs(const std::vector<bool>& blocks) {
-    std::vector<std::pair<bool, int>> runs;
-    for (const bool b : blocks) {
-        if (!runs.empty() && runs.back().first == b)
-            ++runs.back().second;
-        else
-            runs.emplace_back(b, 1);
-    }
+    if (f)
+        std::fclose(f);
     return runs;
 }
 

@@ -1,15 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Tools for the tests against the private sound server: running pactl,
-// recording the null sink's monitor with parec, and finding a tone in a
-// recording. Programs are started with posix_spawnp, never through a shell.
+// Tools for the playback tests: generated tones, running pactl, recording the
+// private server's null sink with parec and finding a tone in what it heard.
+// Programs are started with posix_spawnp, never through a shell.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace lectorio::test {
+
+// A stretch of a recording: `milliseconds` of a sine of `frequency` Hz
+// (0 = silence) at `amplitude` (0..1).
+struct Stretch {
+    int milliseconds = 0;
+    double frequency = 0.0;
+    double amplitude = 0.5;
+};
+std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch>& stretches);
 
 // True when scripts/with-pulseaudio.sh has started a server for the tests.
 bool ServerForTests();
@@ -27,34 +38,27 @@ public:
     NoServer& operator=(const NoServer&) = delete;
 
 private:
-    bool had_ = false;
-    std::string old_;
+    std::optional<std::string> old_;
 };
 
-// Records the null sink's monitor as 16-bit samples at kRate, mono or
-// interleaved stereo, while the object lives (or until Finish).
+// Records the null sink's monitor in stereo while the object lives.
 class MonitorRecorder {
 public:
-    static constexpr int kRate = 16000;
-    explicit MonitorRecorder(int channels = 1);
+    MonitorRecorder();
     ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder&) = delete;
     MonitorRecorder& operator=(const MonitorRecorder&) = delete;
     bool Started() const { return pid_ > 0; }
-    // Stops the recorder and returns what it recorded.
-    std::vector<int16_t> Finish();
+    // Stops the recorder and returns, for the left and the right side, the
+    // lengths in 10 ms blocks of the stretches that reach a fifth of full
+    // scale. A gap of up to 30 ms inside a stretch (a dropout on a loaded
+    // machine) does not split it; the silences the tests look for are far
+    // longer.
+    std::array<std::vector<int>, 2> ToneRuns();
 
 private:
     pid_t pid_ = -1;
     std::string path_;
 };
-
-// For each 10 ms block of `samples` (at `rate`), whether it holds a sine of
-// `frequency` Hz with an amplitude of at least `minimumAmplitude` (0..1).
-std::vector<bool> ToneBlocks(const std::vector<int16_t>& samples, int rate, double frequency,
-                             double minimumAmplitude);
-
-// Runs of equal values in `blocks`: (value, length in blocks), in order.
-std::vector<std::pair<bool, int>> Runs(const std::vector<bool>& blocks);
 
 } // namespace lectorio::test
