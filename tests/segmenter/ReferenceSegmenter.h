@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lectorio::testing {
@@ -47,6 +48,9 @@ inline ReferenceRun RunReference(const std::vector<int16_t>& x, uint32_t rate, c
         run.label += b;
     };
 
+    // Beyond these fractions of M, speech ends at this fraction of the window.
+    const std::pair<float, double> rows[] = {{0.95f, 0.45}, {0.9f, 0.425}, {0.85f, 0.4}, {0.8f, 0.375},
+                                             {0.75f, 0.35}, {0.7f, 0.325}, {0.65f, 0.3}};
     std::vector<uint8_t> window(static_cast<size_t>(H), 0);
     bool inSpeech = false;
     int64_t S0 = 0, E0 = 0, P = 0, frame = 0;
@@ -95,20 +99,14 @@ inline ReferenceRun RunReference(const std::vector<int16_t>& x, uint32_t rate, c
                 else if (D > limit(1.3f)) {
                     if (e < o.sampleThreshold)
                         mult = 10000;
-                } else if (D > limit(0.95f))
-                    mult = static_cast<float>(0.45 / o.endThreshold);
-                else if (D > limit(0.9f))
-                    mult = static_cast<float>(0.425 / o.endThreshold);
-                else if (D > limit(0.85f))
-                    mult = static_cast<float>(0.4 / o.endThreshold);
-                else if (D > limit(0.8f))
-                    mult = static_cast<float>(0.375 / o.endThreshold);
-                else if (D > limit(0.75f))
-                    mult = static_cast<float>(0.35 / o.endThreshold);
-                else if (D > limit(0.7f))
-                    mult = static_cast<float>(0.325 / o.endThreshold);
-                else if (D > limit(0.65f))
-                    mult = static_cast<float>(0.3 / o.endThreshold);
+                } else {
+                    for (const auto& [factor, fraction] : rows) {
+                        if (D > limit(factor)) {
+                            mult = static_cast<float>(fraction / o.endThreshold);
+                            break;
+                        }
+                    }
+                }
                 const float hm = static_cast<float>(H) * mult;
                 if (P - S0 + L >= kBlock || A < hm * o.endThreshold) {
                     ++count;

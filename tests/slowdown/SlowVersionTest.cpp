@@ -6,36 +6,21 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <set>
 
 using namespace lectorio;
 using namespace lectorio::testing;
 
-TEST(SlowVersion, Reversal) {
-    float odd[5] = {1, 2, 3, 4, 5};
-    ReverseSamples(odd, 5);
-    EXPECT_EQ(std::vector<float>(odd, odd + 5), std::vector<float>({5, 4, 3, 2, 1}));
-    float even[4] = {1, 2, 3, 4};
-    ReverseSamples(even, 4);
-    EXPECT_EQ(std::vector<float>(even, even + 4), std::vector<float>({4, 3, 2, 1}));
-}
-
-TEST(SlowVersion, OutputLengthFollowsTheSliderFactor) {
+TEST(SlowVersion, ReversalAndOutputLength) {
+    for (int64_t n : {4, 5}) {
+        std::vector<float> x = {1, 2, 3, 4, 5};
+        ReverseSamples(x.data(), n);
+        EXPECT_EQ(x, (n == 4 ? std::vector<float>{4, 3, 2, 1, 5} : std::vector<float>{5, 4, 3, 2, 1}));
+    }
     EXPECT_EQ(StretchedLength(1000, 20 * 0.1), 2000);
     EXPECT_EQ(StretchedLength(1001, 5 * 0.1), 501);
     EXPECT_EQ(StretchedLength(1000, 12 * 0.1), 1201); // 12 * 0.1 is 1.2000000000000002
-
-    TempFolder folder;
-    WriteWave(folder.File("seg.wav"), SpeechLike(16000, 0.0625, 3), 16000); // 1000 samples
-    ASSERT_TRUE(BuildPitchTrack(folder.File("seg.wav"), folder.File("dosya.ptc")));
-    for (const auto& [position, frames] : {std::pair{20, 2000}, std::pair{5, 500}, std::pair{12, 1201}}) {
-        ASSERT_EQ(SynthesizeSlowVersion(folder.File("seg.wav"), folder.File("seg_y.wav"),
-                                        folder.File("dosya.ptc"), position * 0.1),
-                  SlowVersionResult::Done);
-        uint32_t rate = 0;
-        EXPECT_EQ(ReadWave(folder.File("seg_y.wav"), &rate).size(), static_cast<size_t>(frames)) << position;
-        EXPECT_EQ(rate, 16000u);
-    }
-    EXPECT_EQ(folder.Names(), std::vector<std::string>({"dosya.ptc", "seg.wav", "seg_y.wav"}));
 }
 
 TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
@@ -148,47 +133,68 @@ void PrepareTrack(Track kind, const TempFolder& folder) {
 
 } // namespace
 
-TEST(SlowVersion, RefusalsKeepThePreviousOutputAndTheSegment) {
+TEST(SlowVersion, ResultsTheirTextsAndWhatTheyLeave) {
     using R = SlowVersionResult;
     const struct {
-        const char* name;
+        const char* text;
         Track track;
         R expected;
         const char* segment = "seg.wav";
         const char* output = "seg_y.wav";
         double factor = 2.0;
+        bool cancel = false;
     } cases[] = {
-        {"missing track", Track::None, R::TrackMissing},
-        {"truncated track", Track::CutByOneByte, R::TrackTruncated},
-        {"track header only", Track::HeaderOnly, R::TrackTruncated},
-        {"negative track value", Track::NegativeValue, R::TrackTruncated},
-        {"track at another rate", Track::OtherRate, R::TrackMismatch},
-        {"track of a shorter segment", Track::Shorter, R::TrackMismatch},
-        {"track of a longer segment", Track::Longer, R::TrackMismatch},
-        {"output is the segment", Track::Own, R::OutputIsSegment, "seg.wav", "seg.wav"},
-        {"output in a missing folder", Track::Own, R::OutputFailed, "seg.wav", "none/out.wav"},
-        {"zero factor", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav", 0.0},
-        {"NaN factor", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav", std::nan("")},
-        {"missing segment", Track::Own, R::SegmentUnreadable, "none.wav"},
+        {"slowed copy written", Track::Own, R::Done, "seg.wav", "seg_y.wav", 0.1},
+        {"slowed copy written", Track::Own, R::Done, "seg.wav", "seg_y.wav", 10.0},
+        {"the segment cannot be read as a WAV file", Track::Own, R::SegmentUnreadable, "none.wav"},
+        {"the segment ended before the length its header gives", Track::Own, R::SegmentTruncated, "cut.wav"},
+        {"the pitch track file cannot be opened", Track::None, R::TrackMissing},
+        {"the pitch track file is truncated or damaged", Track::CutByOneByte, R::TrackTruncated},
+        {"the pitch track file is truncated or damaged", Track::HeaderOnly, R::TrackTruncated},
+        {"the pitch track file is truncated or damaged", Track::NegativeValue, R::TrackTruncated},
+        {"the pitch track belongs to another segment", Track::OtherRate, R::TrackMismatch},
+        {"the pitch track belongs to another segment", Track::Shorter, R::TrackMismatch},
+        {"the pitch track belongs to another segment", Track::Longer, R::TrackMismatch},
+        {"the duration factor is out of range", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav", 0.0999},
+        {"the duration factor is out of range", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav", 10.0001},
+        {"the duration factor is out of range", Track::Own, R::BadFactor, "seg.wav", "seg_y.wav",
+         std::nan("")},
+        {"the output file would replace the segment itself", Track::Own, R::OutputIsSegment, "seg.wav",
+         "seg.wav"},
+        {"the output file cannot be written", Track::Own, R::OutputFailed, "seg.wav", "none/out.wav"},
+        {"the copy was cancelled", Track::Own, R::Cancelled, "seg.wav", "seg_y.wav", 2.0, true},
     };
     const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    std::set<std::string> texts;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.text);
         TempFolder folder;
         WriteWave(folder.File("seg.wav"), SpeechLike(16000, 0.5, 7), 16000);
         WriteBytes(folder.File("seg_y.wav"), previous);
         PrepareTrack(c.track, folder);
+        WriteWave(folder.File("cut.wav"), SpeechLike(16000, 0.5, 7), 16000);
         const auto segment = ReadBytes(folder.File("seg.wav"));
-        EXPECT_EQ(SynthesizeSlowVersion(folder.File(c.segment), folder.File(c.output),
-                                        folder.File("dosya.ptc"), c.factor),
+        EXPECT_EQ(SynthesizeSlowVersion(
+                      folder.File(c.segment), folder.File(c.output), folder.File("dosya.ptc"), c.factor,
+                      [&] {
+                          // The segment cut while it is read.
+                          if (std::string(c.segment) == "cut.wav")
+                              std::filesystem::resize_file(folder.File("cut.wav"), 44 + 2 * 7000);
+                          return c.cancel;
+                      }),
                   c.expected);
-        EXPECT_EQ(ReadBytes(folder.File("seg_y.wav")), previous);
+        EXPECT_STREQ(SlowVersionResultText(c.expected), c.text);
+        texts.insert(c.text);
+        if (c.expected == R::Done) {
+            EXPECT_EQ(ReadWave(folder.File("seg_y.wav")).size(), static_cast<size_t>(8000 * c.factor + 0.5));
+        } else {
+            EXPECT_EQ(ReadBytes(folder.File("seg_y.wav")), previous);
+        }
         EXPECT_EQ(ReadBytes(folder.File("seg.wav")), segment);
-        std::vector<std::string> names = {"seg.wav", "seg_y.wav"};
-        if (c.track != Track::None)
-            names.insert(names.begin(), "dosya.ptc");
-        EXPECT_EQ(folder.Names(), names);
+        EXPECT_EQ(folder.Names().size(), c.track == Track::None ? 3u : 4u);
     }
+    EXPECT_EQ(texts.size(), 10u);
+    EXPECT_STREQ(SlowVersionResultText(static_cast<R>(10)), "unknown result");
 }
 
 TEST(SlowVersion, MarksAtTheLastSampleAreRefused) {
