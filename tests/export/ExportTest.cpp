@@ -87,6 +87,8 @@ TEST(Export, TimesFromFrameCounts) {
     EXPECT_EQ(t.sampleRate, 1000u);
     TimedTranscript hour{1000, {{1, 3723004, 3723005, {{"", false, "x"}}}}, "", ""};
     EXPECT_EQ(FormatExport(hour, ExportFormat::Srt), "1\n01:02:03,004 --> 01:02:03,005\nx\n\n");
+    EXPECT_NE(FormatExport(hour, ExportFormat::Eaf).find("REF1=\"ts1\" TIME_SLOT_REF2=\"ts2\""),
+              std::string::npos);
 }
 
 class Formats : public testing::TestWithParam<ExportFormatInfo> {};

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "TestFiles.h"
@@ -76,16 +78,18 @@ TEST(CleanProject, RefusesProjectFilesThatNameNoFiles) {
     CleanTarget target;
     EXPECT_EQ(ReadCleanTarget(t.Path() + "/missing.vprj", target), CleanTargetStatus::Unreadable);
     EXPECT_EQ(ReadCleanTarget(t.Path(), target), CleanTargetStatus::Unreadable);
-    Touch(t.Path() + "/empty.vprj", "");
-    EXPECT_EQ(ReadCleanTarget(t.Path() + "/empty.vprj", target), CleanTargetStatus::NoFolder);
-    Touch(t.Path() + "/count.vprj", "12\n");
-    EXPECT_EQ(ReadCleanTarget(t.Path() + "/count.vprj", target), CleanTargetStatus::NoFolder);
     // A file that only looks like one: no count, or a folder that is not there.
-    Touch(t.Path() + "/notes.vprj", "notes " + t.Path());
-    EXPECT_EQ(ReadCleanTarget(t.Path() + "/notes.vprj", target), CleanTargetStatus::NotAProject);
-    Touch(t.Path() + "/gone.vprj", "3 /no/such/folder");
-    EXPECT_EQ(ReadCleanTarget(t.Path() + "/gone.vprj", target), CleanTargetStatus::NotAProject);
-    EXPECT_TRUE(target.projectFilePath.empty());
+    const std::pair<std::string, CleanTargetStatus> cases[] = {
+        {"", CleanTargetStatus::NoFolder},
+        {"12\n", CleanTargetStatus::NoFolder},
+        {"notes " + t.Path(), CleanTargetStatus::NotAProject},
+        {"3 /no/such/folder", CleanTargetStatus::NotAProject},
+    };
+    for (const auto& [content, status] : cases) {
+        Touch(t.Path() + "/p.vprj", content);
+        EXPECT_EQ(ReadCleanTarget(t.Path() + "/p.vprj", target), status) << content;
+        EXPECT_TRUE(target.projectFilePath.empty());
+    }
 }
 
 TEST(ClosingFiles, DeleteTheSlowCopiesThatMayExistAndThePitchTrack) {

@@ -36,14 +36,14 @@ TEST(SegmentNumbers, SmallCountsVisitEveryNumber) {
 
 TEST(SegmentNumbers, HugeCountsVisitOnlyNumbersWithAFile) {
     TempFolder t;
-    for (const char* name :
-         {"00002_talk.txt", "00007_talk.wav", "123456_talk.txt", "2147483647_talk.txt", "0000001_talk.txt",
-          "00003_other.txt", "00004_talk.txt.bak", "talk.txt", "00009_talk_y.wav", "99999999999_talk.txt"})
+    for (const char* name : {"00000_talk.txt", "00001_talk.txt", "00002_talk.txt", "00007_talk.wav",
+                             "123456_talk.txt", "2147483647_talk.txt", "0000001_talk.txt", "00003_other.txt",
+                             "00004_talk.txt.bak", "talk.txt", "00009_talk_y.wav", "99999999999_talk.txt"})
         Touch(t.Path() + "/" + name);
-    EXPECT_EQ(Visited(t.Path(), {".txt"}, INT32_MAX), (std::vector<int32_t>{2, 123456, INT32_MAX}));
+    EXPECT_EQ(Visited(t.Path(), {".txt"}, INT32_MAX), (std::vector<int32_t>{1, 2, 123456, INT32_MAX}));
     EXPECT_EQ(Visited(t.Path(), {".wav", ".txt"}, INT32_MAX),
-              (std::vector<int32_t>{2, 7, 123456, INT32_MAX}));
-    EXPECT_EQ(Visited(t.Path(), {".txt"}, 200000), (std::vector<int32_t>{2, 123456}));
+              (std::vector<int32_t>{1, 2, 7, 123456, INT32_MAX}));
+    EXPECT_EQ(Visited(t.Path(), {".txt"}, 200000), (std::vector<int32_t>{1, 2, 123456}));
     EXPECT_EQ(Visited(t.Path(), {"_y.wav"}, INT32_MAX), (std::vector<int32_t>{9}));
     // A folder that cannot be listed falls back to the first numbers.
     EXPECT_EQ(Visited(t.Path() + "/missing", {".txt"}, INT32_MAX).size(),

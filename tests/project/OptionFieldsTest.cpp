@@ -30,6 +30,7 @@ TEST(OptionFields, FractionsInDecimalNotationOnly) {
     EXPECT_EQ(ReadFloatField("0x1p3"), 0.0);
     EXPECT_EQ(ReadFloatField("."), 0.0);
     EXPECT_TRUE(std::isinf(ReadFloatField("1e999")));
+    EXPECT_TRUE(std::isinf(ReadFloatField("1" + std::string(400, '0') + "1e-90")));
     EXPECT_EQ(ReadFloatField("1e-999"), 0.0);
     EXPECT_EQ(ReadFloatField("0.000e999"), 0.0);
 }
@@ -76,6 +77,8 @@ TEST(OptionFields, FormattingIgnoresTheLocale) {
     EXPECT_EQ(f.endThreshold, "0.20");
     EXPECT_EQ(f.energyHistory, "14");
     EXPECT_EQ(f.sampleThreshold, "12");
+    o.sampleThreshold = 2e9f; // beyond what a whole number field holds
+    EXPECT_EQ(FormatSegmentationFields(o).sampleThreshold, "0");
     EXPECT_EQ(ReadFloatField("0.25"), 0.25);
     if (old)
         std::setlocale(LC_NUMERIC, "C");

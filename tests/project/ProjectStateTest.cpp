@@ -17,19 +17,6 @@ using lectorio::test::Slurp;
 using lectorio::test::TempFolder;
 using lectorio::test::Touch;
 
-TEST(ProjectPaths, NamingRules) {
-    ProjectState s;
-    s.outputFolder = "/d/out";
-    s.projectName = "talk";
-    EXPECT_EQ(s.SegmentWavePath(7), "/d/out/00007_talk.wav");
-    EXPECT_EQ(s.SegmentTextPath(7), "/d/out/00007_talk.txt");
-    EXPECT_EQ(s.SlowWavePath(7), "/d/out/00007_talk_y.wav");
-    EXPECT_EQ(s.ProjectFilePath(), "/d/out/talk.vprj");
-    EXPECT_EQ(s.FinalTextPath(), "/d/out/talk.txt");
-    EXPECT_EQ(s.PitchTrackPath(), "/d/out/dosya.ptc");
-    EXPECT_EQ(s.SegmentStem(100000), "100000_talk");
-}
-
 TEST(ProjectFile, WriteAndReadBack) {
     TempFolder t;
     ProjectState s;

@@ -79,6 +79,14 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     EXPECT_FALSE(fs::exists(dir.File("00004_talk.txt")));
     EXPECT_TRUE(fs::exists(dir.File("05000_talk.wav")));
     EXPECT_TRUE(fs::exists(dir.File("talk.lab")));
+
+    // A later run deletes only up to the earlier run's count.
+    state.lastRunSegmentCount = 5;
+    std::ofstream(state.SegmentWavePath(5)) << "old";
+    std::ofstream(state.SegmentWavePath(6)) << "other";
+    RunSegmentation(state, {}, display);
+    EXPECT_FALSE(fs::exists(state.SegmentWavePath(5)));
+    EXPECT_TRUE(fs::exists(state.SegmentWavePath(6)));
 }
 
 TEST(SegmentationRun, InputThatIsNoWaveFile) {
@@ -97,19 +105,6 @@ TEST(SegmentationRun, InputThatIsNoWaveFile) {
     EXPECT_EQ(Slurp(dir.File("p.vprj")), "0 " + dir.Path());
     EXPECT_FALSE(fs::exists(dir.File("notes.txt.lab")));
     EXPECT_EQ(Slurp(state.inputPath), "hello");
-}
-
-TEST(SegmentationRun, LaterRunDeletesOnlyUpToTheEarlierCount) {
-    TempFolder dir;
-    ProjectState state = ProjectIn(dir, "talk.wav");
-    Display display(state);
-    RunSegmentation(state, {}, display);
-    state.lastRunSegmentCount = 5; // as if the earlier run had made five
-    std::ofstream(state.SegmentWavePath(5)) << "old";
-    std::ofstream(state.SegmentWavePath(6)) << "other";
-    RunSegmentation(state, {}, display);
-    EXPECT_FALSE(fs::exists(state.SegmentWavePath(5)));
-    EXPECT_TRUE(fs::exists(state.SegmentWavePath(6)));
 }
 
 TEST(SegmentationRun, ProjectFileThatCannotBeWrittenIsReported) {

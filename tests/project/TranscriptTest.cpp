@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -17,34 +18,24 @@ using test::TempFolder;
 
 TEST(Transcript, WrittenVerbatimAndReadBackWordByWord) {
     TempFolder folder;
-    const std::string path = folder.File("verbatim.txt");
-    const std::string text = "first line\nsecond\t 100% done %s %d\r\n\vend";
-    ASSERT_TRUE(WriteTranscript(path, text));
-    EXPECT_EQ(Slurp(path), text);
-    EXPECT_EQ(ReadTranscriptWords(path), "first line second 100% done %s %d end ");
-}
-
-TEST(Transcript, EmptyMissingAndBlankFilesGiveEmptyText) {
-    TempFolder folder;
-    const std::string path = folder.File("empty.txt");
-    ASSERT_TRUE(WriteTranscript(path, ""));
-    EXPECT_EQ(ReadTranscriptWords(path), "");
-    ASSERT_TRUE(WriteTranscript(path, " \n\t \n"));
-    EXPECT_EQ(ReadTranscriptWords(path), "");
+    const std::string path = folder.File("00001_x.txt");
+    std::string many;
+    for (int i = 0; i < 2000; ++i)
+        many += "word" + std::to_string(i) + " ";
+    many += std::string(5000, 'w');
+    const std::pair<std::string, std::string> cases[] = {
+        {"first line\nsecond\t 100% done %s %d\r\n\vend", "first line second 100% done %s %d end "},
+        {"", ""},
+        {" \n\t \n", ""},
+        {many, many + " "},
+    };
+    for (const auto& [text, words] : cases) {
+        ASSERT_TRUE(WriteTranscript(path, text));
+        EXPECT_EQ(Slurp(path), text);
+        EXPECT_EQ(ReadTranscriptWords(path), words);
+    }
     std::remove(path.c_str());
     EXPECT_EQ(ReadTranscriptWords(path), "");
-}
-
-TEST(Transcript, LongTextsAndWordsComeBackWhole) {
-    TempFolder folder;
-    const std::string path = folder.File("long.txt");
-    const std::string longWord(5000, 'w');
-    std::string text;
-    for (int i = 0; i < 2000; ++i)
-        text += "word" + std::to_string(i) + " ";
-    text += longWord;
-    ASSERT_TRUE(WriteTranscript(path, text));
-    EXPECT_EQ(ReadTranscriptWords(path), text + " ");
 }
 
 TEST(Transcript, UnwritableTargetFailsAndKeepsNothingHalfWritten) {

@@ -26,15 +26,21 @@ struct ProgramResult {
     std::string err;
 };
 
+// The argv of `arguments`, pointing into them.
+inline std::vector<char*> Argv(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
 // Starts `arguments` (the first is the program, looked up on PATH when it
 // holds no "/") with its output and errors written to the given files ("" for
 // the test's own); returns its process id, or -1.
 inline pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& outPath,
                           const std::string& errPath = "") {
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = Argv(arguments);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (const auto& [fd, path] : {std::pair{1, &outPath}, std::pair{2, &errPath}})
@@ -65,10 +71,7 @@ inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
     // An ignored SIGXFSZ stays ignored in the program: its writes fail instead.
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = Argv(arguments);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, scratch.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,

@@ -36,10 +36,11 @@ public:
 
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
-    // Names of the entries in the folder, sorted.
-    std::vector<std::string> Names() const {
+    // Names of the entries in the folder (or in `folder`), sorted.
+    std::vector<std::string> Names() const { return NamesIn(path_); }
+    static std::vector<std::string> NamesIn(const std::string& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;

@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// lectorio-cli as a user runs it, one table of cases. Each case says how the
+// folder is prepared, the command ("@" stands for the case's folder), the exit
+// status, the start of the output, a text the errors must hold and the files
+// it must leave. Every case starts from the same folder: rec.wav (0.5 s
+// silence, 1 s loud, 0.5 s silence), a file "secret", and out/ holding an old
+// 00001_talk.wav; in every case the recording and the secret keep their
+// content, and a refused command (status 2) changes no file.
+#include "RunProgram.h"
+
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using lectorio::test::ProgramResult;
+using lectorio::test::RunCli;
+using lectorio::test::Slurp;
+using lectorio::test::TempFolder;
+using lectorio::test::Touch;
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::function<void(const std::string& dir)> plant;
+    std::vector<std::string> args;
+    int status;
+    std::string out;                 // what the output starts with
+    std::string message;             // a text the errors hold ("" for none)
+    std::string madeFile = "";       // a file the command must leave ("" for none)
+    std::string madeContent = "";    // its exact content, unless "*"
+    std::string segmentsDigest = ""; // count and FNV-1a of the .wav files in @/out, when not ""
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    enum { Plain, InFolder, OnTerminal } how = Plain;
+};
+
+std::string At(std::string text, const std::string& dir) {
+    for (size_t at; (at = text.find('@')) != std::string::npos;)
+        text.replace(at, 1, dir);
+    return text;
+}
+
+void Link(const std::string& target, const std::string& name) {
+    fs::create_symlink(target, name);
+}
+
+// "N fnv" over the bytes of the N .wav files of `folder`, in name order.
+std::string Digest(const std::string& folder) {
+    uint32_t hash = 2166136261u;
+    int files = 0;
+    for (const std::string& name : TempFolder::NamesIn(folder)) {
+        if (!name.ends_with(".wav"))
+            continue;
+        ++files;
+        for (const char c : Slurp(folder + "/" + name))
+            hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%d %08x", files, hash);
+    return text;
+}
+
+// Runs `args` (lectorio-cli first) with its output and errors on a terminal; both come back
+// in `out` and `err`.
+ProgramResult RunOnTerminal(const std::vector<std::string>& args) {
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execv(LECTORIO_CLI, lectorio::test::Argv(args).data());
+        _exit(127);
+    }
+    ProgramResult r;
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
+        r.out.append(buffer, static_cast<size_t>(n));
+    close(terminal);
+    int status = 0;
+    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        r.status = WEXITSTATUS(status);
+    r.err = r.out;
+    return r;
+}
+
+const std::string kLongName(238, 'n');
+const std::string kSample = LECTORIO_SAMPLE;
+const std::string kData = LECTORIO_CLI_DATA;
+
+} // namespace
+
+TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
+    const auto fifo = [](auto d) { mkfifo((d + "/f.wav").c_str(), 0600); };
+    const auto sample = [](auto d) { fs::copy_file(kSample, d + "/speech.wav"); };
+    const auto project = [](auto d) {
+        Touch(d + "/out/talk.vprj", "2 " + d + "/out");
+        Touch(d + "/out/00002_talk.txt", "A: hi *l");
+    };
+    const auto usage = [](const char* command) {
+        return std::string("Usage:\n  lectorio-cli ") + command + " ";
+    };
+    // Known answers, recorded once from a run checked by ear and by eye.
+    const std::string run = "3 segments written: 1.43 s speech, 0.58 s silence\n";
+    const std::string runLabel = "#\n0.350000 121 S1\n1.775000 121 V2\n2.000000 121 S3\n";
+    const std::string sampleRun = "19 segments written: 20.80 s speech, 6.88 s silence\n";
+    const std::string sampleLabel = Slurp(kData + "/speech.lab");
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"a whole run", nullptr, {"segment", "@/rec.wav", "@/out", "talk.vprj"}, 0, run, "",
+         "@/rec.lab", runLabel, "3 51232d8f"},
+        {"the shipped sample", sample, {"segment", "@/speech.wav", "@/out", "talk"}, 0, sampleRun, "",
+         "@/speech.lab", sampleLabel, "19 ab0e2b0f"},
+        {"max length 0 is taken as 3", sample, {"segment", "@/speech.wav", "@/out", "talk", "--max-length", "0"}, 0,
+         sampleRun, "", "@/speech.lab", sampleLabel},
+        {"sample threshold above the range is the top", sample,
+         {"segment", "@/speech.wav", "@/out", "talk", "--sample-threshold", "50000"}, 0,
+         "21 segments written: 20.55 s speech, 7.13 s silence\n", ""},
+        {"no label", nullptr, {"segment", "--no-label", "--", "@/rec.wav", "@/out", "-x"}, 0, run, "",
+         "@/out/-x.vprj", "3 @/out"},
+        {"relative paths are recorded absolute", nullptr, {"segment", "rec.wav", "out/", "talk"}, 0, run, "",
+         "@/out/talk.vprj", "3 @/out", "", RLIM_INFINITY, Case::InFolder},
+        {"a bar on a terminal", nullptr, {"segment", "@/rec.wav", "@/out", "talk"}, 0, "", "] 100%",
+         "", "", "", RLIM_INFINITY, Case::OnTerminal},
+        {"no bar when quiet", nullptr, {"segment", "@/rec.wav", "@/out", "talk", "--quiet"}, 0,
+         "3 segments written", "", "", "", "", RLIM_INFINITY, Case::OnTerminal},
+        {"help", nullptr, {"--help"}, 0, "Usage: lectorio-cli COMMAND", ""},
+        {"segment help", nullptr, {"segment", "--help"}, 0, usage("segment"), ""},
+        {"pitch help", nullptr, {"pitch", "--help"}, 0, usage("pitch"), ""},
+        {"stretch help", nullptr, {"stretch", "--help"}, 0, usage("stretch"), ""},
+        {"text help", nullptr, {"text", "--help"}, 0, usage("text"), ""},
+        {"export help", nullptr, {"export", "--help"}, 0, usage("export"), ""},
+        {"unknown command", nullptr, {"bogus"}, 2, "", "unknown command 'bogus'"},
+        {"segment without a name", nullptr, {"segment", "@/rec.wav", "@/out"}, 2, "", "Usage: lectorio-cli"},
+        {"unknown option", nullptr, {"segment", "@/rec.wav", "@/out", "t", "--bogus"}, 2, "", "unknown option"},
+        {"option without a value", nullptr, {"segment", "@/rec.wav", "@/out", "t", "--history"}, 2, "",
+         "needs a value"},
+        {"pitch without files", nullptr, {"pitch"}, 2, "", "pitch needs SEGMENT.wav TRACK.ptc"},
+        {"stretch without a speed", nullptr, {"stretch", "a.wav", "b.wav", "--speed"}, 2, "", "unknown option --speed"},
+        {"text file as recording", [](auto d) { Touch(d + "/notes.wav", "plain text"); },
+         {"segment", "@/notes.wav", "@/out", "talk"}, 2, "", "cannot read '@/notes.wav': not a RIFF file"},
+        {"missing recording", nullptr, {"segment", "@/none.wav", "@/out", "talk"}, 2, "", "cannot be opened"},
+        {"FIFO as recording", fifo, {"segment", "@/f.wav", "@/out", "talk"}, 2, "", "cannot read"},
+        {"FIFO as segment to analyse", fifo, {"pitch", "@/f.wav", "@/t.ptc"}, 2, "", "cannot read"},
+        {"FIFO as segment to stretch", fifo, {"stretch", "@/f.wav", "@/o.wav", "--position", "5"}, 2, "",
+         "cannot read"},
+        {"link planted as a segment", [](auto d) { Link(d + "/secret", d + "/out/00002_talk.wav"); },
+         {"segment", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/out/00002_talk.wav"},
+        {"link planted as the label file", [](auto d) { Link(d + "/secret", d + "/rec.lab"); },
+         {"segment", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/rec.lab"},
+        {"recording named as transcript and project file", [](auto d) {
+             fs::create_hard_link(d + "/rec.wav", d + "/out/00004_talk.txt");
+             fs::create_hard_link(d + "/rec.wav", d + "/out/talk.vprj"); },
+         {"segment", "--no-label", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/out/talk.vprj"},
+        {"label file on a full disk", nullptr, {"segment", "@/rec.wav", "@/out", "talk"}, 1, "",
+         "cannot write @/rec.lab", "", "", "", 1},
+        {"recording that is a segment of the project",
+         [](auto d) { fs::create_hard_link(d + "/rec.wav", d + "/out/00003_talk.wav"); },
+         {"segment", "@/rec.wav", "@/out", "talk"}, 2, "", "is a segment file of project 'talk'"},
+        {"missing output folder", nullptr, {"segment", "@/rec.wav", "@/nowhere", "talk"}, 2, "", "@/nowhere"},
+        {"name leading out of the folder", nullptr, {"segment", "@/rec.wav", "@/out", "../esc"}, 2, "",
+         "project name"},
+        {"name one byte too long", nullptr, {"segment", "@/rec.wav", "@/out", kLongName + "n"}, 2, "", "238 bytes"},
+        {"longest name", nullptr, {"segment", "@/rec.wav", "@/out", kLongName}, 0, run, "",
+         "@/out/" + kLongName + ".vprj", "*"},
+        {"folder with a line break", [](auto d) { fs::create_directory(d + "/a\nb"); },
+         {"segment", "@/rec.wav", "@/a\nb", "talk"}, 2, "", "line break"},
+        {"folder with blanks and a tab read back", [](auto d) {
+             fs::create_directory(d + "/My  Rec\t ");
+             RunCli({"segment", d + "/rec.wav", d + "/My  Rec\t ", "talk"});
+             Touch(d + "/My  Rec\t /00002_talk.txt", "hello"); },
+         {"text", "@/My  Rec\t /talk.vprj"}, 0, "@/My  Rec\t /talk.txt\n", "", "@/My  Rec\t /talk.txt", "hello "},
+        {"final text", project, {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt",
+         "\nA: hi [LAUGH] "},
+        {"final text of a relative project path", project, {"text", "out/talk.vprj"}, 0, "", "",
+         "@/out/talk.txt", "\nA: hi [LAUGH] ", "", RLIM_INFINITY, Case::InFolder},
+        {"final text that cannot be written", [project](auto d) {
+             project(d);
+             fs::create_directory(d + "/out/talk.txt"); },
+         {"text", "@/out/talk.vprj"}, 2, "", "cannot write the final text file"},
+        {"missing project", nullptr, {"text", "@/none.vprj"}, 2, "", "cannot read the project file"},
+        {"folder as project", nullptr, {"text", "@/out"}, 2, "", "cannot read the project file"},
+        {"blank project", [](auto d) { Touch(d + "/out/talk.vprj"); }, {"text", "@/out/talk.vprj"}, 2, "",
+         "records no project folder"},
+        {"text without a project", nullptr, {"text"}, 2, "", "text takes one argument"},
+        {"text with two projects", nullptr, {"text", "a.vprj", "b.vprj"}, 2, "", "text takes one argument"},
+        {"project recording the root as its folder", [](auto d) { Touch(d + "/talk.vprj", "3 /"); },
+         {"text", "@/talk.vprj"}, 2, "", "records the folder '/'"},
+        {"transcript linked to a file outside", [](auto d) {
+             Touch(d + "/out/talk.vprj", "2 " + d + "/out");
+             Link(d + "/secret", d + "/out/00001_talk.txt");
+             Touch(d + "/out/00002_talk.txt", "hi"); },
+         {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt", "hi "},
+        {"stretch on a full disk names the output", nullptr, {"stretch", "@/rec.wav", "@/o.wav", "--position", "5"},
+         2, "", "@/o.wav: the pitch track file cannot be written", "", "", "", 100},
+    };
+    // clang-format on
+    std::vector<int16_t> recording(16000 * 2, 0);
+    for (size_t i = 8000; i < 24000; ++i)
+        recording[i] = static_cast<int16_t>((i & 1) ? -9000 : 9000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder t;
+        const std::string& d = t.Path();
+        fs::create_directory(d + "/out");
+        lectorio::test::WriteWave(d + "/rec.wav", recording);
+        Touch(d + "/secret", "secret");
+        const std::string wave = Slurp(d + "/rec.wav");
+        Touch(d + "/out/00001_talk.wav", "old");
+        if (c.plant)
+            c.plant(d);
+        const auto before = t.Names(), beforeOut = TempFolder::NamesIn(d + "/out");
+        std::vector<std::string> args;
+        for (const std::string& a : c.args)
+            args.push_back(At(a, d));
+        const fs::path here = fs::current_path();
+        fs::current_path(d);
+        args.insert(args.begin(), LECTORIO_CLI);
+        const auto r = c.how == Case::OnTerminal ? RunOnTerminal(args)
+                                                 : lectorio::test::RunProgram(args, c.fileSizeLimit);
+        fs::current_path(here);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out.substr(0, At(c.out, d).size()), At(c.out, d));
+        EXPECT_NE(r.err.find(At(c.message, d)), std::string::npos) << r.err;
+        EXPECT_TRUE(r.err.empty() || r.err.back() == '\n') << r.err;
+        EXPECT_EQ(r.err.find(".lectorio-"), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(d + "/rec.wav"), wave);
+        EXPECT_EQ(Slurp(d + "/secret"), "secret");
+        EXPECT_FALSE(fs::exists(d + "/esc.vprj"));
+        if (c.status == 2) {
+            EXPECT_EQ(t.Names(), before);
+            EXPECT_EQ(TempFolder::NamesIn(d + "/out"), beforeOut);
+            EXPECT_EQ(Slurp(d + "/out/00001_talk.wav"), "old");
+        }
+        if (!c.madeFile.empty()) {
+            EXPECT_TRUE(fs::exists(At(c.madeFile, d)));
+            EXPECT_EQ(c.madeContent == "*" ? "*" : Slurp(At(c.madeFile, d)), At(c.madeContent, d));
+        }
+        const bool noLabel = std::find(args.begin(), args.end(), "--no-label") != args.end();
+        EXPECT_FALSE(noLabel && fs::exists(d + "/rec.lab"));
+        EXPECT_EQ(c.segmentsDigest.empty() ? "" : Digest(d + "/out"), c.segmentsDigest);
+    }
+}
