@@ -209,7 +209,12 @@ TEST_F(MciLayerTest, AFailedOrLostOutputLeavesTheDeviceUsable) {
     output->SetLost(true);
     Run({{"status d position", MciError::NoAudioOutput, 100, nullptr, "paused"}});
     output->SetLost(false);
-    Run({{"", MciError::None, 0, "800", "paused"}, {"resume d", MciError::None, 100, "900", "playing"}});
+    Run({{"", MciError::None, 0, "800", "paused"},
+         {"resume d", MciError::None, 100, "900", "playing"},
+         {"stop d", MciError::None, 100, "900", "stopped"}});
+    // A restart that fails keeps the stopped position.
+    output->SetStartError(MciError::OutputFailed);
+    Run({{"play d", MciError::OutputFailed, 100, "900", "stopped"}});
 }
 
 // The master volume with no server to reach.
