@@ -107,7 +107,7 @@ TEST(LabelFilePath, ReplacesOnlyInTheFileName) {
                                                          {"/a/b.wav.wav", "/a/b.lab.lab"},
                                                          {"/a/take.flac", "/a/take.flac.lab"},
                                                          {"/a.wav/take", "/a.wav/take.lab"},
-                                                         {"/a/.wa", "/a/.wa.lab"}};
+                                                         {"/a/gravy", "/a/gravy.lab"}};
     for (const auto& [input, label] : cases)
         EXPECT_EQ(LabelFilePath(input), label);
 }

@@ -40,19 +40,22 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
     const struct {
         Bytes fmt, data;
         std::vector<int16_t> samples;
+        uint32_t rate;
+        uint16_t blockAlign;
     } cases[] = {
-        {FmtChunk(1, 1, 8000, 8), {0x80, 0xFF, 0x00}, {0, 32512, -32768}},
-        {FmtChunk(7, 1, 8000, 8), {0xFF, 0x00}, {0, -32124}},
-        {FmtChunk(1, 2, 16000, 16), Words({1001, -3}), {499}}, // 500 + (-1)
-        {FmtChunk(1, 1, 48000, 24), {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}},
-        {FmtChunk(1, 0, 0, 0), {1, 0}, {1}}, // zero fields: mono 16-bit at 16000 Hz
-        {extensible, {0, 0, 0x40}, {0x4000}},
+        {FmtChunk(1, 1, 8000, 8), {0x80, 0xFF, 0x00}, {0, 32512, -32768}, 8000, 1},
+        {FmtChunk(7, 1, 8000, 8), {0xFF, 0x00}, {0, -32124}, 8000, 1},
+        {FmtChunk(1, 2, 16000, 16), Words({1001, -3}), {499}, 16000, 4}, // 500 + (-1)
+        {FmtChunk(1, 1, 48000, 24), {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
+        {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2}, // zero fields: mono 16-bit at 16000 Hz
+        {extensible, {0, 0, 0x40}, {0x4000}, 44100, 3},
     };
     for (const auto& c : cases) {
         auto w = FromBytes(Riff({c.fmt, Chunk("data", c.data)}));
         ASSERT_EQ(w->status, WaveStatus::Reading);
         EXPECT_EQ(w->formatTag, c.fmt[8] == 7 ? kFormatMuLaw : kFormatPcm);
-        EXPECT_GE(w->sampleRate, 8000u);
+        EXPECT_EQ(w->sampleRate, c.rate);
+        EXPECT_EQ(w->blockAlign, c.blockAlign);
         EXPECT_EQ(ReadAll(*w), c.samples);
     }
     extensible[extensible.size() - 1] = 0; // another sub-format

@@ -225,20 +225,3 @@ TEST(PitchTrackFile, ReadResults) {
     EXPECT_EQ(track.sampleRate, 16000);
     EXPECT_EQ(track.values, (std::vector<float>{0, 100.5f}));
 }
-
-// Every sample format is analysed from the samples WaveFile decodes.
-TEST(PitchAnalyzer, EveryFormatIsAnalysedFromDecodedSamples) {
-    TempFolder folder;
-    const std::string path = folder.File("seg.wav");
-    for (const uint16_t format : {8, 7, 24}) {
-        WriteWave(path, Sine(200, 10000, 16000, 8000), 16000, format == 24 ? 24 : 8, 3, format == 7 ? 7 : 1);
-        PitchAnalyzer a;
-        a.SetFiles(path, folder.File("dosya.ptc"));
-        ASSERT_TRUE(a.OpenInput());
-        a.Prepare(40, 400);
-        a.Run();
-        ASSERT_TRUE(a.InputComplete());
-        EXPECT_EQ(a.track.Values(), TrackOf(ReadWave(path), 16000).values) << format;
-        EXPECT_EQ(a.track[46], 200.0f) << format;
-    }
-}

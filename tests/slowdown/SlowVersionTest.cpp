@@ -57,18 +57,6 @@ TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
         EXPECT_EQ(slowed[k].reversed, slowed[k].mark == slowed[k - 1].mark) << k;
     }
     EXPECT_TRUE(slowed[2].reversed);
-
-    // A repeated voiced piece keeps its direction.
-    PitchTrack voiced{640, 160, 16000, std::vector<float>(20, 100.0f)};
-    ASSERT_TRUE(PlaceMarks(voiced, 640 + 19 * 160, marks));
-    bool repeated = false;
-    for (const auto& piece : PlanOverlapAdd(marks, 100000, 2.0)) {
-        if (piece.mark > 0 && piece.mark + 1 < marks.Count() && marks.voiced[piece.mark + 1]) {
-            EXPECT_FALSE(piece.reversed);
-            repeated = true;
-        }
-    }
-    EXPECT_TRUE(repeated);
 }
 
 TEST(SlowVersion, SteadyVoiceKeepsItsPeriodWhenSlowed) {
