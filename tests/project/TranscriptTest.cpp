@@ -45,15 +45,12 @@ TEST(Transcript, UnwritableTargetFailsAndKeepsNothingHalfWritten) {
 }
 
 TEST(Transcript, SaveRuleOfTheMoves) {
-    // Nothing shown: never saved.
-    EXPECT_FALSE(ShouldSaveOnMove(0, 5, false));
-    EXPECT_FALSE(ShouldSaveOnMove(0, 5, true));
-    // Skip option off: every shown segment.
-    EXPECT_TRUE(ShouldSaveOnMove(3, 5, false));
-    // Skip option on: speech segments and the last one.
-    EXPECT_TRUE(ShouldSaveOnMove(4, 5, true));
-    EXPECT_FALSE(ShouldSaveOnMove(3, 5, true));
-    EXPECT_TRUE(ShouldSaveOnMove(5, 5, true));
+    // Nothing shown: never saved; skip option off: every shown segment; on:
+    // speech segments and the last one.
+    EXPECT_FALSE(ShouldSaveOnMove(0, 5, false) || ShouldSaveOnMove(0, 5, true) ||
+                 ShouldSaveOnMove(3, 5, true));
+    EXPECT_TRUE(ShouldSaveOnMove(3, 5, false) && ShouldSaveOnMove(4, 5, true) &&
+                ShouldSaveOnMove(5, 5, true));
 }
 
 TEST(Transcript, TypedNumbersReadLikeAtoi) {
@@ -77,10 +74,8 @@ TEST(Transcript, GoToTargetClampsAndSkipsTheLastSilence) {
 }
 
 TEST(Transcript, NormalSpeedBand) {
-    EXPECT_FALSE(IsNormalSpeedPosition(7));
-    EXPECT_TRUE(IsNormalSpeedPosition(8));
-    EXPECT_TRUE(IsNormalSpeedPosition(12));
-    EXPECT_FALSE(IsNormalSpeedPosition(13));
+    EXPECT_TRUE(IsNormalSpeedPosition(8) && IsNormalSpeedPosition(12));
+    EXPECT_FALSE(IsNormalSpeedPosition(7) || IsNormalSpeedPosition(13));
 }
 
 } // namespace
