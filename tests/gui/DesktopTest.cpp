@@ -42,7 +42,6 @@ TEST(DesktopHandler, OnlyListedNonEmptyAssociationsCount) {
 }
 
 TEST(DialogFolders, EachBoxOpensWhereItWasLastUsedOrAtHome) {
-    QSettings().clear();
     test::TempFolder temp;
     const QString root = QString::fromStdString(temp.Path());
     QDir(root).mkpath("recordings/old");

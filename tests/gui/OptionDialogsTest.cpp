@@ -90,29 +90,6 @@ TEST(SegmentOptionsDlg, OkStoresCorrectedValuesAndAsksOnlyForRealChangesOutsideS
     EXPECT_FALSE(f.options.createLabelFile);
 }
 
-TEST(PlaybackOptionsDlg, OkStoresRewindAndSkipAndCancelKeepsText) {
-    PlaybackOptions options;
-    QWidget mainWindow;
-    CPlaybackOptionsDlg dialog(options, &mainWindow);
-    auto* rewind = dialog.findChild<QLineEdit*>("rewindTime");
-    dialog.ShowDialog();
-    rewind->setText("-4");
-    dialog.findChild<QCheckBox*>("skipSilenceFiles")->setChecked(false);
-    QTest::mouseClick(dialog.findChild<QPushButton*>("ok"), Qt::LeftButton);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(rewind->text(), "0");
-    EXPECT_EQ(options.rewindSeconds, 0);
-    EXPECT_FALSE(options.skipSilenceFiles);
-    dialog.ShowDialog();
-    rewind->setText("12abc");
-    QTest::mouseClick(dialog.findChild<QPushButton*>("cancel"), Qt::LeftButton);
-    EXPECT_EQ(options.rewindSeconds, 0);
-    dialog.ShowDialog();
-    EXPECT_EQ(rewind->text(), "12abc");
-    dialog.accept();
-    EXPECT_EQ(options.rewindSeconds, 12);
-}
-
 TEST(OptionDialogs, EveryTextFitsItsControl) {
     SegmentFixture f;
     PlaybackOptions options;

@@ -2,6 +2,7 @@
 // The project commands in the real main window: opening and continuing a
 // project made on disk, cleaning, the final text file, the option dialogs,
 // help and about, and every way of closing.
+#include <QCheckBox>
 #include <QDialog>
 #include <filesystem>
 
@@ -19,16 +20,23 @@ protected:
     WatchedDlg& d = f.dialog;
 };
 
+// A project opens from where its files lie, also when its folder was copied
+// or moved since, or is recorded relative to the project file; a project
+// "talk_y" beside keeps the files that are named like talk's slowed copies.
 TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
-    const std::string project = MakeProjectOnDisk(f.Folder(), 5, {{2, "hello\nthere"}, {4, "second part"}});
+    const std::string made = f.Folder() + "/made", now = f.Folder() + "/now";
+    fs::create_directory(made);
+    MakeProjectOnDisk(made, 5, {{2, "hello\nthere"}, {4, "second part"}});
+    fs::copy(made, now);
+    MakeProjectOnDisk(now, 2, {}, "talk_y");
     d.inputEdit->setText("/some/input.wav");
     d.OnNewProject();
-    f.Open(project);
+    f.Open(now + "/talk.vprj");
     EXPECT_TRUE(f.prompter.messages.empty());
     EXPECT_EQ(d.windowTitle(), "Lectorio - talk");
     EXPECT_EQ(d.outputEdit->text().toStdString() + "|" + d.projectNameEdit->text().toStdString() + "|" +
                   d.inputEdit->text().toStdString(),
-              f.Folder() + "|talk|");
+              now + "|talk|");
     EXPECT_TRUE(d.nextButton->isEnabled() && d.createTextFileButton->isEnabled() && !d.IsSetupShown());
     EXPECT_FALSE(d.startButton->isEnabled()); // until New Project shows it again
     // Silence segments are skipped: the first speech segment is shown and played.
@@ -38,27 +46,35 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     f.Type("again");
     d.OnNextSegment();
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "second part ");
-    EXPECT_EQ(Slurp(d.state.SegmentTextPath(2)), "hello there again");
+    EXPECT_EQ(Slurp(now + "/00002_talk.txt"), "hello there again");
+    EXPECT_EQ(Slurp(made + "/00002_talk.txt"), "hello\nthere");
 
-    // Opening another project saves the text typed into this one first.
-    fs::create_directory(f.Folder() + "/b");
+    // Opening another project (its folder moved) saves the text typed into this one first.
+    fs::create_directory(f.Folder() + "/b0");
+    MakeProjectOnDisk(f.Folder() + "/b0", 2, {{2, "other"}}, "next");
+    fs::rename(f.Folder() + "/b0", f.Folder() + "/b");
     f.Type("typed before the switch");
-    f.Open(MakeProjectOnDisk(f.Folder() + "/b", 2, {{2, "other"}}, "next"));
-    EXPECT_EQ(Slurp(f.Folder() + "/00004_talk.txt"), "second part typed before the switch");
+    f.Open(f.Folder() + "/b/next.vprj");
+    EXPECT_EQ(Slurp(now + "/00004_talk.txt"), "second part typed before the switch");
     EXPECT_EQ(d.state.projectName, "next");
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "other ");
 
-    // A folder recorded with a trailing "/" still names the project from its file.
-    f.Open(MakeProjectOnDisk(f.Folder(), 3, {{2, "found"}}, "slash", f.Folder() + "/"));
-    EXPECT_EQ(d.state.projectName, "slash");
-    EXPECT_EQ(d.transcriptEdit->toPlainText(), "found ");
+    // A folder recorded relatively and with a trailing "/" still names the project from its file.
+    test::Touch(f.Folder() + "/talk.vprj", "5 now/");
+    f.Open(f.Folder() + "/talk.vprj");
+    EXPECT_EQ(d.state.projectName, "talk");
+    EXPECT_EQ(d.transcriptEdit->toPlainText(), "second part typed before the switch ");
     // New Project empties the set-up; its Cancel returns to the project and its caption.
     d.OnNewProject();
     EXPECT_EQ(d.inputEdit->text() + d.projectNameEdit->text(), "");
     d.OnCancelSetup();
-    EXPECT_EQ(d.windowTitle(), "Lectorio - slash");
-    EXPECT_EQ(d.state.currentSegment, 2);
+    EXPECT_EQ(d.windowTitle(), "Lectorio - talk");
+    EXPECT_EQ(d.state.currentSegment, 4);
     EXPECT_TRUE(d.nextButton->isEnabled());
+    f.Type("more");
+    d.close();
+    EXPECT_EQ(Slurp(now + "/00004_talk.txt"), "second part typed before the switch more");
+    EXPECT_TRUE(fs::exists(now + "/00002_talk_y.wav"));
 }
 
 TEST_F(ProjectWindowTest, UnreadableProjectFilesAreRefusedByOpenAndClean) {
@@ -246,6 +262,24 @@ TEST_F(ProjectWindowTest, OptionDialogsAreCreatedOnceAndYesStartsANewProject) {
     QDialog* playback = d.playbackOptionsDlg;
     d.OnPlaybackOptions();
     EXPECT_EQ(d.playbackOptionsDlg, playback);
+    // Its OK stores a corrected rewind and the skip rule; Cancel stores
+    // nothing but keeps the typed text for the next showing.
+    auto* rewind = playback->findChild<QLineEdit*>("rewindTime");
+    rewind->setText("-4");
+    playback->findChild<QCheckBox*>("skipSilenceFiles")->setChecked(false);
+    QTest::mouseClick(playback->findChild<QPushButton*>("ok"), Qt::LeftButton);
+    EXPECT_FALSE(playback->isVisible());
+    EXPECT_EQ(rewind->text(), "0");
+    EXPECT_EQ(d.playbackOptions.rewindSeconds, 0);
+    EXPECT_FALSE(d.playbackOptions.skipSilenceFiles);
+    d.OnPlaybackOptions();
+    rewind->setText("12abc");
+    QTest::mouseClick(playback->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+    EXPECT_EQ(d.playbackOptions.rewindSeconds, 0);
+    d.OnPlaybackOptions();
+    EXPECT_EQ(rewind->text(), "12abc");
+    playback->accept();
+    EXPECT_EQ(d.playbackOptions.rewindSeconds, 12);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Typed text and the user's files survive the paths that go wrong: a killed
-// program, copied and moved project folders, a run that is stopped.
+// program and a run that is stopped.
 #include "RunProgram.h"
 #include "WindowFixtures.h"
 
@@ -56,39 +56,6 @@ TEST(SafetyTest, KilledWindowKeepsTheTypedTextAndResumesThere) {
     EXPECT_EQ(f.dialog.state.currentSegment, 4);
     EXPECT_EQ(f.dialog.speedSlider->value(), 15);
     EXPECT_EQ(f.dialog.transcriptEdit->toPlainText(), "typed before the crash ");
-}
-
-// A project folder copied, moved or named relatively opens from where its
-// files lie; a project "talk_y" beside keeps the files that are named like
-// talk's slowed copies.
-TEST(SafetyTest, ProjectsOpenFromWhereTheyLie) {
-    enum class Way { Copied, Moved, Relative };
-    for (const Way way : {Way::Copied, Way::Moved, Way::Relative}) {
-        SCOPED_TRACE(static_cast<int>(way));
-        ProjectFixture f;
-        const std::string made = f.Folder() + "/made", now = f.Folder() + "/now";
-        fs::create_directory(made);
-        std::string project = MakeProjectOnDisk(made, 4, {{2, "hello"}});
-        if (way == Way::Copied)
-            fs::copy(made, now);
-        else
-            fs::rename(made, now);
-        project = now + "/talk.vprj";
-        if (way == Way::Relative) {
-            project = f.Folder() + "/talk.vprj";
-            test::Touch(project, "4 now");
-        }
-        MakeProjectOnDisk(now, 2, {}, "talk_y");
-        f.Open(project);
-        EXPECT_EQ(f.dialog.transcriptEdit->toPlainText(), "hello ");
-        f.Type("again");
-        f.dialog.close();
-        EXPECT_EQ(Slurp(now + "/00002_talk.txt"), "hello again");
-        EXPECT_TRUE(fs::exists(now + "/00002_talk_y.wav"));
-        if (way == Way::Copied) {
-            EXPECT_EQ(Slurp(made + "/00002_talk.txt"), "hello");
-        }
-    }
 }
 
 // A run stopped with Esc leaves no file of its own and the project before it
