@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QUrl>
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -97,7 +98,16 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     EXPECT_EQ(d.inputEdit->text(), "/rec/call.m4a");
 
     d.OnNewProject();
-    const std::string input = WriteToneBursts(f.Folder());
+    // Three half-second 440 Hz bursts between seconds of digital silence.
+    std::vector<int16_t> bursts;
+    for (int burst = 0; burst < 3; ++burst) {
+        bursts.insert(bursts.end(), 16000, 0);
+        for (int i = 0; i < 8000; ++i)
+            bursts.push_back(static_cast<int16_t>(20000 * std::sin(2 * M_PI * 440 * i / 16000.0)));
+    }
+    bursts.insert(bursts.end(), 16000, 0);
+    const std::string input = f.Folder() + "/16000-1-16-bursts.wav";
+    ASSERT_TRUE(WriteWave(input, bursts));
     d.playbackOptions.skipSilenceFiles = true;
     fs::create_directory(f.Folder() + "/16000-1-16-bursts.lab"); // the label file cannot be written
     f.Start(input, f.Folder(), "bursts");

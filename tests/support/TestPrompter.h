@@ -31,24 +31,14 @@ public:
     Answer Message(QWidget* /*parent*/, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon, const QString& /*detail*/ = {}) override {
         messages.push_back({text, caption, buttons, icon, {}});
-        if (buttons == Buttons::Ok)
-            return Answer::Ok;
-        if (answers.empty())
-            return Answer::No;
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return buttons == Buttons::Ok ? Answer::Ok : Next(answers, Answer::No);
     }
 
     // Answers from `picks`; an empty queue cancels (the last choice).
     int Choose(QWidget* /*parent*/, const QString& text, const QString& caption,
                const QStringList& choices) override {
         messages.push_back({text, caption, Buttons::Ok, Icon::Warning, choices});
-        if (picks.empty())
-            return static_cast<int>(choices.size()) - 1;
-        const int pick = picks.front();
-        picks.pop_front();
-        return pick;
+        return Next(picks, static_cast<int>(choices.size()) - 1);
     }
 
     QString SaveFile(QWidget* /*parent*/, const QString& filter) override {
@@ -68,11 +58,7 @@ public:
 
     int ChooseItem(QWidget* /*parent*/, const QString& /*title*/, const QString& /*label*/,
                    const QStringList& /*items*/) override {
-        if (chosen.empty())
-            return -1;
-        const int index = chosen.front();
-        chosen.pop_front();
-        return index;
+        return Next(chosen, -1);
     }
 
     QString SaveFile(QWidget* /*parent*/, const QString& /*title*/, const QString& proposed,
@@ -94,10 +80,11 @@ public:
     std::vector<QString> savesProposed;
 
 private:
-    static QString Next(std::deque<QString>& queue) {
+    // The next answer of `queue`, or `none` once it is empty.
+    template <class T> static T Next(std::deque<T>& queue, T none = {}) {
         if (queue.empty())
-            return {};
-        QString value = queue.front();
+            return none;
+        T value = queue.front();
         queue.pop_front();
         return value;
     }

@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -45,60 +44,22 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
     return true;
 }
 
-// Writes segments 1..segmentCount of `state` at 16 kHz: segment n holds
-// `samples` + (n - 1) x `growBy` samples of the value n x 100.
-inline void WriteSegments(const ProjectState& state, int32_t samples, int32_t growBy = 0) {
-    for (int32_t n = 1; n <= state.segmentCount; ++n)
-        WriteWave(state.SegmentWavePath(n),
-                  std::vector<int16_t>(static_cast<size_t>(samples + (n - 1) * growBy),
-                                       static_cast<int16_t>(n * 100)));
-}
-
-// Puts a project "talk" of `count` segments in `folder` on `dialog` as a
-// finished run leaves it: empty transcripts, project file, transcription
-// layout, no segment shown yet.
-inline void LoadProject(CVorlaDlg& dialog, const std::string& folder, int32_t count, int32_t samples,
-                        int32_t growBy = 0) {
-    ProjectState& state = dialog.state;
-    state.outputFolder = folder;
-    state.projectName = "talk";
-    state.segmentCount = count;
-    WriteSegments(state, samples, growBy);
-    ASSERT_TRUE(state.CreateEmptyTextFiles());
-    ASSERT_TRUE(state.WriteProjectFile());
-    dialog.setWindowTitle("Lectorio - talk");
-    dialog.EnterTranscriptionLayout();
-    state.currentSegment = 0;
-    dialog.navigation.navigationStarted = false;
-    state.projectOpen = true;
-}
-
-// Three half-second 440 Hz bursts between seconds of digital silence, at
-// 16 kHz in `folder`: a run makes silence and speech segments of it.
-inline std::string WriteToneBursts(const std::string& folder) {
-    std::vector<int16_t> samples;
-    for (int burst = 0; burst < 3; ++burst) {
-        samples.insert(samples.end(), 16000, 0);
-        for (int i = 0; i < 8000; ++i)
-            samples.push_back(static_cast<int16_t>(20000 * std::sin(2 * M_PI * 440 * i / 16000.0)));
-    }
-    samples.insert(samples.end(), 16000, 0);
-    const std::string path = folder + "/16000-1-16-bursts.wav";
-    EXPECT_TRUE(WriteWave(path, samples));
-    return path;
-}
-
-// A project `name` of `count` segments made on disk in `folder`, with the
-// given transcripts (segment number -> text) and its file recording
+// A project `name` of `count` segments made on disk in `folder` at 16 kHz
+// (segment n: `samples` + (n - 1) x `growBy` samples of the value n x 100),
+// with the given transcripts (segment number -> text) and its file recording
 // `recorded` (default: `folder`); returns the project file.
 inline std::string MakeProjectOnDisk(const std::string& folder, int32_t count,
                                      const std::vector<std::pair<int32_t, std::string>>& transcripts,
-                                     const std::string& name = "talk", const std::string& recorded = {}) {
+                                     const std::string& name = "talk", const std::string& recorded = {},
+                                     int32_t samples = 800, int32_t growBy = 0) {
     ProjectState s;
     s.outputFolder = folder;
     s.projectName = name;
     s.segmentCount = count;
-    WriteSegments(s, 800);
+    for (int32_t n = 1; n <= count; ++n)
+        EXPECT_TRUE(WriteWave(s.SegmentWavePath(n),
+                              std::vector<int16_t>(static_cast<size_t>(samples + (n - 1) * growBy),
+                                                   static_cast<int16_t>(n * 100))));
     EXPECT_TRUE(s.CreateEmptyTextFiles());
     for (const auto& [n, text] : transcripts)
         std::ofstream(s.SegmentTextPath(n), std::ios::binary) << text;
@@ -106,6 +67,24 @@ inline std::string MakeProjectOnDisk(const std::string& folder, int32_t count,
     EXPECT_TRUE(
         WriteFileAtomically(file, std::to_string(count) + " " + (recorded.empty() ? folder : recorded)));
     return file;
+}
+
+// Puts a project "talk" of `count` segments in `folder` on `dialog` as a
+// finished run leaves it: empty transcripts, project file, transcription
+// layout, no segment shown yet. Segment n holds `samples` + (n - 1) x
+// `growBy` samples.
+inline void LoadProject(CVorlaDlg& dialog, const std::string& folder, int32_t count, int32_t samples,
+                        int32_t growBy = 0) {
+    MakeProjectOnDisk(folder, count, {}, "talk", {}, samples, growBy);
+    ProjectState& state = dialog.state;
+    state.outputFolder = folder;
+    state.projectName = "talk";
+    state.segmentCount = count;
+    dialog.setWindowTitle("Lectorio - talk");
+    dialog.EnterTranscriptionLayout();
+    state.currentSegment = 0;
+    dialog.navigation.navigationStarted = false;
+    state.projectOpen = true;
 }
 
 // The main window with its transport calls counted: what the moves ask of
