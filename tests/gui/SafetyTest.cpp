@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Typed text and the user's files survive the paths that go wrong: a killed
-// program and a run that is stopped.
+// Typed text survives a killed program.
 #include "RunProgram.h"
 #include "WindowFixtures.h"
-
-#include <QAction>
-#include <QProgressBar>
 
 #include <csignal>
 #include <cstdlib>
@@ -56,39 +52,6 @@ TEST(SafetyTest, KilledWindowKeepsTheTypedTextAndResumesThere) {
     EXPECT_EQ(f.dialog.state.currentSegment, 4);
     EXPECT_EQ(f.dialog.speedSlider->value(), 15);
     EXPECT_EQ(f.dialog.transcriptEdit->toPlainText(), "typed before the crash ");
-}
-
-// A run stopped with Esc leaves no file of its own and the project before it
-// on screen; the keys do nothing while it runs.
-TEST(SafetyTest, StoppedRunLeavesNothingAndTheProjectBeforeIt) {
-    ProjectFixture f;
-    WatchedDlg& d = f.dialog;
-    f.OpenProject(4, true);
-    const std::string out = f.Folder() + "/out", input = f.Folder() + "/long.wav";
-    fs::create_directory(out);
-    // Longer than one block, so the stop comes before the run's end.
-    ASSERT_TRUE(WriteWave(input, std::vector<int16_t>(5500000, 0)));
-    f.Type("typed in talk");
-    d.OnNewProject();
-    const int plays = d.plays, pauses = d.pauses;
-    f.Start(input, out, "run");
-    ASSERT_TRUE(d.IsRunActive());
-    EXPECT_EQ(Slurp(f.Folder() + "/00002_talk.txt"), "typed in talk"); // saved before the run
-    QTest::keyClick(d.transcriptEdit, Qt::Key_Tab);
-    QTest::keyClick(d.transcriptEdit, Qt::Key_Backtab, Qt::ShiftModifier);
-    QTest::keyClick(d.transcriptEdit, Qt::Key_Escape);
-    ASSERT_TRUE(WaitUntil([&] { return !d.IsRunActive(); }, 120000));
-    QTest::qWait(0);
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.plays + d.pauses, plays + pauses);
-    EXPECT_TRUE(fs::is_empty(out));
-    EXPECT_FALSE(fs::exists(f.Folder() + "/long.lab"));
-    EXPECT_TRUE(d.IsSetupShown());
-    EXPECT_EQ(d.state.projectName, "talk");
-    EXPECT_EQ(d.state.currentSegment, 2);
-    EXPECT_TRUE(d.openProjectAction->isEnabled() && d.createTextFileAction->isEnabled());
-    EXPECT_TRUE(f.prompter.messages.empty());
-    EXPECT_TRUE(fs::exists(f.Folder() + "/00002_talk.wav"));
 }
 
 } // namespace

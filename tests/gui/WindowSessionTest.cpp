@@ -38,7 +38,8 @@ TEST(QtPrompterFilter, PairsBecomeQtFilters) {
 
 // Start-up, the set-up with its browse buttons and Cancel, then a run on
 // three tone bursts between seconds of digital silence: until it ends
-// nothing else may start or touch its files, and closing waits for it.
+// nothing else may start or touch its files. A run stopped with Esc leaves
+// nothing; closing during a run waits for it.
 TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     ProjectFixture f;
     WatchedDlg& d = f.dialog;
@@ -152,7 +153,35 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     EXPECT_EQ(d.plays, 1);
     EXPECT_EQ(d.state.lastRunSegmentCount, count);
 
-    // Closing during a second run waits for its end.
+    // A run stopped with Esc leaves no file of its own and the project before
+    // it on screen; the keys do nothing while it runs.
+    const std::string out = f.Folder() + "/out", longInput = f.Folder() + "/long.wav";
+    fs::create_directory(out);
+    // Longer than one block, so the stop comes before the run's end.
+    ASSERT_TRUE(WriteWave(longInput, std::vector<int16_t>(5500000, 0)));
+    f.Type("typed in bursts");
+    d.OnNewProject();
+    const int transport = d.plays + d.pauses;
+    f.Start(longInput, out, "run");
+    ASSERT_TRUE(d.IsRunActive());
+    EXPECT_EQ(Slurp(f.Folder() + "/00002_bursts.txt"), "typed in bursts"); // saved before the run
+    QTest::keyClick(d.transcriptEdit, Qt::Key_Tab);
+    QTest::keyClick(d.transcriptEdit, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(d.transcriptEdit, Qt::Key_Escape);
+    ASSERT_TRUE(WaitUntil([&] { return !d.IsRunActive(); }, 120000));
+    QTest::qWait(0);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.plays + d.pauses, transport);
+    EXPECT_TRUE(fs::is_empty(out));
+    EXPECT_FALSE(fs::exists(f.Folder() + "/long.lab"));
+    EXPECT_TRUE(d.IsSetupShown());
+    EXPECT_EQ(d.state.projectName, "bursts");
+    EXPECT_EQ(d.state.currentSegment, 2);
+    EXPECT_TRUE(d.openProjectAction->isEnabled() && d.createTextFileAction->isEnabled());
+    EXPECT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_TRUE(fs::exists(f.Folder() + "/00002_bursts.wav"));
+
+    // Closing during a third run waits for its end.
     d.OnNewProject();
     f.Start(input, f.Folder(), "again");
     ASSERT_TRUE(d.IsRunActive());
