@@ -127,7 +127,7 @@ TEST(WindowSession, StartUpSetUpAndARunThatClosingWaitsFor) {
     d.OnNextSegment();
     EXPECT_TRUE(f.prompter.messages.empty());
     EXPECT_EQ(d.state.projectName, "bursts");
-    ASSERT_TRUE(f.WaitForRunEnd());
+    ASSERT_TRUE(WaitUntil([&] { return !d.IsRunActive() && d.navigation.navigationStarted; }));
     ASSERT_EQ(f.prompter.messages.size(), 1u);
     EXPECT_EQ(f.prompter.messages[0].caption, "Error");
     EXPECT_TRUE(f.prompter.messages[0].text.startsWith("1 files of the project could not be written"));

@@ -139,10 +139,6 @@ struct ProjectFixture {
         QTest::mouseClick(dialog.startButton, Qt::LeftButton);
     }
 
-    bool WaitForRunEnd() {
-        return WaitUntil([this] { return !dialog.IsRunActive() && dialog.navigation.navigationStarted; });
-    }
-
     // Types `text` at the end of the transcript box.
     void Type(const QString& text) {
         dialog.transcriptEdit->setFocus();
