@@ -228,6 +228,17 @@ TEST(Segmenter, LabelLinesForGapsAroundTenMilliseconds) {
                                          "0.075000 121 S5\n0.100000 121 V6\n0.125000 121 S7\n");
 }
 
+TEST(Segmenter, AnEndAtItsStartUsesUpANumberAndWritesNoFile) {
+    TempFolder dir;
+    std::vector<int16_t> x(16000, 0);
+    AddLoud(x, 0, 400);
+    WriteWave(dir.File("in.wav"), x, 16000);
+    Recorder r;
+    ExpectMatchesReference(dir, Options(1, 0.0f, 2.0f), r);
+    EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "error"), 1);
+    EXPECT_EQ(dir.Names().size(), 5u); // segments 1, 3 and 4, the label file and the input
+}
+
 TEST(Segmenter, ReportsStatusCountsAndClosingStepsInOrder) {
     TempFolder dir;
     std::vector<int16_t> x(16000 * 3, 0);
