@@ -89,6 +89,13 @@ TEST_F(Speed, OutsideTheBandSpeechPlaysTheCopyAndSilenceItselfAndPauseReplaysAtT
     EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
     EXPECT_EQ(Status("position"), "0");
     ExpectEngineCopy(2, 18, 28800);
+    // Pause and continue at the same speed play the copy that is there.
+    const auto copyTime = fs::last_write_time(SlowCopy(2));
+    dialog.OnPause();
+    dialog.OnPause();
+    Settle();
+    EXPECT_EQ(dialog.playbackPath, SlowCopy(2));
+    EXPECT_EQ(fs::last_write_time(SlowCopy(2)), copyTime);
     const auto trackTime = fs::last_write_time(dialog.state.PitchTrackPath());
     dialog.speedSlider->setValue(17);
     Settle();
