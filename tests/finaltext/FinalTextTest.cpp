@@ -67,7 +67,12 @@ TEST(FinalTextWords, TranscriptsBecomeOneLineOfWords) {
         {"Öx", 2},
         {"€", 3},
         {"\xF0\x9F\x98\x80", 4},
-        {"\xE0\x80\x80", 1}, // overlong
+        {"\xC2\x80", 2},         // lowest two-byte character
+        {"\xC1\xBF", 1},         // overlong two-byte form
+        {"\xEF\xBF\xBF", 3},     // highest three-byte character
+        {"\xED\x9F\xBF", 3},     // last one below the surrogates
+        {"\xF4\x8F\xBF\xBF", 4}, // U+10FFFF
+        {"\xE0\x80\x80", 1},     // overlong
         {"\xF0\x8F\xBF\xBF", 1},
         {"\xF0\x90\x80\x80", 4},
         {"\xED\xA0\x80", 1},     // surrogate
