@@ -16,19 +16,6 @@ namespace {
 // Largest sample rate a file may have to be played (the sound servers' own limit).
 constexpr uint32_t kMaxSampleRate = 384000;
 
-int16_t DecodeSample(const uint8_t* p, uint16_t tag, uint16_t bits) {
-    if (tag == kFormatMuLaw)
-        return MuLawExpand(p[0]);
-    switch (bits) {
-    case 8:
-        return static_cast<int16_t>((p[0] - 128) * 256);
-    case 16:
-        return static_cast<int16_t>(p[0] | (p[1] << 8));
-    default:
-        return static_cast<int16_t>(p[1] | (p[2] << 8)); // the upper 16 of 24 bits
-    }
-}
-
 } // namespace
 
 MciError PcmSource::Open(const std::string& path, std::shared_ptr<PcmSource>& source) {

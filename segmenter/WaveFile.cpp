@@ -80,24 +80,6 @@ bool ComputeRates(uint16_t bits, uint16_t channels, uint32_t rate, uint32_t& byt
     return true;
 }
 
-int16_t DecodeSample(const uint8_t* p, uint16_t tag, uint16_t bits) {
-    if (tag == kFormatMuLaw)
-        return MuLawExpand(p[0]);
-    switch (bits) {
-    case 8:
-        return static_cast<int16_t>((p[0] - 128) * 256);
-    case 16:
-        return static_cast<int16_t>(Le16(p));
-    default: {
-        // Signed 24-bit value, arithmetic shift right by 8.
-        const int32_t v =
-            static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
-                                 static_cast<uint32_t>(p[2]) << 24);
-        return static_cast<int16_t>(v >> 16);
-    }
-    }
-}
-
 void EncodeSample(uint8_t* p, int16_t s, uint16_t tag, uint16_t bits) {
     if (tag == kFormatMuLaw) {
         p[0] = MuLawCompress(s);
@@ -121,6 +103,24 @@ void EncodeSample(uint8_t* p, int16_t s, uint16_t tag, uint16_t bits) {
 }
 
 } // namespace
+
+int16_t DecodeSample(const uint8_t* p, uint16_t tag, uint16_t bits) {
+    if (tag == kFormatMuLaw)
+        return MuLawExpand(p[0]);
+    switch (bits) {
+    case 8:
+        return static_cast<int16_t>((p[0] - 128) * 256);
+    case 16:
+        return static_cast<int16_t>(Le16(p));
+    default: {
+        // Signed 24-bit value, arithmetic shift right by 8.
+        const int32_t v =
+            static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
+                                 static_cast<uint32_t>(p[2]) << 24);
+        return static_cast<int16_t>(v >> 16);
+    }
+    }
+}
 
 const char* WaveStatusText(WaveStatus status) {
     switch (status) {

@@ -156,4 +156,8 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
 uint8_t MuLawCompress(int16_t sample);
 int16_t MuLawExpand(uint8_t byte);
 
+// One sample of a stored frame as a 16-bit value: 8-bit unsigned PCM scaled
+// up, 16-bit as it is, the upper 16 bits of 24-bit, mu-law expanded.
+int16_t DecodeSample(const uint8_t* p, uint16_t formatTag, uint16_t bitsPerSample);
+
 } // namespace lectorio
