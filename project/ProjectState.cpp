@@ -140,16 +140,8 @@ int32_t AtoiSaturating(const std::string& text) {
 
 ProjectFileContents ReadProjectFile(const std::string& path) {
     ProjectFileContents result;
-    const int fd = path.empty() ? -1 : OpenRegularForReading(path);
-    if (fd < 0)
-        return result;
     std::string text;
-    char block[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, block, sizeof block)) > 0)
-        text.append(block, static_cast<size_t>(got));
-    ::close(fd);
-    if (got < 0)
+    if (!ReadRegularFile(path, text))
         return result;
     const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
     size_t i = 0;

@@ -32,16 +32,8 @@ std::string ReadTranscriptFile(const std::string& path) {
         if (targetError || folderError || target.parent_path() != folder)
             return {};
     }
-    const int fd = OpenRegularForReading(path);
-    if (fd < 0)
-        return {};
     std::string text;
-    char block[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, block, sizeof block)) > 0)
-        text.append(block, static_cast<size_t>(got));
-    ::close(fd);
-    return got < 0 ? std::string() : text;
+    return ReadRegularFile(path, text) ? text : std::string();
 }
 
 std::string ReadTranscriptWords(const std::string& path) {

@@ -147,4 +147,17 @@ void DeleteFileQuietly(const std::string& path, const FileIdentity& keep) {
         ::unlink(path.c_str());
 }
 
+bool ReadRegularFile(const std::string& path, std::string& text) {
+    text.clear();
+    const int fd = path.empty() ? -1 : OpenRegularForReading(path);
+    if (fd < 0)
+        return false;
+    char block[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, block, sizeof block)) > 0)
+        text.append(block, static_cast<size_t>(got));
+    ::close(fd);
+    return got == 0;
+}
+
 } // namespace lectorio

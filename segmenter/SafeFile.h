@@ -46,6 +46,10 @@ mode_t ProcessUmask();
 // refused at once (errno EINVAL) instead of blocking. Returns -1 on failure.
 int OpenRegularForReading(const std::string& path);
 
+// Reads a whole regular file (through OpenRegularForReading) into `text`.
+// False when it cannot be opened or a read fails.
+bool ReadRegularFile(const std::string& path, std::string& text);
+
 // Creates `path` as a new, empty file open for writing, with the mode the
 // umask gives. A regular file already there is removed first, so whatever
 // other names it has keep their content. A link, anything that is not a
