@@ -280,20 +280,16 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
         return nullptr;
     }
     const size_t slash = path.rfind('/');
-    auto impl = OpenContainer(std::make_unique<FileInput>(fd),
-                              slash == std::string::npos ? path : path.substr(slash + 1), error);
-    if (!impl)
-        return nullptr;
-    std::unique_ptr<MediaDecoder> decoder(new MediaDecoder(std::move(impl)));
-    if (!decoder->Refill()) {
-        error = decoder->failure_.empty() ? "no audio could be decoded" : decoder->failure_;
-        return nullptr;
-    }
-    return decoder;
+    return Start(OpenContainer(std::make_unique<FileInput>(fd),
+                               slash == std::string::npos ? path : path.substr(slash + 1), error),
+                 error);
 }
 
 std::unique_ptr<MediaDecoder> MediaDecoder::OpenMemory(const uint8_t* data, size_t size, std::string& error) {
-    auto impl = OpenContainer(std::make_unique<MemoryInput>(data, size), "", error);
+    return Start(OpenContainer(std::make_unique<MemoryInput>(data, size), "", error), error);
+}
+
+std::unique_ptr<MediaDecoder> MediaDecoder::Start(std::unique_ptr<Impl> impl, std::string& error) {
     if (!impl)
         return nullptr;
     std::unique_ptr<MediaDecoder> decoder(new MediaDecoder(std::move(impl)));
