@@ -133,6 +133,7 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
          Options(6251, 0.0001f, 0.0001f, 1000), {{0, 0}, {0, 1250200}, {1250200, 200}, {200, 1250999}}},
         {"a restart at the last end does not either", 16000, 2000, {{0, 400}, {800, 400}}, Options(1, 0.0f, 0.5f),
          {{0, 0}, {0, 400}, {400, 400}, {400, 1200}, {1200, 1999}}},
+        {"no samples, no parts", 16000, 0, {}, {}, {}},
         {"half a frame is a frame", 16000, 200, {{0, 200}}, Options(1, 0.0f, 0.5f), {{0, 0}, {0, 199}}},
         {"less is none", 16000, 199, {{0, 198}}, Options(1, 0.0f, 0.5f), {{0, 198}}},
         {"silence forces a start 5,000,000 samples on", 16000, 5100000, {}, {},

@@ -47,7 +47,9 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
         {FmtChunk(7, 1, 8000, 8), {0xFF, 0x00}, {0, -32124}, 8000, 1},
         {FmtChunk(1, 2, 16000, 16), {0xE9, 0x03, 0xFD, 0xFF}, {499}, 16000, 4}, // 1001 / 2 + (-3) / 2
         {FmtChunk(1, 1, 48000, 24), {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
-        {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2}, // zero fields: mono 16-bit at 16000 Hz
+        {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2},       // zero fields: mono 16-bit at 16000 Hz
+        {FmtChunk(7, 1, 8000, 0), {0x80}, {32124}, 8000, 1}, // mu-law of no width: 8 bits
+        {FmtChunk(1, 1, 8000, 16), {}, {}, 8000, 2},         // a data chunk that ends the file
         {extensible, {0, 0, 0x40}, {0x4000}, 44100, 3},
     };
     for (const auto& c : cases) {
@@ -84,11 +86,11 @@ TEST(WaveFileRead, MuLawKnownValues) {
 
 TEST(WaveFileRead, ChunkWalking) {
     const Bytes data = Chunk("data", {1, 0, 2, 0});
-    // Odd-sized chunks with their pad bytes before and after "fmt ", named
-    // like the chunks sought but for the last letter, an 18-byte format
-    // chunk, and a wrong RIFF size.
+    // Odd-sized chunks with their pad bytes: before and after "fmt " (named
+    // like the chunks sought but for the last letter) and "fmt " itself, of
+    // 17 bytes; a wrong RIFF size.
     auto w = FromBytes(
-        Riff({Chunk("fmtx", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 2), Chunk("datx", {9}), data}, 1000));
+        Riff({Chunk("fmtx", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 1), Chunk("datx", {9}), data}, 1000));
     ASSERT_EQ(w->status, WaveStatus::Reading);
     EXPECT_EQ(w->frameCount, 2);
     EXPECT_EQ(ReadAll(*w), (std::vector<int16_t>{1, 2}));
@@ -127,6 +129,8 @@ TEST(WaveFileRead, MalformedHeadersGiveTheirStatusAndText) {
         {notWave, WaveStatus::NotWave, "not a WAVE file"},
         {Riff({data}), WaveStatus::NoFormatChunk, "no format chunk"},
         {Riff({Chunk("LIST", {1, 2}), Chunk("junk", {})}), WaveStatus::NoFormatChunk, "no format chunk"},
+        {Riff({Chunk("LIST", {1, 2})}), WaveStatus::NoFormatChunk, nullptr},
+        {Riff({Chunk("fmt ", {})}), WaveStatus::UnsupportedFormat, nullptr},
         {Riff({FmtChunk(1, 1, 8000, 16)}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({FmtChunk(1, 1, 8000, 16), tooLong}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({tooLong}), WaveStatus::ChunkTooLong, "a chunk is longer than the file"},
