@@ -174,11 +174,25 @@ TEST(SlowVersion, ResultsTheirTextsAndWhatTheyLeave) {
     EXPECT_STREQ(SlowVersionResultText(static_cast<R>(10)), "unknown result");
 }
 
-TEST(SlowVersion, MarksAtTheLastSampleAreRefused) {
+TEST(SlowVersion, TracksOfOtherSegmentsAreRefused) {
     PitchTrack track{640, 160, 16000, std::vector<float>(10, 0.0f)};
     PitchMarks marks;
     EXPECT_TRUE(PlaceMarks(track, 1602, marks)); // last mark 1600, last sample 1601
     EXPECT_FALSE(PlaceMarks(track, 1601, marks));
     track.values.assign(10, 16000.0f); // a period of one sample
     EXPECT_FALSE(PlaceMarks(track, 1000, marks));
+    // Two frames: 800 to 959 samples at 16000 Hz; one frame: 640 to 799.
+    const struct {
+        PitchTrack track;
+        int64_t rate, samples;
+        bool fits;
+    } cases[] = {
+        {{640, 160, 16000, {0, 0}}, 16000, 800, true},  {{640, 160, 16000, {0, 0}}, 16000, 959, true},
+        {{640, 160, 16000, {0, 0}}, 16000, 799, false}, {{640, 160, 16000, {0, 0}}, 16000, 960, false},
+        {{640, 160, 16000, {0}}, 16000, 640, true},     {{640, 160, 16000, {}}, 16000, 639, false},
+        {{640, 160, 16000, {0, 0}}, 22050, 800, false}, {{641, 160, 16000, {0, 0}}, 16000, 800, false},
+        {{640, 161, 16000, {0, 0}}, 16000, 800, false}, {{0, 0, 399, {}}, 399, 1000, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TrackFitsSegment(c.track, c.rate, c.samples), c.fits) << c.samples << " at " << c.rate;
 }
