@@ -161,8 +161,8 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
 }
 
 // The files and label lines of whole runs: recordings in every format, and
-// speech across the block boundary. Hashes of outputs checked against a
-// plainly written frame-by-frame detector.
+// speech across the block boundary. The hashes are those of outputs that
+// matched a plainly written frame-by-frame detector, file by file.
 TEST(Segmenter, FilesAndLabelsOfEveryFormatAreKnown) {
     const struct {
         uint16_t bits, channels, tag;
