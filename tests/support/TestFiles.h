@@ -83,14 +83,10 @@ inline bool WriteWave(const std::string& path, const std::vector<int16_t>& sampl
     return false;
 }
 
-// The mono mixdown of a WAV file (empty when it cannot be read); `rate`
-// receives its sample rate.
-inline std::vector<int16_t> ReadWave(const std::string& path, uint32_t* rate = nullptr) {
-    auto w = OpenWaveFile(path);
+// The mono mixdown of a WAV file (empty when it cannot be read).
+inline std::vector<int16_t> ReadWave(const std::string& path) {
     std::vector<int16_t> samples;
-    ReadAllMonoSamples(*w, samples);
-    if (rate)
-        *rate = w->sampleRate;
+    ReadAllMonoSamples(*OpenWaveFile(path), samples);
     return samples;
 }
 
