@@ -123,8 +123,6 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
          "@/rec.lab", runLabel, "6 3bcd3c61"},
         {"the shipped sample", sample, {"segment", "@/speech.wav", "@/out", "talk"}, 0, sampleRun, "",
          "@/speech.lab", sampleLabel, "38 9ed53ba5"},
-        {"max length 0 is taken as 3", sample, {"segment", "@/speech.wav", "@/out", "talk", "--max-length", "0"}, 0,
-         sampleRun, "", "@/speech.lab", sampleLabel},
         {"sample threshold above the range is the top", sample,
          {"segment", "@/speech.wav", "@/out", "talk", "--sample-threshold", "50000"}, 0,
          "21 segments written: 20.55 s speech, 7.13 s silence\n", ""},
