@@ -173,7 +173,8 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
     // 12001 frames, 1499.9 ms; one millisecond there is the 9th frame.
     const std::array<uint32_t, 5> formats[] = {
         {8, 1, kFormatPcm, 8000, 1500},   {16, 2, kFormatPcm, 44100, 1500}, {24, 1, kFormatPcm, 48000, 1500},
-        {8, 1, kFormatMuLaw, 8001, 1499}, {16, 6, kFormatPcm, 96000, 1500}, {24, 2, kFormatPcm, 16000, 1500}};
+        {8, 1, kFormatMuLaw, 8001, 1499}, {16, 6, kFormatPcm, 96000, 1500}, {24, 2, kFormatPcm, 16000, 1500},
+        {16, 1, kFormatPcm, 1000, 1500}};
     for (const auto& [bits, channels, tag, rate, length] : formats) {
         // The name starts with a number: GCC 12 at -O3 warns falsely (-Wrestrict)
         // about a literal put before a temporary string.
@@ -184,6 +185,8 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
         EXPECT_EQ(Ask("status fmt length"), std::to_string(length)) << path;
         EXPECT_EQ(layer.SendString("seek fmt to 1"), MciError::None);
         EXPECT_EQ(Ask("status fmt position"), "1") << path;
+        EXPECT_EQ(layer.SendString("play fmt from 0"), MciError::None);
+        EXPECT_EQ(Ask("status fmt position"), "0") << path; // at 1000 Hz a frame is a millisecond
         EXPECT_EQ(layer.SendString("play fmt from " + std::to_string(length)), MciError::None) << path;
         EXPECT_EQ(layer.SendString("close fmt"), MciError::None);
         // Frames read in place, mixed to mono as the reader mixes them.
