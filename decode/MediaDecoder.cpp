@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libswresample/swresample.h>
 }
 
@@ -189,10 +190,18 @@ MediaDecoder::~MediaDecoder() = default;
 
 namespace {
 
+constexpr size_t kLargestAllocation = size_t{256} << 20;
+
 std::unique_ptr<MediaDecoder::Impl> OpenContainer(std::unique_ptr<ByteInput> input, const std::string& name,
                                                   std::string& error) {
-    static std::once_flag logging;
-    std::call_once(logging, [] { av_log_set_callback(CaptureLog); });
+    static std::once_flag setup;
+    std::call_once(setup, [] {
+        av_log_set_callback(CaptureLog);
+        // A damaged file can declare a packet or frame of gigabytes; FFmpeg
+        // then refuses it as out of memory instead of exhausting the machine.
+        // Far above any frame of the audio or video a recording holds.
+        av_max_alloc(kLargestAllocation);
+    });
     tLastLog.clear();
 
     auto impl = std::make_unique<MediaDecoder::Impl>();

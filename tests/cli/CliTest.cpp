@@ -50,10 +50,6 @@ std::string At(std::string text, const std::string& dir) {
     return text;
 }
 
-void Link(const std::string& target, const std::string& name) {
-    fs::create_symlink(target, name);
-}
-
 // "N fnv": the count and the FNV-1a of the names and bytes of the segment and
 // transcript files of `folder`, in name order.
 std::string Digest(const std::string& folder) {
@@ -154,9 +150,9 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"FIFO as segment to analyse", fifo, {"pitch", "@/f.wav", "@/t.ptc"}, 2, "", "cannot read"},
         {"FIFO as segment to stretch", fifo, {"stretch", "@/f.wav", "@/o.wav", "--position", "5"}, 2, "",
          "cannot read"},
-        {"link planted as a segment", [](auto d) { Link(d + "/secret", d + "/out/00002_talk.wav"); },
+        {"link planted as a segment", [](auto d) { fs::create_symlink(d + "/secret", d + "/out/00002_talk.wav"); },
          {"segment", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/out/00002_talk.wav"},
-        {"link planted as the label file", [](auto d) { Link(d + "/secret", d + "/rec.lab"); },
+        {"link planted as the label file", [](auto d) { fs::create_symlink(d + "/secret", d + "/rec.lab"); },
          {"segment", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/rec.lab"},
         {"recording named as transcript and project file", [](auto d) {
              fs::create_hard_link(d + "/rec.wav", d + "/out/00004_talk.txt");
@@ -198,7 +194,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
          {"text", "@/talk.vprj"}, 2, "", "records the folder '/'"},
         {"transcript linked to a file outside", [](auto d) {
              Touch(d + "/out/talk.vprj", "2 " + d + "/out");
-             Link(d + "/secret", d + "/out/00001_talk.txt");
+             fs::create_symlink(d + "/secret", d + "/out/00001_talk.txt");
              Touch(d + "/out/00002_talk.txt", "hi"); },
          {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt", "hi "},
         {"export beside the project", segmented, {"export", "@/out/talk.vprj", "--format", "srt"}, 0,

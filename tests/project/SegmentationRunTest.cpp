@@ -69,14 +69,6 @@ TEST(SegmentationRun, KeepsTheProjectInStepAndWritesItsFile) {
     EXPECT_EQ(Slurp(dir.File("talk.vprj")), "3 " + dir.Path());
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"00001_talk.wav", "00002_talk.wav", "00003_talk.wav",
                                                      "05000_talk.wav", "talk.lab", "talk.vprj", "talk.wav"}));
-
-    // A later run deletes only up to the earlier run's count.
-    state.lastRunSegmentCount = 5;
-    Touch(state.SegmentWavePath(5), "old");
-    Touch(state.SegmentWavePath(6), "other");
-    RunSegmentation(state, {}, display);
-    EXPECT_FALSE(fs::exists(state.SegmentWavePath(5)));
-    EXPECT_TRUE(fs::exists(state.SegmentWavePath(6)));
 }
 
 TEST(SegmentationRun, FailuresAreReportedAndKeepTheRecording) {
