@@ -19,16 +19,9 @@ void AddLoud(std::vector<int16_t>& x, int64_t from, int64_t count, int16_t ampli
         x[static_cast<size_t>(from + i)] = static_cast<int16_t>((i & 1) ? -amplitude : amplitude);
 }
 
-SegmentationOptions Options(int32_t history, float start, float end, int32_t maxLength = 3,
-                            float sampleThreshold = 10000.0f) {
-    SegmentationOptions o;
-    o.energyHistory = history;
-    o.startThreshold = start;
-    o.endThreshold = end;
-    o.maxSegmentLength = maxLength;
-    o.sampleThreshold = sampleThreshold;
-    return o;
-}
+// The options in their declared order: longest segment, start and end
+// thresholds, decision window, sample threshold.
+using Options = SegmentationOptions;
 
 struct Recorder : SegmentationListener {
     std::vector<int> progress;
@@ -68,19 +61,17 @@ uint64_t SegmentAndHash(const TempFolder& dir, const std::vector<int16_t>& x,
 TEST(SegmentationLimits, KnownValues) {
     const auto limits = ComputeSegmentationLimits(SegmentationOptions{}, 16000);
     EXPECT_EQ(limits.history, 14);
-    EXPECT_EQ(ComputeSegmentationLimits(Options(10, 0.5f, 0.2f), 16000).startLimit, 5.0f);
+    EXPECT_EQ(ComputeSegmentationLimits(Options{3, 0.5f, 0.2f, 10}, 16000).startLimit, 5.0f);
     EXPECT_EQ(limits.maxLength, 48000.0f);
-    const int64_t thresholds[9] = {72000, 62399, 45599, 43199, 40800, 38400, 36000, 33599, 31199};
-    const float multipliers[7] = {2.25f, 2.125f, 2.0f, 1.875f, 1.75f, 1.625f, 1.5f};
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(limits.lengthThresholds[i], thresholds[i]) << i;
-    for (int i = 0; i < 7; ++i)
-        EXPECT_FLOAT_EQ(limits.multipliers[i], multipliers[i]) << i;
+    EXPECT_EQ(std::vector<int64_t>(limits.lengthThresholds, limits.lengthThresholds + 9),
+              (std::vector<int64_t>{72000, 62399, 45599, 43199, 40800, 38400, 36000, 33599, 31199}));
+    EXPECT_EQ(std::vector<float>(limits.multipliers, limits.multipliers + 7),
+              (std::vector<float>{2.25f, 2.125f, 2.0f, 1.875f, 1.75f, 1.625f, 1.5f}));
     const std::pair<uint32_t, int64_t> frames[] = {{9999, 200},  {10000, 250}, {14999, 250}, {15000, 400},
                                                    {19999, 400}, {20000, 500}, {29999, 500}, {30000, 1000}};
     for (const auto& [rate, length] : frames)
-        EXPECT_EQ(ComputeSegmentationLimits(Options(0, 0.5f, 0.2f), rate).frameLength, length) << rate;
-    EXPECT_EQ(ComputeSegmentationLimits(Options(0, 0.5f, 0.2f), 8000).history, 1);
+        EXPECT_EQ(ComputeSegmentationLimits(Options{3, 0.5f, 0.2f, 0}, rate).frameLength, length) << rate;
+    EXPECT_EQ(ComputeSegmentationLimits(Options{3, 0.5f, 0.2f, 0}, 8000).history, 1);
 }
 
 TEST(LabelFilePath, ReplacesOnlyInTheFileName) {
@@ -113,35 +104,35 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
     };
     // clang-format off
     const Case cases[] = {
-        {"start limit 5.0: five active frames", 16000, 48000, {{8000, 2000}}, Options(10, 0.5f, 0.2f), {{0, 47999}}},
-        {"six start, end limit 2.0 holds at two", 16000, 48000, {{8000, 2400}}, Options(10, 0.5f, 0.2f),
+        {"start limit 5.0: five active frames", 16000, 48000, {{8000, 2000}}, Options{3, 0.5f, 0.2f, 10}, {{0, 47999}}},
+        {"six start, end limit 2.0 holds at two", 16000, 48000, {{8000, 2400}}, Options{3, 0.5f, 0.2f, 10},
          {{0, 6000}, {6000, 13600}, {13600, 47999}}},
-        {"energy at the sample threshold is quiet", 16000, 4000, {}, Options(1, 0.0f, 0.5f, 3, faint),
+        {"energy at the sample threshold is quiet", 16000, 4000, {}, Options{3, 0.0f, 0.5f, 1, faint},
          {{0, 3999}}, {}, {{800, 1200}}},
-        {"one step below it is active", 16000, 4000, {}, Options(1, 0.0f, 0.5f, 3, std::nextafter(faint, 0.0f)),
+        {"one step below it is active", 16000, 4000, {}, Options{3, 0.0f, 0.5f, 1, std::nextafter(faint, 0.0f)},
          {{0, 400}, {400, 2000}, {2000, 3999}}, {}, {{800, 1200}}},
         {"a quiet frame at 1.3 maximum lengths is not yet a cut", 16000, 96000, {{0, 62000}, {62400, 33600}}, {},
          {{0, 0}, {0, 72400}, {72400, 72401}, {72401, 95999}}},
         {"one frame later it is", 16000, 96000, {{0, 62400}, {62800, 33200}}, {},
          {{0, 0}, {0, 62400}, {62400, 62401}, {62401, 95999}}},
         {"a frame at the sample threshold is not quiet there", 16000, 96000, {{0, 62400}, {62800, 33200}},
-         Options(14, 0.6f, 0.2f, 3, faint), {{0, 0}, {0, 72400}, {72400, 72401}, {72401, 95999}}, {},
+         Options{3, 0.6f, 0.2f, 14, faint}, {{0, 0}, {0, 72400}, {72400, 72401}, {72401, 95999}}, {},
          {{62400, 400}}},
         {"a restart 1,249,800 samples back joins", 8000, 1251000, {{0, 200}, {1250200, 200}},
-         Options(6250, 0.0001f, 0.0001f, 1000), {{0, 0}, {0, 1250000}, {1250000, 1250001}, {1250001, 1250999}}},
+         Options{1000, 0.0001f, 0.0001f, 6250}, {{0, 0}, {0, 1250000}, {1250000, 1250001}, {1250001, 1250999}}},
         {"1,250,000 samples back does not", 8000, 1251000, {{0, 200}, {1250400, 200}},
-         Options(6251, 0.0001f, 0.0001f, 1000), {{0, 0}, {0, 1250200}, {1250200, 200}, {200, 1250999}}},
-        {"a restart at the last end does not either", 16000, 2000, {{0, 400}, {800, 400}}, Options(1, 0.0f, 0.5f),
+         Options{1000, 0.0001f, 0.0001f, 6251}, {{0, 0}, {0, 1250200}, {1250200, 200}, {200, 1250999}}},
+        {"a restart at the last end does not either", 16000, 2000, {{0, 400}, {800, 400}}, Options{3, 0.0f, 0.5f, 1},
          {{0, 0}, {0, 400}, {400, 400}, {400, 1200}, {1200, 1999}}},
         {"no samples, no parts", 16000, 0, {}, {}, {}},
-        {"half a frame is a frame", 16000, 200, {{0, 200}}, Options(1, 0.0f, 0.5f), {{0, 0}, {0, 199}}},
-        {"less is none", 16000, 199, {{0, 198}}, Options(1, 0.0f, 0.5f), {{0, 198}}},
+        {"half a frame is a frame", 16000, 200, {{0, 200}}, Options{3, 0.0f, 0.5f, 1}, {{0, 0}, {0, 199}}},
+        {"less is none", 16000, 199, {{0, 198}}, Options{3, 0.0f, 0.5f, 1}, {{0, 198}}},
         {"silence forces a start 5,000,000 samples on", 16000, 5100000, {}, {},
          {{0, 5000000}, {5000000, 5000400}, {5000400, 5099999}}},
-        {"a part that fills a block ends", 16000, 5100000, {{0, 5100000}}, Options(14, 0.6f, 0.2f, 1000),
+        {"a part that fills a block ends", 16000, 5100000, {{0, 5100000}}, Options{1000, 0.6f, 0.2f, 14},
          {{0, 0}, {0, 4999600}, {4999600, 5000000}, {5000000, 5099999}}},
         {"an end at its start uses up a number, except at a block start", 16000, 5000400, {{0, 400}, {5000000, 400}},
-         Options(1, 0.0f, 2.0f), {{0, 0}, {0, 400}, {400, 5000000}, {5000000, 5000000}, {5000000, 5000399}}, {2}},
+         Options{3, 0.0f, 2.0f, 1}, {{0, 0}, {0, 400}, {400, 5000000}, {5000000, 5000000}, {5000000, 5000399}}, {2}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -171,10 +162,10 @@ TEST(Segmenter, FilesAndLabelsOfEveryFormatAreKnown) {
         uint64_t hash;
     } cases[] = {
         {16, 1, kFormatPcm, 16000, {}, 6181154427685662079ull},
-        {8, 1, kFormatPcm, 8000, Options(14, 0.6f, 0.2f, 1), 18099631811355994879ull},
-        {8, 1, kFormatMuLaw, 44100, Options(5, 0.3f, 0.5f, 3, 300), 8516679916352878258ull},
-        {16, 2, kFormatPcm, 22050, Options(14, 0.6f, 0.00001f, 1000, 100), 18388519896514592711ull},
-        {24, 3, kFormatPcm, 11025, Options(20, 0.2f, 0.6f, 2, 30000), 18231438026625784782ull},
+        {8, 1, kFormatPcm, 8000, Options{1, 0.6f, 0.2f, 14}, 18099631811355994879ull},
+        {8, 1, kFormatMuLaw, 44100, Options{3, 0.3f, 0.5f, 5, 300}, 8516679916352878258ull},
+        {16, 2, kFormatPcm, 22050, Options{1000, 0.6f, 0.00001f, 14, 100}, 18388519896514592711ull},
+        {24, 3, kFormatPcm, 11025, Options{2, 0.2f, 0.6f, 20, 30000}, 18231438026625784782ull},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.channels) + " channels");
@@ -183,10 +174,9 @@ TEST(Segmenter, FilesAndLabelsOfEveryFormatAreKnown) {
         EXPECT_EQ(SegmentAndHash(dir, SpeechLike(c.rate, 30.0, c.rate), c.options, r, c.rate, c.bits,
                                  c.channels, c.tag),
                   c.hash);
-        auto segment = OpenWaveFile(dir.File("00002_p.wav"));
-        EXPECT_EQ(segment->bitsPerSample, c.bits);
-        EXPECT_EQ(segment->channels, c.channels);
-        EXPECT_EQ(segment->formatTag, c.tag);
+        const auto segment = OpenWaveFile(dir.File("00002_p.wav")); // the recording's format
+        EXPECT_EQ((std::vector<int>{segment->bitsPerSample, segment->channels, segment->formatTag}),
+                  (std::vector<int>{c.bits, c.channels, c.tag}));
     }
     TempFolder dir;
     auto x = SpeechLike(16000, 313.0, 9);
@@ -208,7 +198,7 @@ TEST(Segmenter, LabelLinesForGapsAroundTenMilliseconds) {
     for (int64_t frame : {2, 4, 7})
         AddLoud(x, frame * 1000, 1000);
     Recorder r;
-    EXPECT_EQ(SegmentAndHash(dir, x, Options(1, 0.0f, 0.5f), r, 80000), 8926198143686002791ull);
+    EXPECT_EQ(SegmentAndHash(dir, x, Options{3, 0.0f, 0.5f, 1}, r, 80000), 8926198143686002791ull);
     EXPECT_EQ(Slurp(dir.File("in.lab")), "#\n0.012500 121 S1\n0.037500 121 V2\n0.062500 121 V4\n"
                                          "0.075000 121 S5\n0.100000 121 V6\n0.125000 121 S7\n");
 }
@@ -218,7 +208,7 @@ TEST(Segmenter, AnEndAtItsStartUsesUpANumberAndWritesNoFile) {
     std::vector<int16_t> x(16000, 0);
     AddLoud(x, 0, 400);
     Recorder r;
-    SegmentAndHash(dir, x, Options(1, 0.0f, 2.0f), r);
+    SegmentAndHash(dir, x, Options{3, 0.0f, 2.0f, 1}, r);
     EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "error"), 1);
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{"00001_p.wav", "00003_p.wav", "00004_p.wav", "in.lab", "in.wav"}));
@@ -230,19 +220,16 @@ TEST(Segmenter, ReportsStatusCountsAndClosingStepsInOrder) {
     WriteWave(dir.File("in.wav"), x, 16000);
     Recorder r;
     const auto result = SegmentRecording(dir.File("in.wav"), dir.Path() + "/", "", {}, r);
-    ASSERT_EQ(result.segmentCount, 3);
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{"00001_.wav", "00002_.wav", "00003_.wav", "in.lab", "in.wav"}));
     EXPECT_EQ(r.statuses, (std::vector<std::string>{"File in process ", "Created File  : 00002_.wav",
                                                     "Created File  : 00003_.wav", ""}));
     EXPECT_EQ(r.events, (std::vector<std::string>{"count 1", "count 2", "count 3", "delete 3",
                                                   "progress 1000", "project 3"}));
-    EXPECT_EQ(r.progress.front(), 0);
-    EXPECT_EQ(result.filesWritten, 3);
-    EXPECT_EQ(result.speechFrames, 14801);
-    EXPECT_EQ(result.silenceFrames, 33201);
-    EXPECT_TRUE(result.labelFileWritten);
-    EXPECT_FALSE(result.InputEndedEarly());
+    EXPECT_EQ((std::vector<int64_t>{r.progress.front(), result.segmentCount, result.filesWritten,
+                                    result.speechFrames, result.silenceFrames, result.labelFileWritten,
+                                    result.InputEndedEarly()}),
+              (std::vector<int64_t>{0, 3, 3, 14801, 33201, 1, 0}));
 
     SegmentationOptions noLabel;
     noLabel.createLabelFile = false;
@@ -256,8 +243,7 @@ TEST(Segmenter, InputThatIsNoWaveFile) {
     Touch(dir.File("in.wav"), "not a recording");
     Recorder r;
     const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
-    EXPECT_EQ(result.inputStatus, WaveStatus::NotRiff);
-    EXPECT_EQ(result.segmentCount, 0);
+    EXPECT_EQ((std::pair{result.inputStatus, result.segmentCount}), (std::pair{WaveStatus::NotRiff, 0}));
     EXPECT_EQ(r.events, (std::vector<std::string>{"delete 0", "progress 1000", "project 0"}));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.wav"});
 }
@@ -286,8 +272,7 @@ TEST(Segmenter, AStopOrACutInputEndsTheRun) {
         Recorder r;
         r.stopAtBlock = 2;
         const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
-        EXPECT_TRUE(result.stopped);
-        EXPECT_EQ(result.segmentCount, 2);
+        EXPECT_EQ((std::pair{result.stopped, result.segmentCount}), (std::pair{true, 2}));
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"00000_p.wav", "in.wav"}));
         EXPECT_EQ(r.events, (std::vector<std::string>{"count 1", "count 2", "progress 1000"}));
     }
@@ -302,7 +287,6 @@ TEST(Segmenter, AStopOrACutInputEndsTheRun) {
     } cutter;
     cutter.path = dir.File("in.wav");
     const auto result = SegmentRecording(cutter.path, dir.Path(), "p", {}, cutter);
-    EXPECT_EQ(result.framesExpected, 5100000);
-    EXPECT_EQ(result.framesRead, 5050000);
-    EXPECT_TRUE(result.InputEndedEarly());
+    EXPECT_EQ((std::vector<int64_t>{result.framesExpected, result.framesRead, result.InputEndedEarly()}),
+              (std::vector<int64_t>{5100000, 5050000, 1}));
 }
