@@ -15,13 +15,7 @@
 
 namespace lectorio::testing {
 
-using test::Fnv1a;
-using test::ReadBytes;
-using test::ReadWave;
-using test::SpeechLike;
-using test::TempFolder;
-using test::WriteBytes;
-using test::WriteWave;
+using namespace test; // TempFolder, WriteWave, SpeechLike, Fnv1a, ...
 
 inline std::vector<int16_t> Sine(double frequency, double amplitude, uint32_t rate, int64_t n) {
     std::vector<int16_t> s(static_cast<size_t>(n));
