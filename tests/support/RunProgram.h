@@ -37,15 +37,18 @@ inline std::vector<char*> Argv(const std::vector<std::string>& arguments) {
 
 // Starts `arguments` (the first is the program, looked up on PATH when it
 // holds no "/") with its output and errors written to the given files ("" for
-// the test's own); returns its process id, or -1.
+// the test's own) or its errors to `errFd` when that is given; returns its
+// process id, or -1.
 inline pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& outPath,
-                          const std::string& errPath = "") {
+                          const std::string& errPath = "", int errFd = -1) {
     std::vector<char*> argv = Argv(arguments);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (const auto& [fd, path] : {std::pair{1, &outPath}, std::pair{2, &errPath}})
         if (!path->empty())
             posix_spawn_file_actions_addopen(&actions, fd, path->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (errFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     pid_t pid = -1;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         pid = -1;
@@ -71,16 +74,7 @@ inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
     // An ignored SIGXFSZ stays ignored in the program: its writes fail instead.
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
-    std::vector<char*> argv = Argv(arguments);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, scratch.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = StartProgram(arguments, scratch.File("out"), "", pipeEnds[1]);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     close(pipeEnds[1]);

@@ -98,14 +98,4 @@ inline uint64_t Fnv1a(const void* data, size_t size, uint64_t hash = 14695981039
     return hash;
 }
 
-// Fnv1a of the names and contents of the files in `folder` but `skip`.
-inline uint64_t FolderHash(const std::string& folder, const std::string& skip) {
-    uint64_t hash = Fnv1a(nullptr, 0);
-    for (const std::string& name : TempFolder::NamesIn(folder)) {
-        const std::string bytes = name == skip ? "" : name + Slurp(folder + "/" + name);
-        hash = Fnv1a(bytes.data(), bytes.size(), hash);
-    }
-    return hash;
-}
-
 } // namespace lectorio::test
