@@ -2,6 +2,7 @@
 #include "Correlation.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
@@ -143,6 +144,198 @@ void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, 
             lag += kernel.lanes;
         }
     }
+}
+
+double CorrelationSum(const float* x, int32_t n, int32_t lag) {
+    double sum = 0.0;
+    for (int32_t i = 0; i + lag < n; ++i)
+        sum += static_cast<double>(x[i + lag]) * static_cast<double>(x[i]);
+    return sum;
+}
+
+namespace {
+
+// The stages of a transform of size `half` from h = 4 on, four butterflies
+// at a time; stage h takes its twiddles cos + i sin from index h - 1.
+inline __attribute__((always_inline)) void WideStagesBody(double* re, double* im, int32_t half,
+                                                          const double* stageCos, const double* stageSin) {
+    for (int32_t h = 4; h < half; h *= 2) {
+        const double* wc = stageCos + h - 1;
+        const double* ws = stageSin + h - 1;
+        for (int32_t start = 0; start < half; start += 2 * h) {
+            double* ar = re + start;
+            double* ai = im + start;
+            double* br = ar + h;
+            double* bi = ai + h;
+            for (int32_t j = 0; j < h; j += 4) {
+                Double4 c, s, xr, xi, ur, ui;
+                __builtin_memcpy(&c, wc + j, sizeof c);
+                __builtin_memcpy(&s, ws + j, sizeof s);
+                __builtin_memcpy(&xr, br + j, sizeof xr);
+                __builtin_memcpy(&xi, bi + j, sizeof xi);
+                __builtin_memcpy(&ur, ar + j, sizeof ur);
+                __builtin_memcpy(&ui, ai + j, sizeof ui);
+                const Double4 vr = xr * c - xi * s, vi = xr * s + xi * c;
+                const Double4 sumRe = ur + vr, sumIm = ui + vi, diffRe = ur - vr, diffIm = ui - vi;
+                __builtin_memcpy(ar + j, &sumRe, sizeof sumRe);
+                __builtin_memcpy(ai + j, &sumIm, sizeof sumIm);
+                __builtin_memcpy(br + j, &diffRe, sizeof diffRe);
+                __builtin_memcpy(bi + j, &diffIm, sizeof diffIm);
+            }
+        }
+    }
+}
+
+using StagesFunction = void (*)(double*, double*, int32_t, const double*, const double*);
+
+void WideStagesPortable(double* re, double* im, int32_t half, const double* stageCos,
+                        const double* stageSin) {
+    WideStagesBody(re, im, half, stageCos, stageSin);
+}
+
+#ifdef LECTORIO_X86_KERNELS
+// Twice the registers of the portable build, which runs out of them.
+__attribute__((target("avx2"))) void WideStagesAvx2(double* re, double* im, int32_t half,
+                                                    const double* stageCos, const double* stageSin) {
+    WideStagesBody(re, im, half, stageCos, stageSin);
+}
+#endif
+
+StagesFunction WideStages() {
+#ifdef LECTORIO_X86_KERNELS
+    static const StagesFunction chosen = __builtin_cpu_supports("avx2") ? WideStagesAvx2 : WideStagesPortable;
+    return chosen;
+#else
+    return WideStagesPortable;
+#endif
+}
+
+// Products that the direct sums of lags minLag..maxLag take.
+double DirectWork(int32_t n, int32_t minLag, int32_t maxLag) {
+    double work = 0.0;
+    for (int32_t lag = std::max(minLag, 0); lag <= maxLag && lag < n; ++lag)
+        work += n - lag;
+    return work;
+}
+
+// Two transforms of size m / 2, counted in products of the direct sums
+// (a butterfly takes about as long as four of them).
+double TransformWork(int32_t m) {
+    return 4.0 * m * std::log2(static_cast<double>(m));
+}
+
+} // namespace
+
+FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(n, 0)) {
+    int32_t m = 8;
+    while (m < n_)
+        m *= 2;
+    // Lags up to m - n come out of the transform; twice the size leaves none
+    // of the analysis' lags to the direct sums.
+    if (TransformWork(2 * m) < TransformWork(m) + DirectWork(n_, m - n_ + 1, maxLag))
+        m *= 2;
+    size_ = m;
+    const int32_t half = m / 2;
+    firstDirect_ = std::min(m - n_, half) + 1;
+    cos_.resize(static_cast<size_t>(half) + 1);
+    sin_.resize(static_cast<size_t>(half) + 1);
+    for (int32_t k = 0; k <= half; ++k) {
+        const double angle = 2.0 * M_PI * k / m;
+        cos_[k] = std::cos(angle);
+        sin_[k] = std::sin(angle);
+    }
+    // Stage h (h = 1, 2, 4, ... < m / 2) uses exp(-2 pi i j / 2h) for j < h,
+    // stored from index h - 1.
+    for (int32_t h = 1; h < half; h *= 2) {
+        for (int32_t j = 0; j < h; ++j) {
+            stageCos_.push_back(cos_[j * (half / h)]);
+            stageSin_.push_back(-sin_[j * (half / h)]);
+        }
+    }
+    reversed_.resize(static_cast<size_t>(half));
+    int32_t bits = 0;
+    while ((1 << bits) < half)
+        ++bits;
+    for (int32_t i = 0; i < half; ++i) {
+        int32_t r = 0;
+        for (int32_t b = 0; b < bits; ++b)
+            r |= ((i >> b) & 1) << (bits - 1 - b);
+        reversed_[i] = r;
+    }
+}
+
+void FourierCorrelation::Transform(double* re, double* im) const {
+    const int32_t half = size_ / 2;
+    for (int32_t i = 0; i < half; ++i) {
+        if (i < reversed_[i]) {
+            std::swap(re[i], re[reversed_[i]]);
+            std::swap(im[i], im[reversed_[i]]);
+        }
+    }
+    // The first two stages together: their twiddles are 1 and -i.
+    for (int32_t s = 0; s < half; s += 4) {
+        const double r0 = re[s] + re[s + 1], i0 = im[s] + im[s + 1];
+        const double r1 = re[s] - re[s + 1], i1 = im[s] - im[s + 1];
+        const double r2 = re[s + 2] + re[s + 3], i2 = im[s + 2] + im[s + 3];
+        const double r3 = re[s + 2] - re[s + 3], i3 = im[s + 2] - im[s + 3];
+        re[s] = r0 + r2;
+        im[s] = i0 + i2;
+        re[s + 2] = r0 - r2;
+        im[s + 2] = i0 - i2;
+        re[s + 1] = r1 + i3;
+        im[s + 1] = i1 - r3;
+        re[s + 3] = r1 - i3;
+        im[s + 3] = i1 + r3;
+    }
+    WideStages()(re, im, half, stageCos_.data(), stageSin_.data());
+}
+
+FourierCorrelation::Bin FourierCorrelation::RealBin(const double* re, const double* im, int32_t k) const {
+    // With Z the transform of z[j] = v[2j] + i v[2j+1], the even values
+    // transform to E = (Z[k] + conj Z[-k]) / 2, the odd ones to
+    // O = (Z[k] - conj Z[-k]) / 2i, and bin k is E + exp(-2 pi i k / m) O.
+    const int32_t mask = size_ / 2 - 1;
+    const double zr = re[k & mask], zi = im[k & mask];
+    const double cr = re[-k & mask], ci = im[-k & mask];
+    const double evenRe = 0.5 * (zr + cr), evenIm = 0.5 * (zi - ci);
+    const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
+    return {evenRe + cos_[k] * oddRe + sin_[k] * oddIm, evenIm + cos_[k] * oddIm - sin_[k] * oddRe};
+}
+
+void FourierCorrelation::Sums(const float* x, int32_t minLag, int32_t maxLag, double* r, double* work) const {
+    const int32_t m = size_, half = m / 2;
+    double* re = work;
+    double* im = work + half;
+    double* power = work + m; // bins 0 .. m / 2
+    const int32_t pairs = n_ / 2;
+    for (int32_t j = 0; j < pairs; ++j) {
+        re[j] = x[2 * j];
+        im[j] = x[2 * j + 1];
+    }
+    std::fill(re + pairs, re + half, 0.0);
+    std::fill(im + pairs, im + half, 0.0);
+    if (n_ % 2 != 0)
+        re[pairs] = x[n_ - 1];
+    Transform(re, im);
+    for (int32_t k = 0; k <= half; ++k) {
+        const Bin bin = RealBin(re, im, k);
+        power[k] = bin.re * bin.re + bin.im * bin.im;
+    }
+    // The power spectrum is real and even (power[m - k] = power[k]), so its
+    // forward transform is real and m times the circular correlation.
+    auto at = [&](int32_t i) { return power[i <= half ? i : m - i]; };
+    for (int32_t j = 0; j < half; ++j) {
+        re[j] = at(2 * j);
+        im[j] = at(2 * j + 1);
+    }
+    Transform(re, im);
+    const int32_t lastFourier = std::min(maxLag, firstDirect_ - 1);
+    for (int32_t lag = minLag; lag <= lastFourier; ++lag) {
+        r[lag - minLag] = RealBin(re, im, lag).re / m;
+    }
+    const int32_t firstDirect = std::max(minLag, firstDirect_);
+    if (firstDirect <= maxLag)
+        CorrelationSums(x, n_, firstDirect, maxLag, r + (firstDirect - minLag));
 }
 
 } // namespace lectorio

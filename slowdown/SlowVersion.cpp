@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -226,9 +227,13 @@ const char* SlowVersionResultText(SlowVersionResult result) {
     return "unknown result";
 }
 
-SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
-                                        const std::string& trackPath, double factor,
-                                        const CancelCheck& cancelled) {
+namespace {
+
+// Fills the track, or says why it cannot.
+using TrackSource = std::function<SlowVersionResult(PitchTrack&)>;
+
+SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& outputPath,
+                             const TrackSource& readTrack, double factor, const CancelCheck& cancelled) {
     if (!(factor >= kSmallestFactor && factor <= kLargestFactor))
         return SlowVersionResult::BadFactor;
     std::unique_ptr<WaveFile> input = OpenWaveFile(segmentPath);
@@ -247,15 +252,8 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
     const int64_t got = static_cast<int64_t>(samples.size());
 
     PitchTrack track;
-    switch (ReadPitchTrack(trackPath, track)) {
-    case TrackReadResult::Ok:
-        break;
-    case TrackReadResult::Missing:
-        return SlowVersionResult::TrackMissing;
-    case TrackReadResult::Truncated:
-    case TrackReadResult::Malformed:
-        return SlowVersionResult::TrackTruncated;
-    }
+    if (const SlowVersionResult trackResult = readTrack(track); trackResult != SlowVersionResult::Done)
+        return trackResult;
     PitchMarks marks;
     if (!TrackFitsSegment(track, input->sampleRate, got) || !PlaceMarks(track, got, marks))
         return SlowVersionResult::TrackMismatch;
@@ -279,6 +277,36 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
     writer->Close();
     ok = ok && writer->status == WaveStatus::Closed && replacement.Commit();
     return ok ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;
+}
+
+} // namespace
+
+SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
+                                        const std::string& trackPath, double factor,
+                                        const CancelCheck& cancelled) {
+    auto readTrack = [&](PitchTrack& track) {
+        switch (ReadPitchTrack(trackPath, track)) {
+        case TrackReadResult::Ok:
+            break;
+        case TrackReadResult::Missing:
+            return SlowVersionResult::TrackMissing;
+        case TrackReadResult::Truncated:
+        case TrackReadResult::Malformed:
+            return SlowVersionResult::TrackTruncated;
+        }
+        return SlowVersionResult::Done;
+    };
+    return Synthesize(segmentPath, outputPath, readTrack, factor, cancelled);
+}
+
+SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
+                                        const PitchTrack& track, double factor,
+                                        const CancelCheck& cancelled) {
+    auto copyTrack = [&](PitchTrack& into) {
+        into = track;
+        return SlowVersionResult::Done;
+    };
+    return Synthesize(segmentPath, outputPath, copyTrack, factor, cancelled);
 }
 
 } // namespace lectorio

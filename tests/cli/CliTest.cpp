@@ -200,7 +200,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
              Touch(d + "/out/00002_talk.txt", "hi"); },
          {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt", "hi "},
         {"stretch on a full disk names the output", nullptr, {"stretch", "@/rec.wav", "@/o.wav", "--position", "5"},
-         2, "", "@/o.wav: the pitch track file cannot be written", "", "", "", 100},
+         2, "", "@/o.wav: the output file cannot be written", "", "", "", 100},
     };
     // clang-format on
     std::vector<int16_t> recording(16000 * 2, 0);
