@@ -155,11 +155,12 @@ double CorrelationSum(const float* x, int32_t n, int32_t lag) {
 
 namespace {
 
-// The stages of a transform of size `half` from h = 4 on, four butterflies
-// at a time; stage h takes its twiddles cos + i sin from index h - 1.
+// The stages of a transform of size `half` down to h = 4, decimated in
+// frequency, four butterflies at a time; stage h takes its twiddles cos + i sin
+// from index h - 1.
 inline __attribute__((always_inline)) void WideStagesBody(double* re, double* im, int32_t half,
                                                           const double* stageCos, const double* stageSin) {
-    for (int32_t h = 4; h < half; h *= 2) {
+    for (int32_t h = half / 2; h >= 4; h /= 2) {
         const double* wc = stageCos + h - 1;
         const double* ws = stageSin + h - 1;
         for (int32_t start = 0; start < half; start += 2 * h) {
@@ -168,19 +169,19 @@ inline __attribute__((always_inline)) void WideStagesBody(double* re, double* im
             double* br = ar + h;
             double* bi = ai + h;
             for (int32_t j = 0; j < h; j += 4) {
-                Double4 c, s, xr, xi, ur, ui;
+                Double4 c, s, ur, ui, vr, vi;
                 __builtin_memcpy(&c, wc + j, sizeof c);
                 __builtin_memcpy(&s, ws + j, sizeof s);
-                __builtin_memcpy(&xr, br + j, sizeof xr);
-                __builtin_memcpy(&xi, bi + j, sizeof xi);
                 __builtin_memcpy(&ur, ar + j, sizeof ur);
                 __builtin_memcpy(&ui, ai + j, sizeof ui);
-                const Double4 vr = xr * c - xi * s, vi = xr * s + xi * c;
-                const Double4 sumRe = ur + vr, sumIm = ui + vi, diffRe = ur - vr, diffIm = ui - vi;
+                __builtin_memcpy(&vr, br + j, sizeof vr);
+                __builtin_memcpy(&vi, bi + j, sizeof vi);
+                const Double4 sumRe = ur + vr, sumIm = ui + vi, dr = ur - vr, di = ui - vi;
+                const Double4 turnedRe = dr * c - di * s, turnedIm = dr * s + di * c;
                 __builtin_memcpy(ar + j, &sumRe, sizeof sumRe);
                 __builtin_memcpy(ai + j, &sumIm, sizeof sumIm);
-                __builtin_memcpy(br + j, &diffRe, sizeof diffRe);
-                __builtin_memcpy(bi + j, &diffIm, sizeof diffIm);
+                __builtin_memcpy(br + j, &turnedRe, sizeof turnedRe);
+                __builtin_memcpy(bi + j, &turnedIm, sizeof turnedIm);
             }
         }
     }
@@ -266,72 +267,74 @@ FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(
 
 void FourierCorrelation::Transform(double* re, double* im) const {
     const int32_t half = size_ / 2;
-    for (int32_t i = 0; i < half; ++i) {
-        if (i < reversed_[i]) {
-            std::swap(re[i], re[reversed_[i]]);
-            std::swap(im[i], im[reversed_[i]]);
-        }
-    }
-    // The first two stages together: their twiddles are 1 and -i.
-    for (int32_t s = 0; s < half; s += 4) {
-        const double r0 = re[s] + re[s + 1], i0 = im[s] + im[s + 1];
-        const double r1 = re[s] - re[s + 1], i1 = im[s] - im[s + 1];
-        const double r2 = re[s + 2] + re[s + 3], i2 = im[s + 2] + im[s + 3];
-        const double r3 = re[s + 2] - re[s + 3], i3 = im[s + 2] - im[s + 3];
-        re[s] = r0 + r2;
-        im[s] = i0 + i2;
-        re[s + 2] = r0 - r2;
-        im[s + 2] = i0 - i2;
-        re[s + 1] = r1 + i3;
-        im[s + 1] = i1 - r3;
-        re[s + 3] = r1 - i3;
-        im[s + 3] = i1 + r3;
-    }
     WideStages()(re, im, half, stageCos_.data(), stageSin_.data());
+    // The last two stages together: their twiddles are 1 and -i.
+    for (int32_t s = 0; s < half; s += 4) {
+        const double r0 = re[s] + re[s + 2], i0 = im[s] + im[s + 2];
+        const double r2 = re[s] - re[s + 2], i2 = im[s] - im[s + 2];
+        const double r1 = re[s + 1] + re[s + 3], i1 = im[s + 1] + im[s + 3];
+        const double r3 = im[s + 1] - im[s + 3], i3 = re[s + 3] - re[s + 1]; // times -i
+        re[s] = r0 + r1;
+        im[s] = i0 + i1;
+        re[s + 1] = r0 - r1;
+        im[s + 1] = i0 - i1;
+        re[s + 2] = r2 + r3;
+        im[s + 2] = i2 + i3;
+        re[s + 3] = r2 - r3;
+        im[s + 3] = i2 - i3;
+    }
 }
 
-FourierCorrelation::Bin FourierCorrelation::RealBin(const double* re, const double* im, int32_t k) const {
-    // With Z the transform of z[j] = v[2j] + i v[2j+1], the even values
-    // transform to E = (Z[k] + conj Z[-k]) / 2, the odd ones to
-    // O = (Z[k] - conj Z[-k]) / 2i, and bin k is E + exp(-2 pi i k / m) O.
-    const int32_t mask = size_ / 2 - 1;
-    const double zr = re[k & mask], zi = im[k & mask];
-    const double cr = re[-k & mask], ci = im[-k & mask];
-    const double evenRe = 0.5 * (zr + cr), evenIm = 0.5 * (zi - ci);
-    const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
-    return {evenRe + cos_[k] * oddRe + sin_[k] * oddIm, evenIm + cos_[k] * oddIm - sin_[k] * oddRe};
-}
-
+// The m real values v are transformed as the m / 2 complex ones
+// z[j] = v[2j] + i v[2j+1]. With Z their transform, the even values transform
+// to E[k] = (Z[k] + conj Z[-k]) / 2, the odd ones to O[k] = (Z[k] - conj Z[-k])
+// / 2i, and bin k of v is E[k] + exp(-2 pi i k / m) O[k]; bin m/2 - k comes
+// from the same two values of Z.
 void FourierCorrelation::Sums(const float* x, int32_t minLag, int32_t maxLag, double* r, double* work) const {
     const int32_t m = size_, half = m / 2;
     double* re = work;
     double* im = work + half;
     double* power = work + m; // bins 0 .. m / 2
-    const int32_t pairs = n_ / 2;
-    for (int32_t j = 0; j < pairs; ++j) {
-        re[j] = x[2 * j];
-        im[j] = x[2 * j + 1];
+    for (int32_t j = 0; j < half; ++j) {
+        re[j] = 2 * j < n_ ? x[2 * j] : 0.0;
+        im[j] = 2 * j + 1 < n_ ? x[2 * j + 1] : 0.0;
     }
-    std::fill(re + pairs, re + half, 0.0);
-    std::fill(im + pairs, im + half, 0.0);
-    if (n_ % 2 != 0)
-        re[pairs] = x[n_ - 1];
     Transform(re, im);
-    for (int32_t k = 0; k <= half; ++k) {
-        const Bin bin = RealBin(re, im, k);
-        power[k] = bin.re * bin.re + bin.im * bin.im;
+    // Z[k] is at reversed_[k].
+    const int32_t mask = half - 1;
+    power[0] = (re[0] + im[0]) * (re[0] + im[0]);
+    power[half] = (re[0] - im[0]) * (re[0] - im[0]);
+    for (int32_t k = 1; k <= half / 2; ++k) {
+        const int32_t a = reversed_[k], b = reversed_[half - k];
+        const double zr = re[a], zi = im[a], cr = re[b], ci = im[b];
+        const double evenRe = 0.5 * (zr + cr), evenIm = 0.5 * (zi - ci);
+        const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
+        // exp(-2 pi i k / m) O[k], and for bin m/2 - k, where E and O are
+        // conjugated and the twiddle's cosine changes sign, its conjugate negated.
+        const double turnedRe = cos_[k] * oddRe + sin_[k] * oddIm;
+        const double turnedIm = cos_[k] * oddIm - sin_[k] * oddRe;
+        power[k] = (evenRe + turnedRe) * (evenRe + turnedRe) + (evenIm + turnedIm) * (evenIm + turnedIm);
+        power[half - k] =
+            (evenRe - turnedRe) * (evenRe - turnedRe) + (turnedIm - evenIm) * (turnedIm - evenIm);
     }
     // The power spectrum is real and even (power[m - k] = power[k]), so its
-    // forward transform is real and m times the circular correlation.
-    auto at = [&](int32_t i) { return power[i <= half ? i : m - i]; };
-    for (int32_t j = 0; j < half; ++j) {
-        re[j] = at(2 * j);
-        im[j] = at(2 * j + 1);
+    // transform is real and m times the circular correlation.
+    for (int32_t j = 0; j < half / 2; ++j) {
+        re[j] = power[2 * j];
+        im[j] = power[2 * j + 1];
+    }
+    for (int32_t j = half / 2; j < half; ++j) {
+        re[j] = power[m - 2 * j];
+        im[j] = power[m - 2 * j - 1];
     }
     Transform(re, im);
     const int32_t lastFourier = std::min(maxLag, firstDirect_ - 1);
+    const double scale = 1.0 / m; // exact: m is a power of two
     for (int32_t lag = minLag; lag <= lastFourier; ++lag) {
-        r[lag - minLag] = RealBin(re, im, lag).re / m;
+        const int32_t a = reversed_[lag & mask], b = reversed_[-lag & mask];
+        const double zr = re[a], zi = im[a], cr = re[b], ci = im[b];
+        r[lag - minLag] =
+            (0.5 * (zr + cr) + cos_[lag] * 0.5 * (zi + ci) - sin_[lag] * 0.5 * (zr - cr)) * scale;
     }
     const int32_t firstDirect = std::max(minLag, firstDirect_);
     if (firstDirect <= maxLag)

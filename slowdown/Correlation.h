@@ -58,14 +58,8 @@ public:
 
 private:
     // The complex transform of size m / 2, in place on separate real and
-    // imaginary parts.
+    // imaginary parts; bin k ends at index reversed_[k].
     void Transform(double* re, double* im) const;
-    // Bin k of the transform of the m real values whose even ones were in re
-    // and odd ones in im before Transform (k = 0 .. m / 2).
-    struct Bin {
-        double re, im;
-    };
-    inline Bin RealBin(const double* re, const double* im, int32_t k) const;
 
     int32_t n_ = 0;
     int32_t size_ = 1;                        // m

@@ -164,6 +164,18 @@ TEST(Reference, FourierSumsStayWithinTheirBoundAndFindTheLagOfTheFullSums) {
     }
 }
 
+TEST(Reference, WindowsAreThoseOfThePlainFormula) {
+    for (int64_t length = 1; length <= 6000; length += length < 300 ? 1 : 97) {
+        std::vector<float> w(static_cast<size_t>(length));
+        MakeWindow(w.data(), length);
+        for (int64_t i = 0; i < length; ++i)
+            ASSERT_EQ(w[i],
+                      static_cast<float>(0.5 * (1.0 - std::cos((static_cast<double>(6.2831855f) * (i + 1)) /
+                                                               static_cast<double>(length + 1)))))
+                << length << " " << i;
+    }
+}
+
 TEST(Reference, MovingIndexFindsTheMarkOfAFullScan) {
     std::mt19937 random(11);
     for (const double factor : {0.1, 0.13, 0.3, 0.5, 0.7, 1.0, 12 * 0.1, 2.0, 3.3, 10.0}) {
