@@ -70,6 +70,8 @@ public:
     QString SaveFile(QWidget*, const QString&) override { return {}; }
     QString OpenFile(QWidget*, const QString&) override { return {}; }
     QString BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    int ChooseItem(QWidget*, const QString&, const QString&, const QStringList&) override { return -1; }
+    QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
 };
 
 // Speech-like sound: pulse trains through a resonance with gliding pitch,
