@@ -98,8 +98,13 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
                 stop = true;
                 return;
             }
-            std::copy_n(samples + i * frameStep, frameLength, frame.begin());
-            measures[static_cast<size_t>(i)] = MeasureFrame(frame.data(), sums);
+            const int16_t* start = samples + i * frameStep;
+            int64_t wholeSum = 0;
+            for (int32_t k = 0; k < frameLength; ++k) {
+                frame[k] = start[k];
+                wholeSum += start[k];
+            }
+            measures[static_cast<size_t>(i)] = MeasureFrame(frame.data(), sums, &wholeSum);
         }
     };
     const int64_t parts = std::clamp<int64_t>(threads, 1, frames);
@@ -137,10 +142,11 @@ void PitchAnalyzer::AnalyzeFrame(float* x) {
     DecideFrame(m.voicing, m.candidate, m.energy);
 }
 
-FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) const {
+FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum) const {
     const int32_t n = frameLength;
-    double sum = 0.0;
-    for (int32_t i = 0; i < n; ++i)
+    // Whole numbers below 2^53 add up exactly in double, in any order.
+    double sum = wholeSum ? static_cast<double>(*wholeSum) : 0.0;
+    for (int32_t i = 0; !wholeSum && i < n; ++i)
         sum += x[i];
     const double mean = sum / static_cast<double>(n);
     for (int32_t i = 0; i < n; ++i)

@@ -102,7 +102,9 @@ public:
 
     // The correlation part of AnalyzeFrame, without touching the running
     // state; `sums` is scratch space.
-    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums) const;
+    // `wholeSum`, when given, is the sum of x, whose samples are whole
+    // numbers: added up in any order they give the same sum.
+    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum = nullptr) const;
 
     // The decisions after the correlation: voicing hysteresis, energy gate,
     // history shift and smoother. v is the voicing value, candidate the
