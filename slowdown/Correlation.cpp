@@ -228,7 +228,7 @@ double TransformWork(int32_t m) {
 } // namespace
 
 FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(n, 0)) {
-    int32_t m = 8;
+    int32_t m = 16;
     while (m < n_)
         m *= 2;
     // Lags up to m - n come out of the transform; twice the size leaves none
@@ -265,8 +265,7 @@ FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(
     }
 }
 
-void FourierCorrelation::Transform(double* re, double* im) const {
-    const int32_t half = size_ / 2;
+void FourierCorrelation::Transform(double* re, double* im, int32_t half) const {
     WideStages()(re, im, half, stageCos_.data(), stageSin_.data());
     // The last two stages together: their twiddles are 1 and -i.
     for (int32_t s = 0; s < half; s += 4) {
@@ -295,13 +294,17 @@ void FourierCorrelation::Sums(const float* x, int32_t minLag, int32_t maxLag, do
     double* re = work;
     double* im = work + half;
     double* power = work + m; // bins 0 .. m / 2
-    for (int32_t j = 0; j < half; ++j) {
-        re[j] = 2 * j < n_ ? x[2 * j] : 0.0;
-        im[j] = 2 * j + 1 < n_ ? x[2 * j + 1] : 0.0;
+    const int32_t pairs = n_ / 2;
+    for (int32_t j = 0; j < pairs; ++j) {
+        re[j] = x[2 * j];
+        im[j] = x[2 * j + 1];
     }
-    Transform(re, im);
+    std::fill(re + pairs, re + half, 0.0);
+    std::fill(im + pairs, im + half, 0.0);
+    if (n_ % 2 != 0)
+        re[pairs] = x[n_ - 1];
+    Transform(re, im, half);
     // Z[k] is at reversed_[k].
-    const int32_t mask = half - 1;
     power[0] = (re[0] + im[0]) * (re[0] + im[0]);
     power[half] = (re[0] - im[0]) * (re[0] - im[0]);
     for (int32_t k = 1; k <= half / 2; ++k) {
@@ -318,23 +321,42 @@ void FourierCorrelation::Sums(const float* x, int32_t minLag, int32_t maxLag, do
             (evenRe - turnedRe) * (evenRe - turnedRe) + (turnedIm - evenIm) * (turnedIm - evenIm);
     }
     // The power spectrum is real and even (power[m - k] = power[k]), so its
-    // transform is real and m times the circular correlation.
-    for (int32_t j = 0; j < half / 2; ++j) {
-        re[j] = power[2 * j];
-        im[j] = power[2 * j + 1];
+    // transform R is real, m times the circular correlation, and a cosine
+    // transform of power[0 .. m/2]. With a = power[k] + power[m/2 - k] and
+    // b = power[k] - power[m/2 - k], R[2j] and R[2j+1] - R[2j-1] are the real
+    // part and the negated imaginary part of bin j of the transform of the
+    // m/2 real values a - 2 sin(2 pi k / m) b, and R[1] is the sum of
+    // b cos(2 pi k / m). That transform takes half the work of the first.
+    const int32_t quarter = half / 2;
+    double evenSum = 0.0, oddSum = 0.0; // of the even and odd k, as two chains
+    for (int32_t q = 0; q < quarter; ++q) {
+        const int32_t k = 2 * q;
+        const double a0 = power[k] + power[half - k], b0 = power[k] - power[half - k];
+        const double a1 = power[k + 1] + power[half - k - 1], b1 = power[k + 1] - power[half - k - 1];
+        re[q] = a0 - 2.0 * sin_[k] * b0;
+        im[q] = a1 - 2.0 * sin_[k + 1] * b1;
+        evenSum += b0 * cos_[k];
+        oddSum += b1 * cos_[k + 1];
     }
-    for (int32_t j = half / 2; j < half; ++j) {
-        re[j] = power[m - 2 * j];
-        im[j] = power[m - 2 * j - 1];
-    }
-    Transform(re, im);
+    double odd = evenSum + oddSum; // R[1], then R[3], R[5], ...
+    Transform(re, im, quarter);
     const int32_t lastFourier = std::min(maxLag, firstDirect_ - 1);
     const double scale = 1.0 / m; // exact: m is a power of two
-    for (int32_t lag = minLag; lag <= lastFourier; ++lag) {
-        const int32_t a = reversed_[lag & mask], b = reversed_[-lag & mask];
+    for (int32_t j = 0; 2 * j <= lastFourier; ++j) {
+        // Bin j of the m/2 real values, as in the first transform; Z[k] of
+        // the transform of size m/4 is at reversed_[k] / 2.
+        const int32_t a = reversed_[j & (quarter - 1)] / 2, b = reversed_[-j & (quarter - 1)] / 2;
         const double zr = re[a], zi = im[a], cr = re[b], ci = im[b];
-        r[lag - minLag] =
-            (0.5 * (zr + cr) + cos_[lag] * 0.5 * (zi + ci) - sin_[lag] * 0.5 * (zr - cr)) * scale;
+        const double evenRe = 0.5 * (zr + cr), evenIm = 0.5 * (zi - ci);
+        const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
+        const double binRe = evenRe + cos_[2 * j] * oddRe + sin_[2 * j] * oddIm;
+        const double binIm = evenIm + cos_[2 * j] * oddIm - sin_[2 * j] * oddRe;
+        if (j > 0)
+            odd -= binIm;
+        if (2 * j >= minLag)
+            r[2 * j - minLag] = binRe * scale;
+        if (2 * j + 1 >= minLag && 2 * j + 1 <= lastFourier)
+            r[2 * j + 1 - minLag] = odd * scale;
     }
     const int32_t firstDirect = std::max(minLag, firstDirect_);
     if (firstDirect <= maxLag)

@@ -57,9 +57,10 @@ public:
     void Sums(const float* x, int32_t minLag, int32_t maxLag, double* r, double* work) const;
 
 private:
-    // The complex transform of size m / 2, in place on separate real and
-    // imaginary parts; bin k ends at index reversed_[k].
-    void Transform(double* re, double* im) const;
+    // The complex transform of size `half` (m / 2 or m / 4), in place on
+    // separate real and imaginary parts; bin k ends at index reversed_[k]
+    // (for m / 2; reversed_[k] / 2 for m / 4).
+    void Transform(double* re, double* im, int32_t half) const;
 
     int32_t n_ = 0;
     int32_t size_ = 1;                        // m
