@@ -60,6 +60,11 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
     }
     setWindowTitle(QString::fromLatin1(kCaption));
     setAcceptDrops(true);
+    // A save that fails on the disk's side is asked about at once.
+    saves_.SetFailureCallback([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { SettleSaves(false); }, Qt::QueuedConnection);
+    });
     setWindowIcon([] {
         QIcon icon;
         icon.addFile(QStringLiteral(":/lectorio/lectorio.svg"));
@@ -109,6 +114,7 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
 
 CVorlaDlg::~CVorlaDlg() {
     WaitForRun();
+    saves_.SetFailureCallback({});
 }
 
 void CVorlaDlg::SetPrompter(Prompter* prompter) {
@@ -518,8 +524,7 @@ void CVorlaDlg::dragEnterEvent(QDragEnterEvent* event) {
 
 void CVorlaDlg::dropEvent(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (inputEdit->isHidden() || !data->hasUrls() || data->urls().isEmpty() ||
-        !data->urls()[0].isLocalFile())
+    if (inputEdit->isHidden() || !data->hasUrls() || data->urls().isEmpty() || !data->urls()[0].isLocalFile())
         return;
     TakeInputFile(data->urls()[0].toLocalFile());
     event->acceptProposedAction();

@@ -46,6 +46,7 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     f.Type("again");
     d.OnNextSegment();
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "second part ");
+    d.FlushSaves();
     EXPECT_EQ(Slurp(now + "/00002_talk.txt"), "hello there again");
     EXPECT_EQ(Slurp(made + "/00002_talk.txt"), "hello\nthere");
 
@@ -55,6 +56,7 @@ TEST_F(ProjectWindowTest, OpenContinuesWhereTheTranscriptsStand) {
     fs::rename(f.Folder() + "/b0", f.Folder() + "/b");
     f.Type("typed before the switch");
     f.Open(f.Folder() + "/b/next.vprj");
+    d.FlushSaves();
     EXPECT_EQ(Slurp(now + "/00004_talk.txt"), "second part typed before the switch");
     EXPECT_EQ(d.state.projectName, "next");
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "other ");

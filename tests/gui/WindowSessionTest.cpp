@@ -342,6 +342,7 @@ TEST(WindowSession, MovesFollowTheSkipRuleAndSaveTheSegmentLeft) {
             EXPECT_EQ(w.totalLabel->text(), QStringLiteral("/%1").arg(route.count));
             // Every move saves the box into the segment left; the first saves nothing.
             if ((shown > 0 || next > 0) && move.back() != '!') {
+                w.FlushSaves();
                 EXPECT_EQ(Slurp(w.state.SegmentTextPath(shown > 0 ? shown : next)),
                           shown > 0 ? typed.toStdString() : "");
             }
@@ -377,16 +378,19 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
     d.playbackOptions.skipSilenceFiles = true;
     QTest::keyClick(d.transcriptEdit, Qt::Key_Return);
     EXPECT_EQ(d.state.currentSegment, 4);
+    d.FlushSaves();
     EXPECT_EQ(Slurp(d.state.SegmentTextPath(3)), "said in a pause\n100% sure %s %d");
     QTest::keyClicks(d.transcriptEdit, "last");
     d.playbackOptions.skipSilenceFiles = false;
     QTest::keyClick(d.transcriptEdit, Qt::Key_PageDown);
     EXPECT_EQ(d.state.currentSegment, 3);
+    d.FlushSaves();
     EXPECT_EQ(Slurp(d.state.SegmentTextPath(4)), "last");
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "said in a pause 100% sure %s %d ");
     QTest::keyClick(d.transcriptEdit, Qt::Key_PageUp);
     EXPECT_EQ(d.state.currentSegment, 4);
     EXPECT_EQ(d.transcriptEdit->toPlainText(), "last ");
+    d.FlushSaves();
     EXPECT_EQ(Slurp(d.state.SegmentTextPath(3)), "said in a pause 100% sure %s %d ");
 
     const int plays = d.plays;
@@ -436,6 +440,7 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
         g.OpenProject(6, true);
         g.Type("precious words");
         const std::string segment = g.dialog.state.SegmentTextPath(2);
+        g.dialog.FlushSaves();
         fs::remove_all(g.Folder());
         g.prompter.picks = c.picks;
         g.prompter.answers = c.answers;
@@ -458,6 +463,26 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
             EXPECT_EQ(g.dialog.transcriptEdit->toPlainText(), "precious words");
         }
     }
+}
+
+// A save that fails on the disk's side after the move (the name became a
+// folder) is asked about at once, and its text can still be kept.
+TEST(WindowSession, SaveFailingAfterTheMoveIsAskedAbout) {
+    ProjectFixture g;
+    TempFolder elsewhere;
+    g.OpenProject(6, true);
+    fs::remove(g.dialog.state.SegmentTextPath(2));
+    fs::create_directory(g.dialog.state.SegmentTextPath(2));
+    g.Type("precious words");
+    g.prompter.picks = {1};
+    g.prompter.files = {QString::fromStdString(elsewhere.File("kept.txt"))};
+    g.dialog.OnNextSegment();
+    EXPECT_EQ(g.dialog.state.currentSegment, 4);
+    g.dialog.FlushSaves();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(g.prompter.messages.size(), 1u);
+    EXPECT_EQ(g.prompter.messages[0].caption, "Error");
+    EXPECT_EQ(Slurp(elsewhere.File("kept.txt")), "precious words");
 }
 
 } // namespace

@@ -64,10 +64,12 @@ TEST_F(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
     // Next and Previous save the text and show the segment the buttons would.
     dialog.transcriptEdit->setPlainText("hello");
     Command("next", [&] { return dialog.state.currentSegment == 4; });
+    dialog.FlushSaves();
     EXPECT_EQ(Slurp(dialog.state.SegmentTextPath(2)), "hello");
     EXPECT_EQ(Playerctl({"metadata", format}), "Segment 4 of 6|talk|1000000");
     dialog.transcriptEdit->setPlainText("world");
     Command("previous", [&] { return dialog.state.currentSegment == 2; });
+    dialog.FlushSaves();
     EXPECT_EQ(Slurp(dialog.state.SegmentTextPath(4)), "world");
     EXPECT_EQ(dialog.transcriptEdit->toPlainText(), "hello ");
 
