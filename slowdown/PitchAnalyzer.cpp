@@ -186,7 +186,10 @@ FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums, co
         sums.resize(count + fourier_->WorkSize());
         fourier_->Sums(x, lowLag, highLag, sums.data(), sums.data() + count);
         const double margin = FourierCorrelation::kError * energy;
-        const double threshold = *std::max_element(sums.begin(), sums.begin() + count) - 3.0 * margin;
+        double top = sums[0];
+        for (size_t k = 1; k < count; ++k)
+            top = sums[k] > top ? sums[k] : top;
+        const double threshold = top - 3.0 * margin;
         for (int32_t lag = lowLag; lag <= highLag; ++lag) {
             if (sums[lag - lowLag] >= threshold) {
                 const double exact = CorrelationSum(x, n, lag);

@@ -176,8 +176,10 @@ std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const P
             const int64_t r = finished & mask;
             const int64_t count = std::min(end - finished, ringSize - r);
             for (int64_t i = 0; i < count; ++i) {
-                // A weighted mean of 16-bit samples; the clamp only guards rounding.
-                const float value = weight[r + i] != 0.0f ? out[r + i] / weight[r + i] : out[r + i];
+                // A weighted mean of 16-bit samples; the clamp only guards
+                // rounding. Dividing by 1 changes nothing.
+                const float divisor = weight[r + i] != 0.0f ? weight[r + i] : 1.0f;
+                const float value = out[r + i] / divisor;
                 result[finished + i] = static_cast<int16_t>(std::clamp(value, -32768.0f, 32767.0f));
                 out[r + i] = 0.0f;
                 weight[r + i] = 0.0f;
