@@ -9,6 +9,9 @@
 // cold copy of the batch tool (lectorio-cli stretch, a whole process, the
 // analysis on every core) in at most soundstretch's wall time at 16 kHz and
 // at most 1.5 times it at 44.1 kHz (median of paired runs).
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLECTORIO_BUILD_BENCH=ON
+//   cmake --build build-bench --target bench_slowdown && build-bench/bench/bench_slowdown
 #include "PitchAnalyzer.h"
 #include "SlowVersion.h"
 #include "WaveFile.h"

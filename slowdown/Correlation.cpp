@@ -128,6 +128,8 @@ void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, 
     // its first lane: the extra products are zeros, and adding a zero never
     // changes a sum that started at +0 (such a sum is never -0).
     constexpr int32_t kWidest = 64;
+    if (minLag > maxLag)
+        return;
     const int32_t count = std::max<int32_t>(n, 0);
     std::vector<double> xd(static_cast<size_t>(count + kWidest), 0.0);
     std::copy(x, x + count, xd.begin());
@@ -351,16 +353,14 @@ void FourierCorrelation::Sums(const float* x, int32_t minLag, int32_t maxLag, do
         const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
         const double binRe = evenRe + cos_[2 * j] * oddRe + sin_[2 * j] * oddIm;
         const double binIm = evenIm + cos_[2 * j] * oddIm - sin_[2 * j] * oddRe;
-        if (j > 0)
-            odd -= binIm;
+        odd -= binIm; // bin 0 is real: its imaginary part is exactly 0
         if (2 * j >= minLag)
             r[2 * j - minLag] = binRe * scale;
         if (2 * j + 1 >= minLag && 2 * j + 1 <= lastFourier)
             r[2 * j + 1 - minLag] = odd * scale;
     }
     const int32_t firstDirect = std::max(minLag, firstDirect_);
-    if (firstDirect <= maxLag)
-        CorrelationSums(x, n_, firstDirect, maxLag, r + (firstDirect - minLag));
+    CorrelationSums(x, n_, firstDirect, maxLag, r + (firstDirect - minLag));
 }
 
 } // namespace lectorio
