@@ -233,7 +233,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"export into a missing folder", segmented, {"export", "@/out/talk.vprj", "--format", "srt", "-o",
          "@/none/x.srt"}, 1, "", "cannot write '@/none/x.srt'"},
         {"stretch on a full disk names the output", nullptr, stretch({"--position", "5"}), 2, "",
-         "@/o.wav: the pitch track file cannot be written", "", "", "", 100},
+         "@/o.wav: the output file cannot be written", "", "", "", 100},
         // pitch and stretch: what they write (sizes: 32000 samples, 197 track frames) and each refusal's text.
         {"pitch", nullptr, {"pitch", "@/rec.wav", "@/t.ptc"}, 0, "", "", "@/t.ptc", "size 804"},
         {"stretch at position 12", nullptr, stretch({"--position", "12"}), 0, "", "", "@/o.wav",
@@ -269,7 +269,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"stretch over the segment", nullptr, {"stretch", "@/rec.wav", "@/rec.wav", "--position", "10"}, 2,
          "", "would replace the segment"},
         {"stretch into a missing folder", nullptr, {"stretch", "@/rec.wav", "@/none/o.wav", "--position",
-         "10"}, 2, "", "cannot write @/none/o.wav"},
+         "10"}, 2, "", "@/none/o.wav: the output file cannot be written"},
     };
     // clang-format on
     std::vector<int16_t> recording(16000 * 2, 0);

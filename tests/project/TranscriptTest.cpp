@@ -72,6 +72,9 @@ TEST(SaveQueue, SavesInOrderAndKeepsWhatFailed) {
     queue.Finish();
     EXPECT_FALSE(queue.Pending(path));
     EXPECT_EQ(Slurp(path), "three");
+    ASSERT_TRUE(queue.Save(path, "four")); // wakes the queue from its wait
+    queue.Finish();
+    EXPECT_EQ(Slurp(path), "four");
     const std::vector<FailedSave> failed = queue.TakeFailures();
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].path + ": " + failed[0].content, blocked + ": kept words");
