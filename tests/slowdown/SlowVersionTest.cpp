@@ -27,19 +27,16 @@ TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
     PitchTrack track{640, 160, 16000, std::vector<float>(20, 0.0f)};
     PitchMarks marks;
     ASSERT_TRUE(PlaceMarks(track, 640 + 19 * 160, marks));
-    ASSERT_EQ(marks.Count(), 21);
-    for (int64_t k = 0; k < marks.Count(); ++k) {
-        EXPECT_EQ(marks.position[k], k * 160);
-        EXPECT_EQ(marks.voiced[k], 0);
-    }
+    std::vector<int64_t> everyStep;
+    for (int64_t k = 0; k < 21; ++k)
+        everyStep.push_back(k * 160);
+    EXPECT_EQ(marks.position, everyStep);
+    EXPECT_EQ(marks.voiced, std::vector<uint8_t>(21, 0));
     const auto plan = PlanOverlapAdd(marks, 100000, 1.0);
-    ASSERT_EQ(plan.size(), 18u); // until mark j + 3 runs past the last mark
-    for (size_t k = 0; k < plan.size(); ++k) {
-        EXPECT_EQ(plan[k].mark, static_cast<int64_t>(k));
-        EXPECT_EQ(plan[k].length, 3 * 160 + 1);
-        EXPECT_EQ(plan[k].outputStart, static_cast<int64_t>(k) * 160);
-        EXPECT_FALSE(plan[k].reversed);
-    }
+    ASSERT_EQ(plan.size(), 18u);             // until mark j + 3 runs past the last mark
+    for (size_t k = 0; k < plan.size(); ++k) // mark, length, output start, reversed
+        EXPECT_EQ((std::vector<int64_t>{plan[k].mark, plan[k].length, plan[k].outputStart, plan[k].reversed}),
+                  (std::vector<int64_t>{int64_t(k), 3 * 160 + 1, int64_t(k) * 160, 0}));
     // The first piece covers output samples 0 to 480: it needs 481 of them.
     EXPECT_EQ(PlanOverlapAdd(marks, 3 * 160, 1.0).size(), 0u);
     EXPECT_EQ(PlanOverlapAdd(marks, 3 * 160 + 1, 1.0).size(), 1u);
@@ -47,11 +44,11 @@ TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
     // Slowed down, repeated unvoiced pieces are played backwards.
     const auto slowed = PlanOverlapAdd(marks, 100000, 2.0);
     ASSERT_GE(slowed.size(), 6u);
-    EXPECT_EQ(slowed[0].mark, 0); // the first piece uses mark 0 at output 0
-    EXPECT_EQ(slowed[0].outputStart, 0);
-    EXPECT_FALSE(slowed[0].reversed);
-    // At t = 160 marks 0 and 1 are equally near; mark 0 is not used again.
-    EXPECT_EQ(slowed[1].mark, 1);
+    // The first piece uses mark 0 at output 0, forwards. At t = 160 marks 0
+    // and 1 are equally near; mark 0 is not used again.
+    EXPECT_EQ(
+        (std::vector<int64_t>{slowed[0].mark, slowed[0].outputStart, slowed[0].reversed, slowed[1].mark}),
+        (std::vector<int64_t>{0, 0, 0, 1}));
     for (size_t k = 1; k < slowed.size(); ++k) {
         EXPECT_EQ(slowed[k].outputStart, static_cast<int64_t>(k) * 160);
         EXPECT_EQ(slowed[k].reversed, slowed[k].mark == slowed[k - 1].mark) << k;
