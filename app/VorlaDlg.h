@@ -271,11 +271,11 @@ public slots:
     bool SaveTranscript();
     // Autosave: saves text typed since the last save, quietly.
     void SaveTypedText();
-    // Transport (VorlaDlgTransport.cpp); virtual so that tests can watch them.
-    virtual void OnPlay();
-    virtual void OnPause();
-    virtual void StopPlayback();
-    virtual void PlaySlowVersion();
+    // Transport (VorlaDlgTransport.cpp).
+    void OnPlay();
+    void OnPause();
+    void StopPlayback();
+    void PlaySlowVersion();
     void OnHScroll(int action);
     void OnVolumeReleased();
     // Project commands (VorlaDlgProject.cpp).
