@@ -111,16 +111,6 @@ CVorlaDlg::~CVorlaDlg() {
     WaitForRun();
 }
 
-void CVorlaDlg::SetPrompter(Prompter* prompter) {
-    if (prompter) {
-        prompter_ = prompter;
-    } else {
-        if (!ownPrompter_)
-            ownPrompter_ = std::make_unique<QtPrompter>();
-        prompter_ = ownPrompter_.get();
-    }
-}
-
 Prompter& CVorlaDlg::prompter() const {
     return *prompter_;
 }
@@ -518,8 +508,7 @@ void CVorlaDlg::dragEnterEvent(QDragEnterEvent* event) {
 
 void CVorlaDlg::dropEvent(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (inputEdit->isHidden() || !data->hasUrls() || data->urls().isEmpty() ||
-        !data->urls()[0].isLocalFile())
+    if (inputEdit->isHidden() || !data->hasUrls() || data->urls().isEmpty() || !data->urls()[0].isLocalFile())
         return;
     TakeInputFile(data->urls()[0].toLocalFile());
     event->acceptProposedAction();

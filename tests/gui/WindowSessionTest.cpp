@@ -96,7 +96,7 @@ TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     EXPECT_TRUE(f.prompter.messages[0].text.contains("bursts.lab"));
     // The run ends in the transcription layout, playing its first speech segment.
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - bursts");
-    EXPECT_FALSE(f.dialog.IsSetupShown());
+    EXPECT_FALSE(f.IsSetupShown());
     EXPECT_EQ(f.dialog.focusWidget(), f.transcriptEdit);
     for (const QAction* command : commands)
         EXPECT_TRUE(command->isEnabled()) << command->text().toStdString();
@@ -123,7 +123,7 @@ TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     QTest::keyClick(f.transcriptEdit, Qt::Key_Escape);
     ASSERT_TRUE(WaitUntil([&] { return !f.dialog.IsRunActive(); }, 120000));
     QTest::qWait(0);
-    EXPECT_TRUE(f.dialog.isVisible() && f.dialog.IsSetupShown());
+    EXPECT_TRUE(f.dialog.isVisible() && f.IsSetupShown());
     EXPECT_TRUE(fs::is_empty(out));
     EXPECT_FALSE(fs::exists(f.Folder() + "/long.lab"));
     EXPECT_EQ(f.state.projectName, "bursts");
@@ -188,7 +188,7 @@ TEST(WindowSession, StartRefusalsInTheirOrderWithTheirMessages) {
         EXPECT_EQ(f.prompter.messages[0].caption, c.caption);
         EXPECT_EQ(f.state.projectName, c.committed ? "talk" : "earlier");
         EXPECT_EQ(f.state.outputFolder, c.committed ? folder : "");
-        EXPECT_TRUE(f.dialog.IsSetupShown() && !f.dialog.IsRunActive());
+        EXPECT_TRUE(f.IsSetupShown() && !f.dialog.IsRunActive());
         EXPECT_EQ(f.inputEdit->text().toStdString(), c.input);
     }
 }

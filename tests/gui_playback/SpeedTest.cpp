@@ -22,14 +22,14 @@ struct SpeedWindow : Window {
         synthesizeSlowVersion =
             [this, synthesize = synthesizeSlowVersion](const std::string& segment, const std::string& output,
                                                        const std::string& track, double factor,
-                                                       const CVorlaDlg::CancelCheck& cancelled) {
+                                                       const std::function<bool()>& cancelled) {
                 for (int i = 0; i < 10000 && hold; ++i)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 return synthesize(segment, output, track, factor, cancelled);
             };
     }
     // Waits for the background worker and applies its results.
-    void Settle() { dialog.FinishBackgroundWork(); }
+    void Settle() { FinishBackgroundWork(); }
     std::string SlowCopy(int32_t n) const { return ReplaceAll(state.SegmentWavePath(n), ".wav", "_y.wav"); }
 
     // Segment n's slowed copy is playing, with `frames` frames, and it and
@@ -101,7 +101,7 @@ TEST(Speed, AMoveDuringBackgroundWorkNeverPlaysTheOlderSegmentsCopy) {
     f.speedSlider->setValue(15);
     f.hold = true;
     f.dialog.OnNextSegment(); // segment 2: its copy is held on the worker
-    EXPECT_TRUE(f.dialog.IsBackgroundWorkPending());
+    EXPECT_TRUE(f.IsBackgroundWorkPending());
     EXPECT_EQ(f.playbackState, PlaybackState::Closed);
     f.speedSlider->setValue(10);
     f.dialog.OnNextSegment(); // segment 4 at normal speed

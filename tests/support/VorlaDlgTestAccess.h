@@ -5,6 +5,9 @@
 
 #include "VorlaDlg.h"
 
+#include <memory>
+#include <string>
+
 namespace lectorio {
 
 struct VorlaDlgTestAccess {
@@ -23,6 +26,21 @@ struct VorlaDlgTestAccess {
         state.projectOpen = true;
     }
 
+    // The window's playback operations and background work.
+    void UseAudioOutput(std::shared_ptr<AudioOutput> output) { dialog.UseAudioOutput(std::move(output)); }
+    void OnTimer() { dialog.OnTimer(); }
+    // The device's answer to "status mydevice `item`", asked the way the
+    // position timer asks it ("" when it cannot tell).
+    std::string Status(const char* item) {
+        std::string answer;
+        return dialog.SendMciCommand(std::string("status mydevice ") + item, &answer) ? answer : "";
+    }
+    bool IsBackgroundWorkPending() const { return dialog.IsBackgroundWorkPending(); }
+    void FinishBackgroundWork() { dialog.FinishBackgroundWork(); }
+    bool IsSetupShown() const { return dialog.IsSetupShown(); }
+    bool CloseProcedure() { return dialog.CloseProcedure(); }
+    void EnterRunLayout() { dialog.EnterRunLayout(); }
+
     CVorlaDlg& dialog;
     ProjectState& state = dialog.state;
     NavigationState& navigation = dialog.navigation;
@@ -40,6 +58,8 @@ struct VorlaDlgTestAccess {
     QLineEdit* const outputEdit = dialog.outputEdit;
     QLineEdit* const projectNameEdit = dialog.projectNameEdit;
     QPushButton* const startButton = dialog.startButton;
+    QLabel* const statusLine = dialog.statusLine;
+    QProgressBar* const progressBar = dialog.progressBar;
     QSlider* const positionSlider = dialog.positionSlider;
     QLabel* const totalLabel = dialog.totalLabel;
     QLineEdit* const segmentNumberEdit = dialog.segmentNumberEdit;

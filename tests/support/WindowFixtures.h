@@ -71,7 +71,7 @@ struct WindowParts {
 
 struct Window : WindowParts, VorlaDlgTestAccess {
     Window() : VorlaDlgTestAccess(window) {
-        dialog.UseAudioOutput(output);
+        UseAudioOutput(output);
         dialog.show();
         dialog.activateWindow();
         (void)QTest::qWaitForWindowActive(&dialog);
@@ -82,13 +82,7 @@ struct Window : WindowParts, VorlaDlgTestAccess {
     // The clock runs on by `ms` and the position timer ticks.
     void Advance(int64_t ms) {
         nowUs += ms * 1000;
-        dialog.OnTimer();
-    }
-    // The window's own device, asked the way its timer asks it.
-    std::string Status(const char* item) {
-        std::string answer;
-        EXPECT_TRUE(dialog.SendMciCommand(std::string("status mydevice ") + item, &answer));
-        return answer;
+        OnTimer();
     }
     // Whether a segment has just started to play (the clock has not moved since).
     bool JustStarted() { return playbackState == PlaybackState::Playing && Status("position") == "0"; }
