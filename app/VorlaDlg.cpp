@@ -60,6 +60,11 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
     }
     setWindowTitle(QString::fromLatin1(kCaption));
     setAcceptDrops(true);
+    // A save that fails on the disk's side is asked about at once.
+    saves_.SetFailureCallback([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { SettleSaves(false); }, Qt::QueuedConnection);
+    });
     setWindowIcon([] {
         QIcon icon;
         icon.addFile(QStringLiteral(":/lectorio/lectorio.svg"));
@@ -109,6 +114,7 @@ CVorlaDlg::CVorlaDlg(Prompter* prompter, QWidget* parent) : QDialog(parent), pro
 
 CVorlaDlg::~CVorlaDlg() {
     WaitForRun();
+    saves_.SetFailureCallback({});
 }
 
 Prompter& CVorlaDlg::prompter() const {

@@ -28,6 +28,7 @@
 #include "PlaybackOptions.h"
 #include "ProjectState.h"
 #include "Prompter.h"
+#include "SaveQueue.h"
 #include "SegmentationOptions.h"
 
 #include <QBasicTimer>
@@ -37,6 +38,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -165,6 +167,8 @@ private:
     bool DeferCloseWhileRunning();
     // Blocks until the worker thread has ended (GUI thread; for shutdown).
     void WaitForRun();
+    // Blocks until the transcripts saved so far are on the disk.
+    void FlushSaves() { saves_.Finish(); }
 
     // Layout switches shared by the run, Open Project and the screenshots.
     void EnterRunLayout();
@@ -361,6 +365,15 @@ private:
     bool TranscriptTyped() const;
     // Records the segment on screen and the speed position for the next open.
     void WriteResumePoint();
+    // Asks what to do with text that could not be saved to its file: Retry
+    // (`retry`), Save to Another File..., Close Anyway (`closing` only) or
+    // Cancel (false). `inBox`: the text is the transcript box's.
+    bool KeepUnsavedText(const FailedSave& unsaved, bool closing, bool inBox,
+                         const std::function<bool()>& retry);
+    // Waits for the saves still on their way to the disk and asks about each
+    // that failed; false while one stays unsaved. The commands that read or
+    // delete transcripts, and closing, come after it.
+    bool SettleSaves(bool closing);
 
     // The run (VorlaDlgRun.cpp).
     // Body of the worker thread; `options` is the run's own copy.
@@ -408,6 +421,12 @@ private:
     std::vector<Placement> placements_;
     QSize defaultClientSize_;
     bool waveformRedrawPending_ = false;
+
+    // Transcripts and the resume point on their way to the disk; last, so
+    // that it finishes them before anything else of the window goes.
+    std::deque<FailedSave> unsavedTexts_; // failed in the background, asked about by SettleSaves
+    bool settlingSaves_ = false;
+    SaveQueue saves_;
 };
 
 } // namespace lectorio

@@ -12,6 +12,8 @@ void CVorlaDlg::OnExport() {
         return;
     if (state.currentSegment != 0)
         SaveTranscript();
+    if (!SettleSaves(false))
+        return;
     QStringList items;
     for (const ExportFormatInfo& info : ExportFormats())
         items << QStringLiteral("%1 (*%2)")

@@ -23,7 +23,9 @@ bool CVorlaDlg::SaveTranscript() {
     transcriptText = transcriptEdit->toPlainText().toStdString();
     if (state.currentTextPath.empty())
         return true;
-    if (!WriteTranscript(state.currentTextPath, transcriptText))
+    // The queue flushes the file to the disk and renames it in the
+    // background; a missing folder or a full disk is known at once.
+    if (!saves_.Save(state.currentTextPath, transcriptText))
         return false;
     transcriptEdit->document()->setModified(false);
     autosaveTimer.stop();
@@ -42,27 +44,36 @@ void CVorlaDlg::SaveTypedText() {
 }
 
 bool CVorlaDlg::SaveBeforeLeaving(bool closing) {
-    if (state.currentSegment == 0)
+    if (state.currentSegment == 0 || SaveTranscript())
         return true;
-    while (!SaveTranscript()) {
-        if (runActive)
-            return false;
+    if (runActive)
+        return false;
+    return KeepUnsavedText({state.currentTextPath, transcriptText}, closing, true,
+                           [this] { return SaveTranscript(); });
+}
+
+bool CVorlaDlg::KeepUnsavedText(const FailedSave& unsaved, bool closing, bool inBox,
+                                const std::function<bool()>& retry) {
+    QString text =
+        QStringLiteral("The transcript could not be saved to %1.").arg(QString::fromStdString(unsaved.path));
+    if (inBox)
+        text += QStringLiteral("\n\nThe text is still in the transcript box.");
+    for (;;) {
         QStringList choices{QStringLiteral("Retry"), QStringLiteral("Save to Another File...")};
         if (closing)
             choices << QStringLiteral("Close Anyway");
         choices << QStringLiteral("Cancel");
-        const int pick = prompter().Choose(
-            this,
-            QStringLiteral(
-                "The transcript could not be saved to %1.\n\nThe text is still in the transcript box.")
-                .arg(QString::fromStdString(state.currentTextPath)),
-            QStringLiteral("Error"), choices);
-        if (pick == 0)
+        const int pick = prompter().Choose(this, text, QStringLiteral("Error"), choices);
+        if (pick == 0) {
+            if (retry())
+                return true;
             continue;
+        }
         if (pick == 1) {
             const QString other = prompter().SaveFile(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
-            if (!other.isEmpty() && WriteTranscript(other.toStdString(), transcriptText)) {
-                transcriptEdit->document()->setModified(false);
+            if (!other.isEmpty() && WriteTranscript(other.toStdString(), unsaved.content)) {
+                if (inBox)
+                    transcriptEdit->document()->setModified(false);
                 return true;
             }
             continue;
@@ -78,12 +89,31 @@ bool CVorlaDlg::SaveBeforeLeaving(bool closing) {
         }
         return false;
     }
-    return true;
+}
+
+bool CVorlaDlg::SettleSaves(bool closing) {
+    if (settlingSaves_)
+        return false;
+    settlingSaves_ = true;
+    saves_.Finish();
+    for (FailedSave& failed : saves_.TakeFailures())
+        unsavedTexts_.push_back(std::move(failed));
+    while (!unsavedTexts_.empty()) {
+        const FailedSave unsaved = unsavedTexts_.front();
+        // Retrying waits for the disk: the user asked for it.
+        if (!KeepUnsavedText(unsaved, closing, false,
+                             [&unsaved] { return WriteTranscript(unsaved.path, unsaved.content); }))
+            break;
+        unsavedTexts_.pop_front();
+    }
+    settlingSaves_ = false;
+    return unsavedTexts_.empty();
 }
 
 void CVorlaDlg::WriteResumePoint() {
     if (state.projectOpen && state.currentSegment != 0)
-        WriteResumeFile(state, {state.currentSegment, speedSlider->value()});
+        saves_.Save(ResumeFilePath(state), ResumeFileContent({state.currentSegment, speedSlider->value()}),
+                    false);
 }
 
 void CVorlaDlg::ShowCurrentSegment() {
@@ -92,7 +122,10 @@ void CVorlaDlg::ShowCurrentSegment() {
     CancelBackgroundWork();
     waveformView->DrawWaveFile(state.currentWavePath);
     segmentNumberEdit->setText(QString::number(n));
-    transcriptEdit->setPlainText(QString::fromStdString(ReadTranscriptWords(state.currentTextPath)));
+    // A save still on its way to the disk holds the newest text.
+    const std::optional<std::string> pending = saves_.Pending(state.currentTextPath);
+    transcriptEdit->setPlainText(QString::fromStdString(
+        pending ? TranscriptWords(*pending) : ReadTranscriptWords(state.currentTextPath)));
     transcriptEdit->document()->setModified(false);
     autosaveTimer.stop();
     transcriptEdit->setEnabled(true);

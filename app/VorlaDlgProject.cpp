@@ -61,6 +61,8 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
     // is left; the first move of the opened project saves nothing.
     if (state.projectOpen && !SaveBeforeLeaving(false))
         return;
+    if (!SettleSaves(false))
+        return;
     CancelBackgroundWork();
 
     state.segmentCount = project->segmentCount;
@@ -92,14 +94,15 @@ void CVorlaDlg::OpenProjectFile(const QString& path) {
 void CVorlaDlg::OnCleanProject() {
     if (IsRunActive())
         return;
-    CleanProjectCommand(this, prompter(), state.projectName);
+    if (SettleSaves(false))
+        CleanProjectCommand(this, prompter(), state.projectName);
 }
 
 void CVorlaDlg::OnCreateTextFile() {
     if (!state.projectOpen || IsRunActive())
         return;
     // Only a segment on screen has a transcript in the box to save.
-    if (!SaveBeforeLeaving(false))
+    if (!SaveBeforeLeaving(false) || !SettleSaves(false))
         return;
     CreateFinalTextCommand(this, prompter(), state);
 }
@@ -142,6 +145,8 @@ bool CVorlaDlg::CloseProcedure() {
     // Text typed since the last move is saved whatever the answer below.
     if (state.projectOpen && !SaveBeforeLeaving(true))
         return false;
+    if (!SettleSaves(true))
+        return false;
     if (state.projectOpen) {
         WriteResumePoint();
         const Prompter::Answer answer = prompter().Message(
@@ -164,6 +169,7 @@ bool CVorlaDlg::CloseProcedure() {
     // The worker must not write a copy or a track after they are deleted.
     CancelBackgroundWork();
     FinishBackgroundWork();
+    saves_.Finish();
     DeleteClosingFiles(state);
     return true;
 }

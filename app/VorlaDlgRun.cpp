@@ -190,7 +190,7 @@ void CVorlaDlg::OnStart() {
             return;
     }
     // The text typed into the project on screen is saved before it is left.
-    if (state.projectOpen && !SaveBeforeLeaving(false))
+    if ((state.projectOpen && !SaveBeforeLeaving(false)) || !SettleSaves(false))
         return;
 
     previousState_ = state;

@@ -60,9 +60,8 @@ std::string ResumeFilePath(const ProjectState& state) {
     return state.outputFolder + "/" + state.projectName + ".resume";
 }
 
-bool WriteResumeFile(const ProjectState& state, const ResumePoint& point) {
-    return WriteFileAtomically(ResumeFilePath(state),
-                               std::to_string(point.segment) + " " + std::to_string(point.speedPosition));
+std::string ResumeFileContent(const ResumePoint& point) {
+    return std::to_string(point.segment) + " " + std::to_string(point.speedPosition);
 }
 
 std::optional<ResumePoint> ReadResumeFile(const ProjectState& state) {

@@ -46,7 +46,8 @@ struct ResumePoint {
 };
 
 std::string ResumeFilePath(const ProjectState& state);
-bool WriteResumeFile(const ProjectState& state, const ResumePoint& point);
+// What the resume file holds for `point`: "segment speed".
+std::string ResumeFileContent(const ResumePoint& point);
 // The resume point of the project, when its file reads as a segment within
 // 1..segmentCount and a speed position within 5..20.
 std::optional<ResumePoint> ReadResumeFile(const ProjectState& state);

@@ -37,9 +37,13 @@ std::string ReadTranscriptFile(const std::string& path) {
 }
 
 std::string ReadTranscriptWords(const std::string& path) {
+    return TranscriptWords(ReadTranscriptFile(path));
+}
+
+std::string TranscriptWords(std::string_view content) {
     std::string text;
     bool inWord = false;
-    for (const char c : ReadTranscriptFile(path)) {
+    for (const char c : content) {
         if (IsTranscriptSpace(c)) {
             if (inWord)
                 text += ' ';

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lectorio {
 
@@ -30,6 +31,9 @@ std::string ReadTranscriptFile(const std::string& path);
 // The words of the transcript at `path` (read by ReadTranscriptFile), each
 // followed by one blank.
 std::string ReadTranscriptWords(const std::string& path);
+
+// The words of a transcript's content, each followed by one blank.
+std::string TranscriptWords(std::string_view content);
 
 // Replaces the transcript at `path` with `text`, byte for byte, atomically.
 // Returns false when the file could not be written (the old file is kept).

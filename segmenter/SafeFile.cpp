@@ -127,18 +127,22 @@ bool ReplacementFile::Commit() {
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep) {
-    ReplacementFile file(path, keep);
+bool ReplacementFile::Write(std::string_view content) {
     size_t done = 0;
-    while (file.IsOpen() && done < content.size()) {
-        const ssize_t w = ::write(file.Descriptor(), content.data() + done, content.size() - done);
+    while (fd_ >= 0 && done < content.size()) {
+        const ssize_t w = ::write(fd_, content.data() + done, content.size() - done);
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0)
             return false;
         done += static_cast<size_t>(w);
     }
-    return file.Commit();
+    return fd_ >= 0;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep) {
+    ReplacementFile file(path, keep);
+    return file.Write(content) && file.Commit();
 }
 
 void DeleteFileQuietly(const std::string& path, const FileIdentity& keep) {

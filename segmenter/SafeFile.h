@@ -69,6 +69,9 @@ public:
     int Descriptor() const { return fd_; }
     const std::string& TemporaryPath() const { return temporary_; }
 
+    // Writes all of `content` to the temporary; false when a write fails.
+    bool Write(std::string_view content);
+
     // Gives the file the mode the umask gives, flushes it to the disk and
     // renames it over `path`. Refuses when `path` is a link or `keep`. On
     // failure the temporary is removed and `path` is left as it was.

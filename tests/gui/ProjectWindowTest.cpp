@@ -31,6 +31,7 @@ TEST(ProjectWindow, OpenContinuesWhereTheTranscriptsStand) {
     fs::copy(made, now);
     MakeProjectOnDisk(now, 2, {}, "talk_y");
     f.Open(now + "/talk.vprj");
+    f.FlushSaves();
     EXPECT_EQ(Slurp(f.Folder() + "/b/00002_next.txt"), "other typed before the switch");
     EXPECT_TRUE(f.prompter.messages.empty());
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - talk");
@@ -42,6 +43,7 @@ TEST(ProjectWindow, OpenContinuesWhereTheTranscriptsStand) {
     f.Type("again");
     f.dialog.OnNextSegment();
     EXPECT_EQ(f.transcriptEdit->toPlainText(), "second part ");
+    f.FlushSaves();
     EXPECT_EQ(Slurp(now + "/00002_talk.txt"), "hello there again");
     EXPECT_EQ(Slurp(made + "/00002_talk.txt"), "hello\nthere");
     // New Project empties the set-up; its Cancel returns to the project.

@@ -117,6 +117,7 @@ TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     f.dialog.OnNewProject();
     f.Start(longInput, out, "run");
     ASSERT_TRUE(f.dialog.IsRunActive());
+    f.FlushSaves();
     EXPECT_EQ(Slurp(f.Folder() + "/00002_bursts.txt"), "typed in bursts");
     QTest::keyClick(f.transcriptEdit, Qt::Key_Tab);
     EXPECT_EQ(f.playbackState, PlaybackState::Closed);
@@ -273,6 +274,7 @@ TEST(WindowSession, MovesFollowTheSkipRuleAndSaveTheSegmentLeft) {
             EXPECT_EQ(g.JustStarted(), move.back() != '-' && move.back() != '!');
             EXPECT_EQ(g.totalLabel->text(), QStringLiteral("/%1").arg(route.count));
             if ((shown > 0 || next > 0) && move.back() != '!') {
+                g.FlushSaves();
                 EXPECT_EQ(Slurp(g.state.SegmentTextPath(shown > 0 ? shown : next)),
                           shown > 0 ? typed.toStdString() : "");
             }
@@ -306,11 +308,13 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
     f.playbackOptions.skipSilenceFiles = true;
     QTest::keyClick(f.transcriptEdit, Qt::Key_Return);
     EXPECT_EQ(f.state.currentSegment, 4);
+    f.FlushSaves();
     EXPECT_EQ(Slurp(f.state.SegmentTextPath(3)), "said in a pause\n100% sure %s %d");
     QTest::keyClicks(f.transcriptEdit, "last");
     f.playbackOptions.skipSilenceFiles = false;
     QTest::keyClick(f.transcriptEdit, Qt::Key_PageDown);
     EXPECT_EQ(f.state.currentSegment, 3);
+    f.FlushSaves();
     EXPECT_EQ(Slurp(f.state.SegmentTextPath(4)), "last");
     EXPECT_EQ(f.transcriptEdit->toPlainText(), "said in a pause 100% sure %s %d ");
     QTest::keyClick(f.transcriptEdit, Qt::Key_PageUp);
@@ -334,7 +338,9 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
 }
 
 // A transcript that cannot be written stops the command that leaves it; the
-// user retries, saves the text elsewhere, or (closing only) closes anyway.
+// user retries, saves the text elsewhere, or (closing only) closes anyway. A
+// save that fails on the disk's side after the move (the name became a
+// folder) is asked about as soon as it has failed.
 TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
     const struct {
         const char* what;
@@ -343,11 +349,13 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
         std::deque<Prompter::Answer> answers;
         bool goesOn;
         bool savedElsewhere;
+        bool late = false;
     } cases[] = {
         {"cancel", false, {}, {}, false, false},
         {"another file", false, {1}, {}, true, true},
         {"close anyway", true, {2}, {Prompter::Answer::Yes}, true, false},
         {"close anyway, then no", true, {2}, {Prompter::Answer::No}, false, false},
+        {"failing after the move, another file", false, {1}, {}, true, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -357,8 +365,10 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
         g.dialog.OnNextSegment();
         g.Type("precious words");
         const std::string segment = g.state.SegmentTextPath(2);
-        fs::remove(segment);
-        fs::create_directory(segment); // the transcript cannot be written
+        g.FlushSaves();
+        fs::remove_all(c.late ? segment : g.Folder());
+        if (c.late)
+            fs::create_directory(segment);
         g.prompter.picks = c.picks;
         g.prompter.answers = c.answers;
         g.prompter.files = {QString::fromStdString(elsewhere.File("kept.txt"))};
@@ -366,10 +376,15 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
             g.dialog.close();
         else
             g.dialog.OnNextSegment();
-        ASSERT_FALSE(g.prompter.messages.empty());
-        EXPECT_EQ(g.prompter.messages[0].caption, "Error");
-        EXPECT_TRUE(g.prompter.messages[0].text.contains(QString::fromStdString(segment)));
-        EXPECT_EQ(g.prompter.messages[0].choices.size(), c.closing ? 4 : 3);
+        g.FlushSaves();
+        QCoreApplication::processEvents();
+        // The question; the segment's sound file gone too gives playback errors before it.
+        const auto asked = std::find_if(g.prompter.messages.begin(), g.prompter.messages.end(),
+                                        [](const auto& shown) { return !shown.choices.empty(); });
+        ASSERT_NE(asked, g.prompter.messages.end());
+        EXPECT_EQ(asked->caption, "Error");
+        EXPECT_TRUE(asked->text.contains(QString::fromStdString(segment)));
+        EXPECT_EQ(asked->choices.size(), c.closing ? 4 : 3);
         EXPECT_EQ(Slurp(elsewhere.File("kept.txt")), c.savedElsewhere ? "precious words" : "");
         EXPECT_EQ(c.closing ? !g.dialog.isVisible() : g.state.currentSegment == 4, c.goesOn);
         EXPECT_TRUE(c.goesOn || g.transcriptEdit->toPlainText() == "precious words");

@@ -63,6 +63,7 @@ TEST(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
     // Next and Previous save the text and show the segment the buttons would.
     f.transcriptEdit->setPlainText("hello");
     Command("next", [&] { return f.state.currentSegment == 4; });
+    f.FlushSaves();
     EXPECT_EQ(Slurp(f.state.SegmentTextPath(2)), "hello");
     EXPECT_EQ(Playerctl({"metadata", format}), "Segment 4 of 6|talk|1000000");
     Command("previous", [&] { return f.state.currentSegment == 2; });

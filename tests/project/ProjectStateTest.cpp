@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectState.h"
 #include "ProjectSafety.h"
+#include "SafeFile.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -151,7 +152,7 @@ TEST(ProjectFile, ResumePointIsIgnoredUnlessItMakesSense) {
     s.projectName = "talk";
     s.segmentCount = 6;
     EXPECT_FALSE(ReadResumeFile(s));
-    ASSERT_TRUE(WriteResumeFile(s, {6, 20}));
+    ASSERT_TRUE(WriteFileAtomically(ResumeFilePath(s), ResumeFileContent({6, 20})));
     EXPECT_EQ(Slurp(t.File("talk.resume")), "6 20");
     const std::pair<const char*, bool> cases[] = {{"6 20", true},  {"1 5", true},    {"7 10", false},
                                                   {"0 10", false}, {"2 4", false},   {"2 21", false},

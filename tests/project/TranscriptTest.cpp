@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Transcript.h"
 
+#include "SaveQueue.h"
+
 #include "TestFiles.h"
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <future>
 #include <string>
 #include <utility>
 
@@ -42,6 +46,42 @@ TEST(Transcript, UnwritableTargetFailsAndKeepsNothingHalfWritten) {
     TempFolder folder;
     EXPECT_FALSE(WriteTranscript(folder.File("no-such-folder/00001_x.txt"), "text"));
     EXPECT_TRUE(folder.Names().empty());
+}
+
+// Saves reach the disk in the order asked, the newest pending one is what a
+// reader gets meanwhile, and one that fails on the queue's side keeps its text.
+TEST(SaveQueue, SavesInOrderAndKeepsWhatFailed) {
+    TempFolder folder;
+    const std::string path = folder.File("00002_x.txt");
+    const std::string blocked = folder.File("00004_x.txt");
+    const std::string quiet = folder.File("x.resume");
+    std::filesystem::create_directory(blocked); // a file cannot be renamed over a folder
+    std::filesystem::create_directory(quiet);
+    SaveQueue queue;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    int failures = 0;
+    queue.SetFailureCallback([&] {
+        ++failures;
+        released.wait(); // holds the queue until the pending saves are looked at
+    });
+    EXPECT_FALSE(queue.Save(folder.File("missing/00002_x.txt"), "text"));
+    ASSERT_TRUE(queue.Save(quiet, "2 10", false));
+    ASSERT_TRUE(queue.Save(blocked, "kept words"));
+    for (const char* text : {"one", "two", "three"})
+        ASSERT_TRUE(queue.Save(path, text));
+    EXPECT_EQ(queue.Pending(path).value_or("none"), "three");
+    EXPECT_FALSE(queue.Pending(folder.File("00006_x.txt")));
+    release.set_value();
+    queue.Finish();
+    EXPECT_FALSE(queue.Pending(path));
+    EXPECT_EQ(Slurp(path), "three");
+    const std::vector<FailedSave> failed = queue.TakeFailures();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].path + ": " + failed[0].content, blocked + ": kept words");
+    EXPECT_EQ(failures, 1);
+    EXPECT_TRUE(queue.TakeFailures().empty());
+    EXPECT_EQ(folder.Names().size(), 3u); // no temporary left behind
 }
 
 TEST(Transcript, SaveRuleOfTheMoves) {

@@ -37,6 +37,8 @@ struct VorlaDlgTestAccess {
     }
     bool IsBackgroundWorkPending() const { return dialog.IsBackgroundWorkPending(); }
     void FinishBackgroundWork() { dialog.FinishBackgroundWork(); }
+    // Blocks until the transcripts saved so far are on the disk.
+    void FlushSaves() { dialog.FlushSaves(); }
     bool IsSetupShown() const { return dialog.IsSetupShown(); }
     bool CloseProcedure() { return dialog.CloseProcedure(); }
     void EnterRunLayout() { dialog.EnterRunLayout(); }
