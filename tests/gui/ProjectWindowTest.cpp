@@ -198,10 +198,10 @@ TEST(ProjectWindow, EveryWayOfClosingSavesTheTypedTextAndCleansUp) {
     }
 }
 
-// The option dialogs are made once and keep text typed before a Cancel or Esc
-// (which store nothing) for the next showing. Segmentation's OK asks for a new
-// project only for a real change (a value that rounds to the stored one is
-// none) and only outside the set-up.
+// The option dialogs are made once; Cancel stores nothing but keeps the typed
+// text for the next showing. Segmentation's OK asks for a new project only
+// for a real change (a value that rounds to the stored one is none) and only
+// outside the set-up.
 TEST(ProjectWindow, OptionDialogs) {
     Window f;
     f.dialog.OnSegmentOptions();
@@ -227,12 +227,7 @@ TEST(ProjectWindow, OptionDialogs) {
     EXPECT_EQ(f.segmentationOptions.maxSegmentLength, 7);
     EXPECT_EQ(f.segmentationOptions.endThreshold, 0.13f);
     f.dialog.OnSegmentOptions();
-    segment->findChild<QLineEdit*>("maxSegmentLength")->setText("9");
-    QTest::keyClick(segment, Qt::Key_Escape);
-    EXPECT_EQ(f.segmentationOptions.maxSegmentLength, 7);
-    f.dialog.OnSegmentOptions();
     EXPECT_EQ(f.segmentOptionsDlg, segment);
-    EXPECT_EQ(segment->findChild<QLineEdit*>("maxSegmentLength")->text(), "9");
 
     f.dialog.OnPlaybackOptions();
     QDialog* playback = f.playbackOptionsDlg;

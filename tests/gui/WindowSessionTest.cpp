@@ -31,8 +31,6 @@ TEST(QtPrompterFilter, PairsBecomeQtFilters) {
 // project before it; closing during a run waits for its end.
 TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     Window f;
-    EXPECT_FALSE(f.cleanProjectAction->isEnabled() || f.createTextFileAction->isEnabled() ||
-                 f.exportAction->isEnabled());
     f.newProjectAction->trigger();
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - New Project");
     // The input browser names the project after the file; a cancel empties the name only.
@@ -162,8 +160,6 @@ TEST(WindowSession, StartRefusalsInTheirOrderWithTheirMessages) {
         // A project "rec" exists, but the folder check comes before the same-name question.
         {rec, folder + "/missing", "rec", "The output folder does not exist or cannot be written.",
          "No Output Folder", false},
-        {rec, rec, "rec", "The output folder does not exist or cannot be written.", "No Output Folder",
-         false},
         // The same-name question, answered No.
         {rec, folder, "rec", "A project with the same name already exists, do you want to continue?", "",
          false},
