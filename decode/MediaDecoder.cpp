@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libswresample/swresample.h>
 }
 
@@ -189,10 +190,18 @@ MediaDecoder::~MediaDecoder() = default;
 
 namespace {
 
+constexpr size_t kLargestAllocation = size_t{256} << 20;
+
 std::unique_ptr<MediaDecoder::Impl> OpenContainer(std::unique_ptr<ByteInput> input, const std::string& name,
                                                   std::string& error) {
-    static std::once_flag logging;
-    std::call_once(logging, [] { av_log_set_callback(CaptureLog); });
+    static std::once_flag setup;
+    std::call_once(setup, [] {
+        av_log_set_callback(CaptureLog);
+        // A damaged file can declare a packet or frame of gigabytes; FFmpeg
+        // then refuses it as out of memory instead of exhausting the machine.
+        // Far above any frame of the audio or video a recording holds.
+        av_max_alloc(kLargestAllocation);
+    });
     tLastLog.clear();
 
     auto impl = std::make_unique<MediaDecoder::Impl>();
@@ -271,20 +280,16 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
         return nullptr;
     }
     const size_t slash = path.rfind('/');
-    auto impl = OpenContainer(std::make_unique<FileInput>(fd),
-                              slash == std::string::npos ? path : path.substr(slash + 1), error);
-    if (!impl)
-        return nullptr;
-    std::unique_ptr<MediaDecoder> decoder(new MediaDecoder(std::move(impl)));
-    if (!decoder->Refill()) {
-        error = decoder->failure_.empty() ? "no audio could be decoded" : decoder->failure_;
-        return nullptr;
-    }
-    return decoder;
+    return Start(OpenContainer(std::make_unique<FileInput>(fd),
+                               slash == std::string::npos ? path : path.substr(slash + 1), error),
+                 error);
 }
 
 std::unique_ptr<MediaDecoder> MediaDecoder::OpenMemory(const uint8_t* data, size_t size, std::string& error) {
-    auto impl = OpenContainer(std::make_unique<MemoryInput>(data, size), "", error);
+    return Start(OpenContainer(std::make_unique<MemoryInput>(data, size), "", error), error);
+}
+
+std::unique_ptr<MediaDecoder> MediaDecoder::Start(std::unique_ptr<Impl> impl, std::string& error) {
     if (!impl)
         return nullptr;
     std::unique_ptr<MediaDecoder> decoder(new MediaDecoder(std::move(impl)));

@@ -51,6 +51,8 @@ public:
 
 private:
     explicit MediaDecoder(std::unique_ptr<Impl> impl);
+    // The decoder of an opened container once its first samples are decoded.
+    static std::unique_ptr<MediaDecoder> Start(std::unique_ptr<Impl> impl, std::string& error);
     bool Refill();
 
     std::unique_ptr<Impl> impl_;
