@@ -241,7 +241,7 @@ TEST(WindowSession, MovesFollowTheSkipRuleAndSaveTheSegmentLeft) {
                   {7, true, "n2 n4 gabc>2 g99>6 g3>4"},
                   {7, false, "n1 gx>1 g1000>7"},
                   {1, true, "n0- g1>0-"},
-                  {1, false, "n1"},
+                  {1, false, "n1 g5>1"},
                   {0, true, "n0- g3>0- g>0-"}};
     for (const auto& route : routes) {
         Window g;
@@ -292,29 +292,28 @@ TEST(WindowSession, MovesFollowTheSkipRuleAndSaveTheSegmentLeft) {
 
 // The transcript box's keys: Enter and Page Up move on, Page Down back, Tab
 // plays and Shift+Tab pauses wherever the focus is; the menu's shortcuts act
-// beside them. A two-line transcript comes back on one line, and typed text
-// is saved whatever the skip rule.
+// beside them. A two-line transcript comes back on one line, and text typed
+// into a silence segment is saved whatever the skip rule.
 TEST(WindowSession, KeysInTheTranscriptBox) {
     Window f;
     f.MakeProject(6, 50, false);
-    f.segmentNumberEdit->setText("3");
-    f.dialog.OnGoToSegment();
+    f.dialog.OnNextSegment();
     QTest::keyClicks(f.transcriptEdit, "said in a pause");
     f.transcriptEdit->appendPlainText("100% sure %s %d");
     f.playbackOptions.skipSilenceFiles = true;
     QTest::keyClick(f.transcriptEdit, Qt::Key_Return);
-    EXPECT_EQ(f.state.currentSegment, 4);
+    EXPECT_EQ(f.state.currentSegment, 2);
     f.FlushSaves();
-    EXPECT_EQ(Slurp(f.state.SegmentTextPath(3)), "said in a pause\n100% sure %s %d");
+    EXPECT_EQ(Slurp(f.state.SegmentTextPath(1)), "said in a pause\n100% sure %s %d");
     QTest::keyClicks(f.transcriptEdit, "last");
     f.playbackOptions.skipSilenceFiles = false;
     QTest::keyClick(f.transcriptEdit, Qt::Key_PageDown);
-    EXPECT_EQ(f.state.currentSegment, 3);
+    EXPECT_EQ(f.state.currentSegment, 1);
     f.FlushSaves();
-    EXPECT_EQ(Slurp(f.state.SegmentTextPath(4)), "last");
+    EXPECT_EQ(Slurp(f.state.SegmentTextPath(2)), "last");
     EXPECT_EQ(f.transcriptEdit->toPlainText(), "said in a pause 100% sure %s %d ");
     QTest::keyClick(f.transcriptEdit, Qt::Key_PageUp);
-    EXPECT_EQ(f.state.currentSegment, 4);
+    EXPECT_EQ(f.state.currentSegment, 2);
 
     f.Advance(20);
     QTest::keyClick(f.transcriptEdit, Qt::Key_Tab);
@@ -381,6 +380,7 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
         EXPECT_EQ(asked->caption, "Error");
         EXPECT_TRUE(asked->text.contains(QString::fromStdString(segment)));
         EXPECT_EQ(asked->choices.size(), c.closing ? 4 : 3);
+        EXPECT_EQ(asked->text.endsWith("The text is still in the transcript box."), !c.late);
         EXPECT_EQ(Slurp(elsewhere.File("kept.txt")), c.savedElsewhere ? "precious words" : "");
         EXPECT_EQ(c.closing ? !g.dialog.isVisible() : g.state.currentSegment == 4, c.goesOn);
         EXPECT_TRUE(c.goesOn || g.transcriptEdit->toPlainText() == "precious words");
