@@ -9,11 +9,6 @@ namespace lectorio {
 
 namespace {
 
-// White space of the C locale, as the final text's word reader skips it.
-bool IsWordSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // `text` with every byte that starts no valid UTF-8 character, and every
 // control character but the line feed, replaced by U+FFFD.
 std::string CleanText(std::string_view text) {
@@ -88,14 +83,7 @@ std::vector<SpeakerTurn> SplitTurns(std::string_view transcript, std::string& sp
         if (!turn.text.empty())
             turns.push_back(std::move(turn));
     };
-    size_t i = 0;
-    while (i < transcript.size()) {
-        while (i < transcript.size() && IsWordSpace(transcript[i]))
-            ++i;
-        const size_t begin = i;
-        while (i < transcript.size() && !IsWordSpace(transcript[i]))
-            ++i;
-        const std::string_view word = transcript.substr(begin, i - begin);
+    for (const std::string_view word : TranscriptWordList(transcript)) {
         const size_t colon = word.find(':');
         if (colon != std::string_view::npos && colon > 0 && colon + 1 == word.size()) {
             finish();

@@ -95,7 +95,8 @@ size_t FirstCharacterLength(std::string_view text) {
     return 1;
 }
 
-void AppendTranscriptWords(std::string& out, std::string_view transcript) {
+std::vector<std::string_view> TranscriptWordList(std::string_view transcript) {
+    std::vector<std::string_view> words;
     size_t i = 0;
     while (i < transcript.size()) {
         while (i < transcript.size() && IsWordSpace(transcript[i]))
@@ -104,8 +105,14 @@ void AppendTranscriptWords(std::string& out, std::string_view transcript) {
         while (i < transcript.size() && !IsWordSpace(transcript[i]))
             ++i;
         if (i > begin)
-            AppendWord(out, std::string(transcript.substr(begin, i - begin)));
+            words.push_back(transcript.substr(begin, i - begin));
     }
+    return words;
+}
+
+void AppendTranscriptWords(std::string& out, std::string_view transcript) {
+    for (const std::string_view word : TranscriptWordList(transcript))
+        AppendWord(out, std::string(word));
 }
 
 std::string BuildFinalText(const ProjectState& state) {

@@ -27,10 +27,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ProjectState.h"
 
 namespace lectorio {
+
+// The words of a transcript: runs of characters other than the C locale's
+// white space.
+std::vector<std::string_view> TranscriptWordList(std::string_view transcript);
 
 // Appends the words of one transcript to `out` by the rules above.
 void AppendTranscriptWords(std::string& out, std::string_view transcript);

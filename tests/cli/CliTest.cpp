@@ -50,10 +50,6 @@ std::string At(std::string text, const std::string& dir) {
     return text;
 }
 
-void Link(const std::string& target, const std::string& name) {
-    fs::create_symlink(target, name);
-}
-
 // "N fnv": the count and the FNV-1a of the names and bytes of the segment and
 // transcript files of `folder`, in name order.
 std::string Digest(const std::string& folder) {
@@ -105,6 +101,10 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         Touch(d + "/out/talk.vprj", "2 " + d + "/out");
         Touch(d + "/out/00002_talk.txt", "A: hi *l");
     };
+    const auto segmented = [](auto d) {
+        RunCli({"segment", d + "/rec.wav", d + "/out", "talk"});
+        Touch(d + "/out/00002_talk.txt", "A: hi");
+    };
     const auto usage = [](const char* command) {
         return std::string("Usage:\n  lectorio-cli ") + command + " ";
     };
@@ -119,8 +119,6 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
          "@/rec.lab", runLabel, "6 3bcd3c61"},
         {"the shipped sample", sample, {"segment", "@/speech.wav", "@/out", "talk"}, 0, sampleRun, "",
          "@/speech.lab", sampleLabel, "38 9ed53ba5"},
-        {"max length 0 is taken as 3", sample, {"segment", "@/speech.wav", "@/out", "talk", "--max-length", "0"}, 0,
-         sampleRun, "", "@/speech.lab", sampleLabel},
         {"sample threshold above the range is the top", sample,
          {"segment", "@/speech.wav", "@/out", "talk", "--sample-threshold", "50000"}, 0,
          "21 segments written: 20.55 s speech, 7.13 s silence\n", ""},
@@ -152,9 +150,9 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"FIFO as segment to analyse", fifo, {"pitch", "@/f.wav", "@/t.ptc"}, 2, "", "cannot read"},
         {"FIFO as segment to stretch", fifo, {"stretch", "@/f.wav", "@/o.wav", "--position", "5"}, 2, "",
          "cannot read"},
-        {"link planted as a segment", [](auto d) { Link(d + "/secret", d + "/out/00002_talk.wav"); },
+        {"link planted as a segment", [](auto d) { fs::create_symlink(d + "/secret", d + "/out/00002_talk.wav"); },
          {"segment", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/out/00002_talk.wav"},
-        {"link planted as the label file", [](auto d) { Link(d + "/secret", d + "/rec.lab"); },
+        {"link planted as the label file", [](auto d) { fs::create_symlink(d + "/secret", d + "/rec.lab"); },
          {"segment", "@/rec.wav", "@/out", "talk"}, 1, "", "cannot write @/rec.lab"},
         {"recording named as transcript and project file", [](auto d) {
              fs::create_hard_link(d + "/rec.wav", d + "/out/00004_talk.txt");
@@ -196,11 +194,34 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
          {"text", "@/talk.vprj"}, 2, "", "records the folder '/'"},
         {"transcript linked to a file outside", [](auto d) {
              Touch(d + "/out/talk.vprj", "2 " + d + "/out");
-             Link(d + "/secret", d + "/out/00001_talk.txt");
+             fs::create_symlink(d + "/secret", d + "/out/00001_talk.txt");
              Touch(d + "/out/00002_talk.txt", "hi"); },
          {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt", "hi "},
+        {"export beside the project", segmented, {"export", "@/out/talk.vprj", "--format", "srt"}, 0,
+         "@/out/talk.srt\n", "", "@/out/talk.srt", "1\n00:00:00,350 --> 00:00:01,775\nA: hi\n\n"},
+        {"export to a named file", segmented, {"export", "@/out/talk.vprj", "-o", "@/t.csv", "--format", "csv"}, 0,
+         "@/t.csv\n", "", "@/t.csv",
+         "segment,start,end,speaker,text\r\n1,0.000000,0.350000,,\r\n2,0.350000,1.775000,A,hi\r\n3,1.775000,2.000000,,\r\n"},
+        {"export without a format", project, {"export", "@/out/talk.vprj"}, 2, "", "export takes PROJECT.vprj"},
+        {"export with a format without a value", project, {"export", "@/out/talk.vprj", "--format"}, 2, "",
+         "export takes PROJECT.vprj"},
+        {"export in an unknown format", project, {"export", "@/out/talk.vprj", "--format", "doc"}, 2, "",
+         "export takes PROJECT.vprj"},
+        {"export without a project", nullptr, {"export", "--format", "srt"}, 2, "", "export takes PROJECT.vprj"},
+        {"export of a missing project", nullptr, {"export", "@/none.vprj", "--format", "srt"}, 2, "",
+         "cannot read the project file"},
+        {"export of a segment that is no recording", project, {"export", "@/out/talk.vprj", "--format", "srt"}, 2,
+         "", "lectorio-cli: the segment file '@/out/00001_talk.wav' is missing or unreadable\n"},
+        {"export of a project without segments", [](auto d) { Touch(d + "/out/talk.vprj", "0 " + d + "/out"); },
+         {"export", "@/out/talk.vprj", "--format", "srt"}, 2, "", "has no segments"},
+        {"export over the recording", segmented, {"export", "@/out/talk.vprj", "--format", "srt", "-o", "@/rec.wav"},
+         2, "", "'@/rec.wav' is a recording"},
+        {"export over a segment", segmented,
+         {"export", "@/out/talk.vprj", "--format", "srt", "-o", "@/out/00002_talk.wav"}, 2, "", "is a recording"},
+        {"export into a missing folder", segmented,
+         {"export", "@/out/talk.vprj", "--format", "srt", "-o", "@/none/x.srt"}, 1, "", "cannot write '@/none/x.srt'"},
         {"stretch on a full disk names the output", nullptr, {"stretch", "@/rec.wav", "@/o.wav", "--position", "5"},
-         2, "", "@/o.wav: the pitch track file cannot be written", "", "", "", 100},
+         2, "", "@/o.wav: the output file cannot be written", "", "", "", 100},
     };
     // clang-format on
     std::vector<int16_t> recording(16000 * 2, 0);
@@ -217,6 +238,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         Touch(d + "/out/00001_talk.wav", "old");
         if (c.plant)
             c.plant(d);
+        const std::string firstSegment = Slurp(d + "/out/00001_talk.wav");
         const auto before = t.Names(), beforeOut = TempFolder::NamesIn(d + "/out");
         std::vector<std::string> args;
         for (const std::string& a : c.args)
@@ -239,7 +261,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         if (c.status == 2) {
             EXPECT_EQ(t.Names(), before);
             EXPECT_EQ(TempFolder::NamesIn(d + "/out"), beforeOut);
-            EXPECT_EQ(Slurp(d + "/out/00001_talk.wav"), "old");
+            EXPECT_EQ(Slurp(d + "/out/00001_talk.wav"), firstSegment);
         }
         if (!c.madeFile.empty()) {
             EXPECT_TRUE(fs::exists(At(c.madeFile, d)));

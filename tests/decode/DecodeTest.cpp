@@ -23,31 +23,23 @@ bool Ffmpeg(std::vector<std::string> args) {
     return r.status == 0;
 }
 
-// Correlation of a[i + lag] with b[i] over `count` samples of b from `from`.
-double Correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int64_t lag, int64_t from,
-                   int64_t count) {
-    double ab = 0, aa = 0, bb = 0;
-    for (int64_t i = std::max(from, -lag);
-         i < from + count && i + lag < int64_t(a.size()) && i < int64_t(b.size()); ++i) {
-        const double x = a[size_t(i + lag)], y = b[size_t(i)];
-        ab += x * y;
-        aa += x * x;
-        bb += y * y;
-    }
-    return ab / std::sqrt(aa * bb);
-}
-
-// The best correlation of `decoded` with `source` within `slack` samples of
-// priming or padding, over the whole recording.
-double BestCorrelation(const std::vector<int16_t>& decoded, const std::vector<int16_t>& source,
-                       int64_t slack) {
+// The correlation of `decoded` with `source`, at the shift within `slack`
+// samples (a codec's priming or padding) that fits the middle second best.
+double Correlation(const std::vector<int16_t>& decoded, const std::vector<int16_t>& source, int64_t slack) {
+    const auto at = [&](int64_t lag, int64_t from, int64_t count) {
+        double ab = 0, aa = 0, bb = 0;
+        for (int64_t i = std::max(from, -lag);
+             i < std::min<int64_t>(from + count, source.size()) && i + lag < int64_t(decoded.size()); ++i) {
+            const double x = decoded[size_t(i + lag)], y = source[size_t(i)];
+            ab += x * y, aa += x * x, bb += y * y;
+        }
+        return ab / std::sqrt(aa * bb);
+    };
     const int64_t middle = int64_t(source.size()) / 2;
     int64_t best = 0;
     for (int64_t lag = -slack; lag <= slack; ++lag)
-        if (Correlation(decoded, source, lag, middle, 8000) >
-            Correlation(decoded, source, best, middle, 8000))
-            best = lag;
-    return Correlation(decoded, source, best, 0, int64_t(source.size()));
+        best = at(lag, middle, 8000) > at(best, middle, 8000) ? lag : best;
+    return at(best, 0, int64_t(source.size()));
 }
 
 // Segments `source` into `folder` as project "p" with its label file there.
@@ -59,14 +51,10 @@ SegmentationResult Segment(SampleSource* source, const std::string& folder, cons
 } // namespace
 
 TEST(MediaDecoder, FormatsDecodeLikeTheirSourceAndSegmentLikeItsWav) {
-    struct Case {
-        const char* name;
-        uint32_t rate;
-        uint16_t channels;
-        std::vector<std::string> encode; // ffmpeg output options
-        int64_t codecFrame;              // frames of priming or padding allowed
-    };
-    const Case cases[] = {
+    // The file, its rate and channels, ffmpeg's output options, and the frames
+    // of priming or padding its codec may add.
+    // clang-format off
+    const struct Case { const char* name; uint32_t rate; uint16_t channels; std::vector<std::string> encode; int64_t codecFrame; } cases[] = {
         {"t.mp3", 16000, 1, {"-c:a", "libmp3lame", "-b:a", "64k"}, 1152},
         {"t.m4a", 44100, 2, {"-c:a", "aac", "-b:a", "128k"}, 1024},
         {"t.ogg", 22050, 1, {"-c:a", "libvorbis", "-q:a", "6"}, 1024},
@@ -75,12 +63,8 @@ TEST(MediaDecoder, FormatsDecodeLikeTheirSourceAndSegmentLikeItsWav) {
         {"t.wma", 44100, 2, {"-c:a", "wmav2", "-b:a", "128k"}, 2048},
         {"float.wav", 16000, 1, {"-c:a", "pcm_f32le"}, 0},
         // The first audio stream of a video file.
-        {"t.mkv",
-         16000,
-         1,
-         {"-map", "1:v", "-map", "0:a", "-c:v", "ffv1", "-c:a", "libvorbis", "-shortest"},
-         1024},
-    };
+        {"t.mkv", 16000, 1, {"-map", "1:v", "-map", "0:a", "-c:v", "ffv1", "-c:a", "libvorbis", "-shortest"}, 1024}};
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder dir;
@@ -115,7 +99,7 @@ TEST(MediaDecoder, FormatsDecodeLikeTheirSourceAndSegmentLikeItsWav) {
         const auto expected = ReadWave(source);
         EXPECT_LE(std::abs(static_cast<int64_t>(decoded.size()) - static_cast<int64_t>(expected.size())),
                   c.codecFrame);
-        EXPECT_GT(BestCorrelation(decoded, expected, c.codecFrame), 0.99);
+        EXPECT_GT(Correlation(decoded, expected, c.codecFrame), 0.99);
 
         // Segmenting the media equals segmenting that WAV file, file by file.
         std::filesystem::create_directories(dir.File("a"));
@@ -148,21 +132,17 @@ TEST(MediaDecoder, BadMediaIsRefusedWithFfmpegsReasonAndLeavesNothing) {
         flac[i] = static_cast<char>(i * 7);
     Touch(dir.File("damaged.flac"), flac);
 
-    struct Case {
-        const char* name;
-        const char* keep; // "" or "--keep-partial"
-        int status;
-        const char* message;
-        bool segments; // segment files are left in the output folder
-    };
-    const Case cases[] = {
+    // The file, "--keep-partial" or not, the status, a text of the message,
+    // and whether segment files are left in the output folder.
+    // clang-format off
+    const struct Case { const char* name; const char* keep; int status; const char* message; bool segments; } cases[] = {
         {"empty.mp3", "", 2, "the file is empty", false},
         {"notes.mp3", "", 2, "FFmpeg cannot decode it: ", false},
         {"truncated.m4a", "", 2, "moov atom not found", false},
         {"video.mkv", "", 2, "no audio stream", false},
         {"damaged.flac", "", 1, "decodes with errors part-way: ", false},
-        {"damaged.flac", "--keep-partial", 0, "keeping what was decoded", true},
-    };
+        {"damaged.flac", "--keep-partial", 0, "keeping what was decoded", true}};
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + c.keep);
         const TempFolder out;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Export of one generated project "talk" at 16 kHz, compared with stored
-// documents (golden/talk.*) and read back by the programs people use.
+// documents (golden/talk.*) and read back by the programs people use. What
+// the command prints and refuses is in the command-line tests.
 //
 // Segment  frames  transcript                          times (boundary after n = frames 1..n - n)
 //   1       19201  (empty)                             0       .. 1.2 s
@@ -125,61 +126,3 @@ INSTANTIATE_TEST_SUITE_P(
                                "2 4.000563\n5\n5\nA: Привет мир 你好\nB&\"C\": line one\ntwo\n"},
                     ReaderCase{"eaf", {"xmllint", "--xpath", "count(//ANNOTATION)"}, "5\n"}),
     [](const auto& info) { return std::string(info.param.format); });
-
-TEST(Export, WritesWhereTheOptionSays) {
-    TempFolder t;
-    MakeTalk(t.Path());
-    const std::string path = t.Path() + "/table.csv";
-    const auto r = RunCli({"export", t.Path() + "/talk.vprj", "-o", path, "--format", "csv"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, path + "\n");
-    EXPECT_EQ(Slurp(path), Slurp(kData + "/golden/talk.csv"));
-}
-
-TEST(Export, RefusalsLeaveNoFileBehind) {
-    TempFolder t;
-    ProjectState state = MakeTalk(t.Path());
-    const std::string target = t.Path() + "/talk.srt";
-    Touch(target, "old");
-    Touch(t.Path() + "/00005_talk.wav", "not a recording");
-    const std::vector<std::string> before = t.Names();
-    struct Case {
-        int32_t segmentCount;
-        std::string target;
-        ExportOutcome expected;
-    };
-    for (const Case& c : std::vector<Case>{
-             {6, target, {ExportStatus::SegmentUnreadable, t.Path() + "/00005_talk.wav"}},
-             {4, t.Path() + "/talk.wav", {ExportStatus::TargetIsRecording, t.Path() + "/talk.wav"}},
-             {4,
-              t.Path() + "/00002_talk.wav",
-              {ExportStatus::TargetIsRecording, t.Path() + "/00002_talk.wav"}},
-             {4, t.Path() + "/none/talk.srt", {ExportStatus::WriteFailed, t.Path() + "/none/talk.srt"}},
-             {0, target, {ExportStatus::NoSegments, ""}}}) {
-        state.segmentCount = c.segmentCount;
-        const ExportOutcome outcome = ExportProject(state, ExportFormat::Srt, c.target);
-        EXPECT_EQ(outcome.status, c.expected.status) << c.target;
-        EXPECT_EQ(outcome.path, c.expected.path);
-    }
-    EXPECT_EQ(t.Names(), before);
-    EXPECT_EQ(Slurp(target), "old");
-    std::filesystem::remove(t.Path() + "/00005_talk.wav");
-    const auto r = RunCli({"export", t.Path() + "/talk.vprj", "--format", "srt"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err,
-              "lectorio-cli: the segment file '" + t.Path() + "/00005_talk.wav' is missing or unreadable\n");
-    test::WriteWave(t.Path() + "/00005_talk.wav", std::vector<int16_t>(8001));
-    Touch(t.Path() + "/empty.vprj", "0 " + t.Path());
-    const std::string project = t.Path() + "/talk.vprj";
-    for (const auto& [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
-             {{"export", project}, 2},
-             {{"export", project, "--format"}, 2},
-             {{"export", project, "--format", "doc"}, 2},
-             {{"export", "--format", "srt"}, 2},
-             {{"export", t.Path() + "/none.vprj", "--format", "srt"}, 2},
-             {{"export", t.Path() + "/empty.vprj", "--format", "srt"}, 2},
-             {{"export", project, "--format", "srt", "-o", t.Path() + "/none/x.srt"}, 1}}) {
-        EXPECT_EQ(RunCli(args).status, status) << args.back();
-    }
-    EXPECT_EQ(Slurp(target), "old");
-}

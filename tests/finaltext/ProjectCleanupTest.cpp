@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -27,48 +26,33 @@ struct DeletionLog {
 
 } // namespace
 
-TEST(CleanProject, DeletesSegmentsPairwiseThenTheProjectFile) {
-    CleanTarget target{"/d/out/talk.vprj", "/d/out", "talk", 3};
-    DeletionLog log;
-    CleanProjectFiles(target, log.Deleter());
-    const std::vector<std::string> expected = {
-        "/d/out/00001_talk.wav", "/d/out/00001_talk.txt", "/d/out/00002_talk.wav", "/d/out/00002_talk.txt",
-        "/d/out/00003_talk.wav", "/d/out/00003_talk.txt", "/d/out/talk.resume",    "/d/out/talk.vprj"};
-    EXPECT_EQ(log.paths, expected);
-
-    DeletionLog second;
-    DeleteCleanedFinalText(target, second.Deleter());
-    EXPECT_EQ(second.paths, std::vector<std::string>{"/d/out/talk.txt"});
-}
-
-TEST(CleanProject, RemovesOnlyTheFilesOfThatProject) {
+TEST(CleanProject, RemovesTheFilesOfThatProjectOnlyAndTheProjectFileLast) {
     TempFolder t;
     const std::string f = t.Path();
-    for (const char* name : {"00001_talk.wav", "00001_talk.txt", "00002_talk.wav", "00002_talk.txt",
-                             "00003_talk.wav", "00003_talk.txt", "talk.txt", "00002_talk_y.wav", "dosya.ptc",
-                             "00001_other.wav", "00004_talk.wav", "talk.resume"})
+    for (const char* name :
+         {"00001_talk.wav", "00001_talk.txt", "00002_talk.wav", "00003_talk.txt", "talk.txt",
+          "00002_talk_y.wav", "dosya.ptc", "00001_other.wav", "00004_talk.wav", "talk.resume"})
         Touch(f + "/" + name);
     Touch(f + "/00002_talk.txt", "words");
-    fs::remove(f + "/00003_talk.wav");
     Touch(f + "/talk.vprj", "3 " + f);
 
     CleanTarget target;
     ASSERT_EQ(ReadCleanTarget(f + "/talk.vprj", target), CleanTargetStatus::Ok);
-    EXPECT_EQ(target.projectName, "talk");
-    EXPECT_EQ(target.segmentCount, 3);
+    EXPECT_EQ(target.projectName + " " + std::to_string(target.segmentCount), "talk 3");
     const CleanCounts counts = CountCleanFiles(target);
     EXPECT_EQ(counts.segmentFiles, 2);
     EXPECT_EQ(counts.transcriptsWithText, 1);
+    DeletionLog log;
+    CleanProjectFiles(target, log.Deleter());
+    const std::vector<std::string> order = {"00001_talk.wav", "00001_talk.txt", "00002_talk.wav",
+                                            "00002_talk.txt", "00003_talk.wav", "00003_talk.txt",
+                                            "talk.resume",    "talk.vprj"};
+    ASSERT_EQ(log.paths.size(), order.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(log.paths[i], f + "/" + order[i]);
     CleanProjectFiles(target);
-
-    std::vector<std::string> left;
-    for (const auto& e : fs::directory_iterator(f))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    const std::vector<std::string> kept = {"00001_other.wav", "00002_talk_y.wav", "00004_talk.wav",
-                                           "dosya.ptc", "talk.txt"};
-    EXPECT_EQ(left, kept);
-
+    EXPECT_EQ(t.Names(), (std::vector<std::string>{"00001_other.wav", "00002_talk_y.wav", "00004_talk.wav",
+                                                   "dosya.ptc", "talk.txt"}));
     DeleteCleanedFinalText(target);
     EXPECT_FALSE(fs::exists(f + "/talk.txt"));
 }
@@ -76,7 +60,7 @@ TEST(CleanProject, RemovesOnlyTheFilesOfThatProject) {
 TEST(CleanProject, RefusesProjectFilesThatNameNoFiles) {
     TempFolder t;
     CleanTarget target;
-    EXPECT_EQ(ReadCleanTarget(t.Path() + "/missing.vprj", target), CleanTargetStatus::Unreadable);
+    EXPECT_EQ(ReadCleanTarget(t.File("missing.vprj"), target), CleanTargetStatus::Unreadable);
     EXPECT_EQ(ReadCleanTarget(t.Path(), target), CleanTargetStatus::Unreadable);
     // A file that only looks like one: no count, or a folder that is not there.
     const std::pair<std::string, CleanTargetStatus> cases[] = {
@@ -84,28 +68,23 @@ TEST(CleanProject, RefusesProjectFilesThatNameNoFiles) {
         {"12\n", CleanTargetStatus::NoFolder},
         {"notes " + t.Path(), CleanTargetStatus::NotAProject},
         {"3 /no/such/folder", CleanTargetStatus::NotAProject},
+        {"3 /", CleanTargetStatus::NoFolder},
     };
     for (const auto& [content, status] : cases) {
-        Touch(t.Path() + "/p.vprj", content);
-        EXPECT_EQ(ReadCleanTarget(t.Path() + "/p.vprj", target), status) << content;
+        Touch(t.File("p.vprj"), content);
+        EXPECT_EQ(ReadCleanTarget(t.File("p.vprj"), target), status) << content;
         EXPECT_TRUE(target.projectFilePath.empty());
     }
 }
 
 TEST(ClosingFiles, DeleteTheSlowCopiesThatMayExistAndThePitchTrack) {
-    const struct {
-        const char* situation;
-        const char* folder;
-        int32_t count, lastRun;
-        size_t deleted;
-        const char* lastCopy;
-    } cases[] = {
+    // clang-format off
+    const struct { const char* situation; const char* folder; int32_t count, lastRun; size_t deleted; const char* lastCopy; } cases[] = {
         {"after a run: that run's copies", "/d/out", 57, 57, 58, "/d/out/00057_talk_y.wav"},
         {"after an open: the first 5000", "/d/out", 12, 0, 5001, "/d/out/05000_talk_y.wav"},
-        {"opened after a shorter run of another project: all", "/d/out", 6001, 57, 6002,
-         "/d/out/06001_talk_y.wav"},
-        {"without a folder: nothing", "", 12, 12, 0, ""},
-    };
+        {"opened after a shorter run of another project: all", "/d/out", 6001, 57, 6002, "/d/out/06001_talk_y.wav"},
+        {"without a folder: nothing", "", 12, 12, 0, ""}};
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
         ProjectState s;
@@ -115,14 +94,12 @@ TEST(ClosingFiles, DeleteTheSlowCopiesThatMayExistAndThePitchTrack) {
         s.lastRunSegmentCount = c.lastRun;
         DeletionLog log;
         DeleteClosingFiles(s, log.Deleter());
+        EXPECT_EQ(s.lastRunSegmentCount, c.lastRun == 0 ? 5000 : c.lastRun);
         ASSERT_EQ(log.paths.size(), c.deleted);
         if (c.deleted == 0)
             continue;
         EXPECT_EQ(log.paths.front(), "/d/out/00001_talk_y.wav");
         EXPECT_EQ(log.paths[c.deleted - 2], c.lastCopy);
         EXPECT_EQ(log.paths.back(), "/d/out/dosya.ptc");
-        if (c.lastRun == 0) {
-            EXPECT_EQ(s.lastRunSegmentCount, 5000);
-        }
     }
 }

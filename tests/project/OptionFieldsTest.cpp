@@ -1,69 +1,66 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionFields.h"
+#include "Transcript.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
+#include <limits>
+#include <sstream>
 
 using namespace lectorio;
 
+// Option fields and typed segment numbers read whole numbers the same way.
 TEST(OptionFields, WholeNumbersAsAtoiTakesThemSaturating) {
-    EXPECT_EQ(ReadIntField("12.7"), 12);
-    EXPECT_EQ(ReadIntField("  -4x"), -4);
-    EXPECT_EQ(ReadIntField("+7"), 7);
-    EXPECT_EQ(ReadIntField("abc"), 0);
-    EXPECT_EQ(ReadIntField(""), 0);
-    EXPECT_EQ(ReadIntField("0x1F"), 0);
-    EXPECT_EQ(ReadIntField("99999999999999999999"), 2147483647);
-    EXPECT_EQ(ReadIntField("-99999999999999999999"), -2147483647 - 1);
+    // clang-format off
+    const std::pair<const char*, int32_t> cases[] = {
+        {"12.7", 12}, {"  -4x", -4}, {"\t+7", 7}, {"abc", 0}, {"", 0}, {"-", 0}, {"0x1F", 0},
+        {"2147483647", INT32_MAX}, {"2147483648", INT32_MAX}, {"-2147483648", INT32_MIN},
+        {"99999999999999999999", INT32_MAX}, {"-99999999999999999999", INT32_MIN}};
+    // clang-format on
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(ReadIntField(text), value) << text;
+        EXPECT_EQ(ParseSegmentNumber(text), value) << text;
+    }
 }
 
 TEST(OptionFields, FractionsInDecimalNotationOnly) {
-    EXPECT_EQ(ReadFloatField("0.6"), 0.6);
-    EXPECT_EQ(ReadFloatField(" -.5e1x"), -5.0);
-    EXPECT_EQ(ReadFloatField("5."), 5.0);
-    EXPECT_EQ(ReadFloatField("1e"), 1.0);
-    EXPECT_EQ(ReadFloatField("nan"), 0.0);
-    EXPECT_EQ(ReadFloatField("inf"), 0.0);
-    EXPECT_EQ(ReadFloatField("-infinity"), 0.0);
-    EXPECT_EQ(ReadFloatField("0x1p3"), 0.0);
-    EXPECT_EQ(ReadFloatField("."), 0.0);
-    EXPECT_TRUE(std::isinf(ReadFloatField("1e999")));
-    EXPECT_TRUE(std::isinf(ReadFloatField("1" + std::string(400, '0') + "1e-90")));
-    EXPECT_EQ(ReadFloatField("1e-999"), 0.0);
-    EXPECT_EQ(ReadFloatField("0.000e999"), 0.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    // clang-format off
+    const std::pair<std::string, double> cases[] = {
+        {"0.6", 0.6}, {" -.5e1x", -5.0}, {"5.", 5.0}, {"1e", 1.0}, {"2E+1", 20.0}, {"nan", 0.0}, {"inf", 0.0},
+        {"-infinity", 0.0}, {"0x1p3", 0.0}, {".", 0.0}, {"1e999", inf}, {"-1e999", -inf}, {"1e-999", 0.0},
+        {"0.000e999", 0.0}, {"0.1e310", inf}, {"1" + std::string(400, '0') + "1e-90", inf}};
+    // clang-format on
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ReadFloatField(text), value) << text;
 }
 
-TEST(OptionFields, DialogRangeRules) {
-    SegmentationFieldTexts f{"0", "5", "0", "40000", "12.7"};
-    auto o = ValidateSegmentationFields(f, false);
-    EXPECT_EQ(o.maxSegmentLength, 3);
-    EXPECT_EQ(f.maxSegmentLength, "3");
-    EXPECT_EQ(o.startThreshold, 1.0f);
-    EXPECT_EQ(f.startThreshold, "1.000000");
-    EXPECT_EQ(o.endThreshold, static_cast<float>(0.00001));
-    EXPECT_EQ(f.endThreshold, "0.000010");
-    EXPECT_EQ(o.energyHistory, 32767);
-    EXPECT_EQ(f.energyHistory, "32767");
-    EXPECT_EQ(o.sampleThreshold, 12.0f);
-    EXPECT_EQ(f.sampleThreshold, "12.7"); // in range: the text stays
-    EXPECT_FALSE(o.createLabelFile);
+static std::string Joined(const SegmentationFieldTexts& f) {
+    return f.maxSegmentLength + " " + f.startThreshold + " " + f.endThreshold + " " + f.energyHistory + " " +
+           f.sampleThreshold;
+}
 
-    SegmentationFieldTexts g{"1001", "nan", "inf", "-3", "-1"};
-    o = ValidateSegmentationFields(g, true);
-    EXPECT_EQ(o.maxSegmentLength, 3);
-    EXPECT_EQ(o.startThreshold, static_cast<float>(0.00001));
-    EXPECT_EQ(o.endThreshold, static_cast<float>(0.00001));
-    EXPECT_EQ(o.energyHistory, 0);
-    EXPECT_EQ(o.sampleThreshold, 0.0f);
-    EXPECT_EQ(g.sampleThreshold, "0");
-
-    SegmentationFieldTexts h{"1000", "0.6", "0.2", "14", "10000"};
-    o = ValidateSegmentationFields(h, true);
-    EXPECT_EQ(o.maxSegmentLength, 1000);
-    EXPECT_EQ(o.startThreshold, 0.6f);
-    EXPECT_EQ(h.startThreshold, "0.6");
+// The five fields as typed, the values taken and the fields as shown
+// afterwards: a value out of range is replaced at its bound, text and all.
+TEST(OptionFields, OutOfRangeValuesAreReplacedAtTheirBounds) {
+    // clang-format off
+    const std::pair<SegmentationFieldTexts, std::string> cases[] = {
+        {{"0", "5", "0", "40000", "12.7"}, "3 1 1e-05 32767 12 | 3 1.000000 0.000010 32767 12.7"},
+        {{"1001", "nan", "inf", "-1", "-1"}, "3 1e-05 1e-05 0 0 | 3 0.000010 0.000010 0 0"},
+        {{"1000", "0.0001", "1", "0", "32767"}, "1000 0.0001 1 0 32767 | 1000 0.0001 1 0 32767"},
+        {{"1", "0.6", "0.2", "32768", "32768"}, "1 0.6 0.2 32767 32767 | 1 0.6 0.2 32767 32767"}};
+    // clang-format on
+    for (const auto& [typed, expected] : cases) {
+        SegmentationFieldTexts f = typed;
+        const bool label = typed.maxSegmentLength == "1";
+        const SegmentationOptions o = ValidateSegmentationFields(f, label);
+        std::ostringstream taken;
+        taken << o.maxSegmentLength << " " << o.startThreshold << " " << o.endThreshold << " "
+              << o.energyHistory << " " << o.sampleThreshold << " | " << Joined(f);
+        EXPECT_EQ(taken.str(), expected) << Joined(typed);
+        EXPECT_EQ(o.createLabelFile, label);
+    }
 }
 
 TEST(OptionFields, FormattingIgnoresTheLocale) {
@@ -71,12 +68,7 @@ TEST(OptionFields, FormattingIgnoresTheLocale) {
     SegmentationOptions o;
     o.sampleThreshold = 12.9f;
     o.startThreshold = 0.00001f;
-    const auto f = FormatSegmentationFields(o);
-    EXPECT_EQ(f.maxSegmentLength, "3");
-    EXPECT_EQ(f.startThreshold, "0.00");
-    EXPECT_EQ(f.endThreshold, "0.20");
-    EXPECT_EQ(f.energyHistory, "14");
-    EXPECT_EQ(f.sampleThreshold, "12");
+    EXPECT_EQ(Joined(FormatSegmentationFields(o)), "3 0.00 0.20 14 12");
     o.sampleThreshold = 2e9f; // beyond what a whole number field holds
     EXPECT_EQ(FormatSegmentationFields(o).sampleThreshold, "0");
     EXPECT_EQ(ReadFloatField("0.25"), 0.25);

@@ -23,12 +23,14 @@ using test::TempFolder;
 TEST(Transcript, WrittenVerbatimAndReadBackWordByWord) {
     TempFolder folder;
     const std::string path = folder.File("00001_x.txt");
+    EXPECT_FALSE(WriteTranscript(folder.File("no-such-folder/00001_x.txt"), "text"));
+    EXPECT_TRUE(folder.Names().empty());
     std::string many;
     for (int i = 0; i < 2000; ++i)
         many += "word" + std::to_string(i) + " ";
     many += std::string(5000, 'w');
     const std::pair<std::string, std::string> cases[] = {
-        {"first line\nsecond\t 100% done %s %d\r\n\vend", "first line second 100% done %s %d end "},
+        {"first line\nsecond\t 100% done %s %d\r\n\v\fend", "first line second 100% done %s %d end "},
         {"", ""},
         {" \n\t \n", ""},
         {many, many + " "},
@@ -40,12 +42,6 @@ TEST(Transcript, WrittenVerbatimAndReadBackWordByWord) {
     }
     std::remove(path.c_str());
     EXPECT_EQ(ReadTranscriptWords(path), "");
-}
-
-TEST(Transcript, UnwritableTargetFailsAndKeepsNothingHalfWritten) {
-    TempFolder folder;
-    EXPECT_FALSE(WriteTranscript(folder.File("no-such-folder/00001_x.txt"), "text"));
-    EXPECT_TRUE(folder.Names().empty());
 }
 
 // Saves reach the disk in the order asked, the newest pending one is what a
@@ -84,36 +80,18 @@ TEST(SaveQueue, SavesInOrderAndKeepsWhatFailed) {
     EXPECT_EQ(folder.Names().size(), 3u); // no temporary left behind
 }
 
-TEST(Transcript, SaveRuleOfTheMoves) {
+TEST(Transcript, RulesOfTheMoves) {
     // Nothing shown: never saved; skip option off: every shown segment; on:
     // speech segments and the last one.
     EXPECT_FALSE(ShouldSaveOnMove(0, 5, false) || ShouldSaveOnMove(0, 5, true) ||
                  ShouldSaveOnMove(3, 5, true));
     EXPECT_TRUE(ShouldSaveOnMove(3, 5, false) && ShouldSaveOnMove(4, 5, true) &&
                 ShouldSaveOnMove(5, 5, true));
-}
-
-TEST(Transcript, TypedNumbersReadLikeAtoi) {
-    EXPECT_EQ(ParseSegmentNumber("12"), 12);
-    EXPECT_EQ(ParseSegmentNumber("  7abc"), 7);
-    EXPECT_EQ(ParseSegmentNumber("+4"), 4);
-    EXPECT_EQ(ParseSegmentNumber("-3"), -3);
-    EXPECT_EQ(ParseSegmentNumber("abc"), 0);
-    EXPECT_EQ(ParseSegmentNumber(""), 0);
-    EXPECT_EQ(ParseSegmentNumber("99999999999999999999"), INT32_MAX);
-    EXPECT_EQ(ParseSegmentNumber("-99999999999999999999"), INT32_MIN);
-}
-
-TEST(Transcript, GoToTargetClampsAndSkipsTheLastSilence) {
-    EXPECT_EQ(GoToTarget(0, 7, false), 1);
-    EXPECT_EQ(GoToTarget(99, 7, false), 7);
-    EXPECT_EQ(GoToTarget(99, 7, true), 6);
-    EXPECT_EQ(GoToTarget(8, 8, true), 7); // the move then passes over 7 to 8
-    EXPECT_EQ(GoToTarget(3, 8, true), 3);
-    EXPECT_EQ(GoToTarget(INT32_MIN, 8, true), 1);
-}
-
-TEST(Transcript, NormalSpeedBand) {
+    // {typed, count, skip, shown}
+    const int32_t goTo[][4] = {{0, 7, 0, 1},  {1, 7, 1, 1}, {99, 7, 0, 7}, {7, 7, 0, 7},
+                               {99, 7, 1, 6}, {8, 8, 1, 7}, {3, 8, 1, 3},  {INT32_MIN, 8, 1, 1}};
+    for (const auto& [typed, count, skip, shown] : goTo)
+        EXPECT_EQ(GoToTarget(typed, count, skip != 0), shown) << typed << " of " << count;
     EXPECT_TRUE(IsNormalSpeedPosition(8) && IsNormalSpeedPosition(12));
     EXPECT_FALSE(IsNormalSpeedPosition(7) || IsNormalSpeedPosition(13));
 }

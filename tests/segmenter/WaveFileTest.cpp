@@ -45,9 +45,11 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
     } cases[] = {
         {FmtChunk(1, 1, 8000, 8), {0x80, 0xFF, 0x00}, {0, 32512, -32768}, 8000, 1},
         {FmtChunk(7, 1, 8000, 8), {0xFF, 0x00}, {0, -32124}, 8000, 1},
-        {FmtChunk(1, 2, 16000, 16), Words({1001, -3}), {499}, 16000, 4}, // 500 + (-1)
+        {FmtChunk(1, 2, 16000, 16), {0xE9, 0x03, 0xFD, 0xFF}, {499}, 16000, 4}, // 1001 / 2 + (-3) / 2
         {FmtChunk(1, 1, 48000, 24), {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
-        {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2}, // zero fields: mono 16-bit at 16000 Hz
+        {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2},       // zero fields: mono 16-bit at 16000 Hz
+        {FmtChunk(7, 1, 8000, 0), {0x80}, {32124}, 8000, 1}, // mu-law of no width: 8 bits
+        {FmtChunk(1, 1, 8000, 16), {}, {}, 8000, 2},         // a data chunk that ends the file
         {extensible, {0, 0, 0x40}, {0x4000}, 44100, 3},
     };
     for (const auto& c : cases) {
@@ -84,10 +86,11 @@ TEST(WaveFileRead, MuLawKnownValues) {
 
 TEST(WaveFileRead, ChunkWalking) {
     const Bytes data = Chunk("data", {1, 0, 2, 0});
-    // Odd-sized list chunk with its pad byte before and after "fmt ", an
-    // 18-byte format chunk, and a wrong RIFF size.
+    // Odd-sized chunks with their pad bytes: before and after "fmt " (named
+    // like the chunks sought but for the last letter) and "fmt " itself, of
+    // 17 bytes; a wrong RIFF size.
     auto w = FromBytes(
-        Riff({Chunk("LIST", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 2), Chunk("junk", {9}), data}, 1000));
+        Riff({Chunk("fmtx", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 1), Chunk("datx", {9}), data}, 1000));
     ASSERT_EQ(w->status, WaveStatus::Reading);
     EXPECT_EQ(w->frameCount, 2);
     EXPECT_EQ(ReadAll(*w), (std::vector<int16_t>{1, 2}));
@@ -126,6 +129,8 @@ TEST(WaveFileRead, MalformedHeadersGiveTheirStatusAndText) {
         {notWave, WaveStatus::NotWave, "not a WAVE file"},
         {Riff({data}), WaveStatus::NoFormatChunk, "no format chunk"},
         {Riff({Chunk("LIST", {1, 2}), Chunk("junk", {})}), WaveStatus::NoFormatChunk, "no format chunk"},
+        {Riff({Chunk("LIST", {1, 2})}), WaveStatus::NoFormatChunk, nullptr},
+        {Riff({Chunk("fmt ", {})}), WaveStatus::UnsupportedFormat, nullptr},
         {Riff({FmtChunk(1, 1, 8000, 16)}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({FmtChunk(1, 1, 8000, 16), tooLong}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({tooLong}), WaveStatus::ChunkTooLong, "a chunk is longer than the file"},
@@ -201,23 +206,33 @@ TEST(WaveFileOpen, PathsThatAreNoRecordings) {
     EXPECT_EQ(OpenWaveFile(folder.File("does-not-exist.wav"))->status, WaveStatus::OpenFailed);
     EXPECT_EQ(OpenWaveFile(std::filesystem::temp_directory_path().string())->status, WaveStatus::OpenFailed);
     EXPECT_EQ(CreateWaveFile("/nonexistent-folder/x.wav", 8000, 16, 1, 1)->status, WaveStatus::OpenFailed);
+    EXPECT_EQ(CreateWaveFile("", 8000, 16, 1, 1)->status, WaveStatus::OpenFailed);
+    EXPECT_EQ(CreateWaveFile(folder.File("x.wav"), 8000, 12, 1, 1)->status, WaveStatus::UnsupportedFormat);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{});
 }
 
-TEST(WaveFileRead, ManyChannelsGoThroughBoundedPiecesAndACutFileIsNoticed) {
+TEST(WaveFileRead, LargeFilesGoThroughBoundedPiecesAndACutFileIsNoticed) {
     TempFolder folder;
     const std::string path = folder.File("wide.wav");
-    // 24-bit, 3 channels: 9 bytes a frame, so 300000 frames take several
-    // conversion pieces each way. Multiples of 3 survive the channel mix.
-    std::vector<int16_t> x(300000);
+    // Beyond the writers' 4 MB and the reader's 1 MB buffers. Multiples of 3
+    // survive the mix of 3 channels.
+    std::vector<int16_t> x(2200000);
     for (size_t i = 0; i < x.size(); ++i)
         x[i] = static_cast<int16_t>(static_cast<int>(i * 3 % 30000) - 15000);
-    ASSERT_TRUE(WriteWave(path, x, 8000, 24, 3));
-    std::vector<int16_t> back;
-    EXPECT_TRUE(ReadAllMonoSamples(*OpenWaveFile(path), back));
-    EXPECT_EQ(back, x);
-
+    for (const uint16_t channels : {1, 3}) {
+        const auto bits = static_cast<uint16_t>(channels == 1 ? 16 : 24);
+        ASSERT_TRUE(WriteWave(path, x, 8000, bits, channels));
+        EXPECT_EQ(
+            WriteWaveFile(folder.File("once.wav"), {8000, bits, channels, kFormatPcm}, {{x.data(), 2200000}}),
+            WaveStatus::Closed);
+        EXPECT_EQ(ReadBytes(folder.File("once.wav")), ReadBytes(path));
+        std::vector<int16_t> back;
+        EXPECT_TRUE(ReadAllMonoSamples(*OpenWaveFile(path), back));
+        EXPECT_EQ(back, x);
+    }
     auto cut = OpenWaveFile(path);
     std::filesystem::resize_file(path, 44 + 9 * 1000 + 5);
+    std::vector<int16_t> back;
     EXPECT_FALSE(ReadAllMonoSamples(*cut, back));
     EXPECT_EQ(back, std::vector<int16_t>(x.begin(), x.begin() + 1000));
 }

@@ -28,9 +28,12 @@ struct Decisions {
     }
 };
 
-std::vector<uint8_t> Floats(std::initializer_list<float> values) {
+// The values as little-endian floats, then `extra` more zero bytes (fewer
+// bytes when negative).
+std::vector<uint8_t> Floats(std::initializer_list<float> values, int extra = 0) {
     std::vector<uint8_t> bytes(values.size() * 4);
     std::memcpy(bytes.data(), values.begin(), bytes.size()); // little-endian host
+    bytes.resize(static_cast<size_t>(static_cast<int>(bytes.size()) + extra), 0);
     return bytes;
 }
 
@@ -84,6 +87,27 @@ TEST(PitchAnalyzer, SilenceAndPeaksAtEitherEndOfTheLagRangeAreUnvoiced) {
     }
 }
 
+TEST(PitchAnalyzer, AnUnreadableInputACancelledRunAndAnEmptyTrack) {
+    TempFolder folder;
+    PitchAnalyzer a;
+    a.SetFiles(folder.File("seg.wav"), folder.File("t.ptc"));
+    EXPECT_FALSE(a.OpenInput());
+    EXPECT_EQ(a.fs, 44100);
+    EXPECT_FALSE(a.WriteTrack());
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{});
+    // A run given up leaves no track, not even the one before.
+    const auto sine = Sine(200, 10000, 16000, 16000);
+    WriteWave(folder.File("seg.wav"), sine, 16000);
+    ASSERT_TRUE(a.OpenInput());
+    a.Prepare(40, 400);
+    ASSERT_TRUE(a.RunOnSamples(sine.data(), 16000));
+    EXPECT_FALSE(a.Run(1, [] { return true; }));
+    EXPECT_TRUE(a.track.Empty());
+    ASSERT_TRUE(a.RunOnSamples(sine.data(), 16000));
+    EXPECT_FALSE(a.RunOnSamples(sine.data(), 16000, 3, [] { return true; }));
+    EXPECT_TRUE(a.track.Empty());
+}
+
 TEST(PitchAnalyzer, VoicingHysteresisAtItsBoundaries) {
     const float below = std::nextafter(0.4f, 0.0f), above = std::nextafter(0.4f, 1.0f);
     const float weak = std::nextafter(0.3f, 0.0f);
@@ -98,6 +122,10 @@ TEST(PitchAnalyzer, VoicingHysteresisAtItsBoundaries) {
         {{0.5f, 0.5f, weak}, 0, weak, 0.5f},       // just below does not
         {{0.5f, 0.3f, above}, 100, above, 0.41f},  // a one-frame gap is bridged in the history
         {{0.5f, 0.3f, 0.4f}, 100, 0.4f, 0.3f},     // not by the threshold itself
+        {{0.4f, 0.3f, above}, 100, above, 0.3f},   // nor after a frame at the threshold
+        {{0.5f, 0.4f, above}, 100, above, 0.4f},   // a gap at the threshold is none
+        {{0.5f, 0.4f, 0.35f}, 0, 0.35f, 0.4f},     // nor does it carry a weak frame
+        {{0.4f, 0.5f, 0.35f}, 0, 0.35f, 0.5f},     // nor does an older one
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -172,9 +200,6 @@ TEST(PitchAnalyzer, OutcomesOfAnAnalysisAndTheirTexts) {
         WriteWave(folder.File("cut.wav"), sine, 22050);
         EXPECT_EQ(AnalyzeSegment(folder.File(c.segment), folder.File(c.track), 2, cancel), c.outcome)
             << c.text;
-        WriteWave(folder.File("cut.wav"), sine, 22050);
-        EXPECT_EQ(BuildPitchTrack(folder.File(c.segment), folder.File(c.track), 1, cancel),
-                  c.outcome == O::Written);
         EXPECT_STREQ(PitchTrackOutcomeText(c.outcome), c.text);
         texts.insert(c.text);
     }
@@ -194,11 +219,12 @@ TEST(PitchTrackFile, ReadResults) {
         std::vector<uint8_t> bytes;
         TrackReadResult result;
     } cases[] = {
-        {Floats({640, 160, 16000, 2, 0, 100.5f}), TrackReadResult::Ok},
-        {Floats({640.9f, 160, 16000, 0}), TrackReadResult::Ok},
-        {Floats({640, 160, 16000, 2, 0}), TrackReadResult::Truncated},
-        {Floats({640, 160, 16000}), TrackReadResult::Truncated},
+        {Floats({640.9f, 160, 16000, 2, 0, 100.5f}), TrackReadResult::Ok},
+        {Floats({640, 160, 16000, 0}), TrackReadResult::Ok},
+        {Floats({640, 160, 16000, 2, 0, 100}, -1), TrackReadResult::Truncated},
+        {Floats({640, 160, 16000, 2, 0, 100}, 1), TrackReadResult::Malformed},
         {Floats({640, 160, 16000, 2, 0, 100, 7}), TrackReadResult::Malformed},
+        {Floats({640, 160, 16000}), TrackReadResult::Truncated},
         {Floats({640, 160, 16000, 1, -1}), TrackReadResult::Malformed},
         {Floats({640, 160, 16000, 1, nan}), TrackReadResult::Malformed},
         {Floats({640, 160, 16000, 1, inf}), TrackReadResult::Malformed},
@@ -207,21 +233,13 @@ TEST(PitchTrackFile, ReadResults) {
         {Floats({640, 2147483648.0f, 16000, 0}), TrackReadResult::Malformed},
         {Floats({640, 160, 16000, 2147483520.0f}), TrackReadResult::Truncated},
     };
-    for (size_t i = 0; i < std::size(cases); ++i) {
+    PitchTrack track;
+    for (size_t i = std::size(cases); i-- > 0;) {
         WriteBytes(folder.File("t.ptc"), cases[i].bytes);
-        PitchTrack track;
         EXPECT_EQ(ReadPitchTrack(folder.File("t.ptc"), track), cases[i].result) << i;
     }
-    PitchTrack track;
-    auto extra = Floats({640, 160, 16000, 1, 5});
-    extra.push_back(0);
-    WriteBytes(folder.File("t.ptc"), extra);
-    EXPECT_EQ(ReadPitchTrack(folder.File("t.ptc"), track), TrackReadResult::Malformed);
-    EXPECT_EQ(ReadPitchTrack(folder.File("none.ptc"), track), TrackReadResult::Missing);
-    WriteBytes(folder.File("t.ptc"), Floats({640.9f, 160, 16000, 2, 0, 100.5f}));
-    ASSERT_EQ(ReadPitchTrack(folder.File("t.ptc"), track), TrackReadResult::Ok);
-    EXPECT_EQ(track.frameLength, 640);
-    EXPECT_EQ(track.frameStep, 160);
-    EXPECT_EQ(track.sampleRate, 16000);
+    EXPECT_EQ((std::vector<int32_t>{track.frameLength, track.frameStep, track.sampleRate}),
+              (std::vector<int32_t>{640, 160, 16000}));
     EXPECT_EQ(track.values, (std::vector<float>{0, 100.5f}));
+    EXPECT_EQ(ReadPitchTrack(folder.File("none.ptc"), track), TrackReadResult::Missing);
 }

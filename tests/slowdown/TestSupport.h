@@ -15,6 +15,7 @@
 
 namespace lectorio::testing {
 
+using test::Fnv1a;
 using test::ReadBytes;
 using test::ReadWave;
 using test::SpeechLike;
@@ -36,10 +37,10 @@ inline void PrepareAt(PitchAnalyzer& analysis, int32_t rate) {
 }
 
 // The pitch track of `samples` at `rate`.
-inline PitchTrack TrackOf(const std::vector<int16_t>& samples, int32_t rate) {
+inline PitchTrack TrackOf(const std::vector<int16_t>& samples, int32_t rate, int threads = 1) {
     PitchAnalyzer analysis;
     PrepareAt(analysis, rate);
-    analysis.RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()));
+    analysis.RunOnSamples(samples.data(), static_cast<int64_t>(samples.size()), threads);
     return analysis.Track();
 }
 

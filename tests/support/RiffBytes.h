@@ -35,32 +35,17 @@ inline Bytes Chunk(const char* tag, const Bytes& body, bool pad = true) {
 }
 
 // A format chunk whose byte rate and block align follow from the other
-// fields, off by the given errors; `extra` zero bytes follow the 16 usual ones.
-struct Format {
-    uint16_t tag = 1;
-    uint16_t channels = 1;
-    uint32_t rate = 16000;
-    uint16_t bits = 16;
-    uint32_t extra = 0;
-    int32_t byteRateError = 0;
-    int32_t blockAlignError = 0;
-    const char* name = "fmt ";
-};
-
-inline Bytes FmtChunk(const Format& f) {
-    Bytes body;
-    PutLe(body, f.tag, 2);
-    PutLe(body, f.channels, 2);
-    PutLe(body, f.rate, 4);
-    PutLe(body, f.rate * f.channels * f.bits / 8 + f.byteRateError, 4);
-    PutLe(body, f.channels * f.bits / 8 + f.blockAlignError, 2);
-    PutLe(body, f.bits, 2);
-    body.resize(body.size() + f.extra, 0);
-    return Chunk(f.name, body);
-}
-
+// fields; `extra` zero bytes follow the 16 usual ones.
 inline Bytes FmtChunk(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint32_t extra = 0) {
-    return FmtChunk(Format{tag, channels, rate, bits, extra});
+    Bytes body;
+    PutLe(body, tag, 2);
+    PutLe(body, channels, 2);
+    PutLe(body, rate, 4);
+    PutLe(body, rate * channels * bits / 8, 4);
+    PutLe(body, channels * bits / 8, 2);
+    PutLe(body, bits, 2);
+    body.resize(body.size() + extra, 0);
+    return Chunk("fmt ", body);
 }
 
 // "RIFF", its size (off by `sizeAdjust`), `form` and the chunks.
@@ -73,14 +58,6 @@ inline Bytes Riff(const std::vector<Bytes>& chunks, int32_t sizeAdjust = 0, cons
     PutTag(b, "RIFF");
     PutLe(b, static_cast<uint32_t>(body.size() + sizeAdjust), 4);
     b.insert(b.end(), body.begin(), body.end());
-    return b;
-}
-
-// 16-bit samples as little-endian bytes.
-inline Bytes Words(std::initializer_list<int16_t> values) {
-    Bytes b;
-    for (int16_t v : values)
-        PutLe(b, static_cast<uint16_t>(v), 2);
     return b;
 }
 

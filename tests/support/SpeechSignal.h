@@ -13,7 +13,8 @@ namespace lectorio::test {
 // Speech-like test signal: syllables of a glottal pulse train through two
 // resonances with a gliding fundamental (90 to 260 Hz), noise bursts for
 // fricatives, pauses, and a little background noise, scaled to a peak of
-// 20000. Deterministic per seed.
+// 20000. Deterministic per seed: tests store hashes of what the engine makes
+// of it, so any change here changes those known answers.
 inline std::vector<int16_t> SpeechLike(uint32_t rate, double seconds, uint32_t seed) {
     std::mt19937 random(seed);
     auto uniform = [&] { return (random() >> 8) * (1.0 / 16777216.0); }; // [0, 1)

@@ -83,16 +83,29 @@ inline bool WriteWave(const std::string& path, const std::vector<int16_t>& sampl
     return false;
 }
 
-// The mono mixdown of a WAV file (empty when it cannot be read); `rate`
-// receives its sample rate.
-inline std::vector<int16_t> ReadWave(const std::string& path, uint32_t* rate = nullptr) {
-    auto w = OpenWaveFile(path);
-    std::vector<int16_t> samples(static_cast<size_t>(std::max<int64_t>(w->frameCount, 0)));
-    const int64_t n = w->ReadMonoSamples(samples.data(), static_cast<int64_t>(samples.size()));
-    samples.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
-    if (rate)
-        *rate = w->sampleRate;
+// The mono mixdown of a WAV file (empty when it cannot be read).
+inline std::vector<int16_t> ReadWave(const std::string& path) {
+    std::vector<int16_t> samples;
+    ReadAllMonoSamples(*OpenWaveFile(path), samples);
     return samples;
+}
+
+// FNV-1a (64 bits) of `size` bytes, going on from `hash`: a known answer for
+// outputs too long to list.
+inline uint64_t Fnv1a(const void* data, size_t size, uint64_t hash = 14695981039346656037ull) {
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ static_cast<const uint8_t*>(data)[i]) * 1099511628211ull;
+    return hash;
+}
+
+// Fnv1a of the names and contents of the files in `folder` but `skip`.
+inline uint64_t FolderHash(const std::string& folder, const std::string& skip) {
+    uint64_t hash = Fnv1a(nullptr, 0);
+    for (const std::string& name : TempFolder::NamesIn(folder)) {
+        const std::string bytes = name == skip ? "" : name + Slurp(folder + "/" + name);
+        hash = Fnv1a(bytes.data(), bytes.size(), hash);
+    }
+    return hash;
 }
 
 } // namespace lectorio::test
