@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lectorio-cli as a user runs it, one table of cases. Each case says how the
 // folder is prepared, the command ("@" stands for the case's folder), the exit
-// status, the output, a text the errors must hold and the files
-// it must leave. Every case starts from the same folder: rec.wav (0.5 s
-// silence, 1 s loud, 0.5 s silence), a file "secret", and out/ holding an old
-// 00001_talk.wav; in every case the recording and the secret keep their
-// content, and a refused command (status 2) changes no file.
+// status, the output, a text the errors must hold and the files it must leave.
+// Every case runs in (so relative paths lead to) a folder prepared alike:
+// rec.wav (0.5 s silence, 1 s loud, 0.5 s silence), a file "secret", and out/
+// holding an old 00001_talk.wav; in every case the recording and the secret
+// keep their content, and a refused command (status 2) changes no file.
 #include "RunProgram.h"
 
 #include <pty.h>
@@ -41,7 +41,7 @@ struct Case {
     std::string madeContent = "";    // its exact content, "size N" for its size, "*" for any
     std::string segmentsDigest = ""; // Digest() of @/out, when not ""
     rlim_t fileSizeLimit = RLIM_INFINITY;
-    enum { Plain, InFolder, OnTerminal } how = Plain;
+    bool onTerminal = false; // output and errors on a terminal instead of a file and a pipe
 };
 
 std::string At(std::string text, const std::string& dir) {
@@ -138,11 +138,11 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"no label", nullptr, {"segment", "--no-label", "--", "@/rec.wav", "@/out", "-x"}, 0, run, "",
          "@/out/-x.vprj", "3 @/out"},
         {"relative paths are recorded absolute", nullptr, {"segment", "rec.wav", "out/", "talk"}, 0, run, "",
-         "@/out/talk.vprj", "3 @/out", "", RLIM_INFINITY, Case::InFolder},
+         "@/out/talk.vprj", "3 @/out"},
         {"a bar on a terminal", nullptr, segment({}), 0, "",
-         "\r[####################                    ]  50%", "", "", "", RLIM_INFINITY, Case::OnTerminal},
+         "\r[####################                    ]  50%", "", "", "", RLIM_INFINITY, true},
         {"no bar when quiet", nullptr, segment({"--quiet"}), 0, "3 segments written", "", "", "", "",
-         RLIM_INFINITY, Case::OnTerminal},
+         RLIM_INFINITY, true},
         {"help", nullptr, {"--help"}, 0, "Usage: lectorio-cli COMMAND", ""},
         {"segment help", nullptr, {"segment", "--help"}, 0, usage("segment"), ""},
         {"pitch help", nullptr, {"pitch", "--help"}, 0, usage("pitch"), ""},
@@ -191,7 +191,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"final text", project, {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt",
          "\nA: hi [LAUGH] "},
         {"final text of a relative project path", project, {"text", "out/talk.vprj"}, 0, "", "",
-         "@/out/talk.txt", "\nA: hi [LAUGH] ", "", RLIM_INFINITY, Case::InFolder},
+         "@/out/talk.txt", "\nA: hi [LAUGH] "},
         {"final text that cannot be written",
          [project](auto d) { project(d); fs::create_directory(d + "/out/talk.txt"); }, {"text",
          "@/out/talk.vprj"}, 2, "", "cannot write the final text file"},
@@ -294,8 +294,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         const fs::path here = fs::current_path();
         fs::current_path(d);
         args.insert(args.begin(), LECTORIO_CLI);
-        const auto r = c.how == Case::OnTerminal ? RunOnTerminal(args)
-                                                 : lectorio::test::RunProgram(args, c.fileSizeLimit);
+        const auto r = c.onTerminal ? RunOnTerminal(args) : lectorio::test::RunProgram(args, c.fileSizeLimit);
         fs::current_path(here);
         EXPECT_EQ(r.status, c.status) << r.err;
         const std::string out = At(c.out, d);
