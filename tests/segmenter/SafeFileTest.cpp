@@ -4,13 +4,11 @@
 #include "TestFiles.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 
 using namespace lectorio;
@@ -61,16 +59,7 @@ TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
     EXPECT_EQ(Slurp(t.File("alias")), "");
     EXPECT_FALSE(WriteFileAtomically(t.File("no/such/folder.txt"), "x"));
     // A full disk: the old content stays.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 2;
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteFileAtomically(t.File("old"), "longer");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_FALSE(written);
+    EXPECT_FALSE(WithFileSizeLimit(2, [&] { return WriteFileAtomically(t.File("old"), "longer"); }));
     EXPECT_EQ(Slurp(t.File("old")), "new");
     {
         ReplacementFile abandoned(t.File("old"));

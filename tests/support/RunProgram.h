@@ -11,8 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <string>
 #include <vector>
 
@@ -67,16 +65,8 @@ inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limited = saved;
-    limited.rlim_cur = fileSizeLimit;
-    // An ignored SIGXFSZ stays ignored in the program: its writes fail instead.
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const pid_t pid = StartProgram(arguments, scratch.File("out"), "", pipeEnds[1]);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    const pid_t pid = WithFileSizeLimit(
+        fileSizeLimit, [&] { return StartProgram(arguments, scratch.File("out"), "", pipeEnds[1]); });
     close(pipeEnds[1]);
     char block[4096];
     for (ssize_t n; (n = read(pipeEnds[0], block, sizeof block)) > 0;)

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +51,22 @@ public:
 private:
     std::string path_;
 };
+
+// Runs `f` with no file allowed to grow beyond `limit` bytes, as on a nearly
+// full disk, and SIGXFSZ ignored: writes beyond it fail instead of killing the
+// process (and a program started meanwhile inherits both).
+template <typename F> auto WithFileSizeLimit(rlim_t limit, F f) {
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = limit;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const auto result = f();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return result;
+}
 
 inline void Touch(const std::string& path, const std::string& content = "") {
     std::ofstream(path, std::ios::binary) << content;
