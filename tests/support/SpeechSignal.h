@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace lectorio::test {
@@ -45,14 +46,10 @@ inline std::vector<int16_t> SpeechLike(uint32_t rate, double seconds, uint32_t s
                 excitation = (uniform() - 0.5) * 0.6;
             }
             const double y = excitation + c * y1 - r * r * y2;
-            y2 = y1;
-            y1 = y;
+            y2 = std::exchange(y1, y);
             const double z = y + c2 * z1 - 0.93 * 0.93 * z2;
-            z2 = z1;
-            z1 = z;
-            const double value =
-                level * envelope * (kind <= 6 ? 0.08 * z : 2.0 * excitation) + 30 * (uniform() - 0.5);
-            out[i] = value;
+            z2 = std::exchange(z1, z);
+            out[i] = level * envelope * (kind <= 6 ? 0.08 * z : 2.0 * excitation) + 30 * (uniform() - 0.5);
         }
     }
     double peak = 1.0;
