@@ -190,8 +190,9 @@ TEST(Segmenter, FilesAndLabelsOfEveryFormatAreKnown) {
     Recorder r;
     EXPECT_EQ(SegmentAndHash(dir, x, {}, r), 3545851611148996935ull);
     EXPECT_LE(r.progress.size(), 1001u);
-    EXPECT_TRUE(std::is_sorted(r.progress.begin(), r.progress.end()));
-    EXPECT_EQ(std::adjacent_find(r.progress.begin(), r.progress.end()), r.progress.end());
+    // Strictly rising: no neighbours where the first is not below the second.
+    EXPECT_EQ(std::adjacent_find(r.progress.begin(), r.progress.end(), std::greater_equal<>()),
+              r.progress.end());
     EXPECT_EQ(r.progress.back(), 1000);
 }
 
@@ -260,7 +261,6 @@ TEST(Segmenter, NeverWritesOverTheInput) {
     std::filesystem::create_symlink(dir.File("00002_p.wav"), dir.File("00002_p.lab"));
     Recorder r;
     const auto result = SegmentRecording(dir.File("00002_p.wav"), dir.Path(), "p", {}, r);
-    ASSERT_GE(result.segmentCount, 2);
     EXPECT_EQ(ReadWave(dir.File("00002_p.wav")), x);
     EXPECT_EQ(r.failed, (std::vector<std::string>{dir.File("00002_p.lab"), dir.File("00002_p.wav")}));
     EXPECT_EQ(result.failedFiles, 2);
