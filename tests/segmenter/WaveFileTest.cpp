@@ -123,6 +123,7 @@ TEST(WaveFileRead, MalformedHeadersGiveTheirStatusAndText) {
         {Riff({data}), WaveStatus::NoFormatChunk, "no format chunk"},
         {Riff({Chunk("LIST", {1, 2}), Chunk("junk", {})}), WaveStatus::NoFormatChunk, "no format chunk"},
         {Riff({Chunk("LIST", {1, 2})}), WaveStatus::NoFormatChunk, nullptr},
+        {Riff({Bytes(7, 0)}), WaveStatus::NoFormatChunk, nullptr}, // 7 bytes hold no chunk header
         {Riff({Chunk("fmt ", {})}), WaveStatus::UnsupportedFormat, nullptr},
         {Riff({FmtChunk(1, 1, 8000, 16)}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({FmtChunk(1, 1, 8000, 16), tooLong}), WaveStatus::NoDataChunk, "no data chunk"},

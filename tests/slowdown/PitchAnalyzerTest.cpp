@@ -60,9 +60,15 @@ TEST(PitchAnalyzer, SteadySineIsTrackedAfterTheFirstFrame) {
     PitchAnalyzer a;
     PrepareAt(a, 16000);
     std::vector<float> frame(sine.begin(), sine.begin() + 640);
+    std::vector<float> lifted(frame);
     a.AnalyzeFrame(frame.data());
     EXPECT_EQ(a.lastBestLag, 80);
     EXPECT_NEAR(a.lastVoicing, 0.87, 0.01);
+    // A constant offset is the frame's mean, taken away before the lags.
+    for (float& v : lifted)
+        v += 100000;
+    a.AnalyzeFrame(lifted.data());
+    EXPECT_EQ(a.lastBestLag, 80);
     a.RunOnSamples(sine.data(), 16000);
     std::vector<float> expected(97, 200.0f); // (16000 - 640) / 160 + 1 frames
     expected[0] = 0.0f;                      // the smoother's history starts at 0
