@@ -26,28 +26,10 @@ std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch>& stre
     return samples;
 }
 
-bool ServerForTests() {
-    const char* flag = std::getenv("LECTORIO_TEST_PULSE");
-    return flag && std::string(flag) == "1";
-}
-
 std::string Pactl(const std::vector<std::string>& arguments) {
     std::vector<std::string> all = {"pactl"};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return RunProgram(all).out;
-}
-
-NoServer::NoServer() {
-    if (const char* old = std::getenv("PULSE_SERVER"))
-        old_ = old;
-    setenv("PULSE_SERVER", "unix:/nonexistent/lectorio-no-server", 1);
-}
-
-NoServer::~NoServer() {
-    if (old_)
-        setenv("PULSE_SERVER", old_->c_str(), 1);
-    else
-        unsetenv("PULSE_SERVER");
 }
 
 MonitorRecorder::MonitorRecorder()
