@@ -1,24 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FinalText.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "TestFiles.h"
 
 using namespace lectorio;
-using lectorio::test::Slurp;
-using lectorio::test::TempFolder;
-using lectorio::test::Touch;
+using namespace lectorio::test;
 
-namespace {
-
-ProjectState ProjectIn(const TempFolder& t, int32_t count) {
+static ProjectState ProjectIn(const TempFolder& t, int32_t count) {
     ProjectState s;
     s.outputFolder = t.Path();
     s.projectName = "talk";
@@ -26,8 +14,6 @@ ProjectState ProjectIn(const TempFolder& t, int32_t count) {
     s.projectOpen = true;
     return s;
 }
-
-} // namespace
 
 TEST(FinalTextWords, TranscriptsBecomeOneLineOfWords) {
     const std::string longWord(2000, 'w'), a(1500, 'a'), b(1500, 'b');
