@@ -117,16 +117,6 @@ CVorlaDlg::~CVorlaDlg() {
     saves_.SetFailureCallback({});
 }
 
-void CVorlaDlg::SetPrompter(Prompter* prompter) {
-    if (prompter) {
-        prompter_ = prompter;
-    } else {
-        if (!ownPrompter_)
-            ownPrompter_ = std::make_unique<QtPrompter>();
-        prompter_ = ownPrompter_.get();
-    }
-}
-
 Prompter& CVorlaDlg::prompter() const {
     return *prompter_;
 }

@@ -87,21 +87,81 @@ enum class PlaybackState : int32_t { Closed = 0, Playing = 1, Paused = 2 };
 class CVorlaDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kPositionTimerMs = 100; // period of the playback position timer
-    static constexpr int kProgressMaximum = 1000;
-
     // `prompter` is not owned; null means the Qt message boxes and dialogs.
     explicit CVorlaDlg(Prompter* prompter = nullptr, QWidget* parent = nullptr);
     ~CVorlaDlg() override;
 
-    void SetPrompter(Prompter* prompter);
+    // Whether a segmentation run is active; Start, New Project, Open Project,
+    // Clean Project and the segment commands are refused meanwhile.
+    bool IsRunActive() const { return runActive; }
+
+    // Publishes the window as an MPRIS 2 player on the session bus; false,
+    // and nothing published, without a session bus (VorlaDlgMpris.cpp).
+    bool PublishMpris();
+    // The bus name taken by PublishMpris; empty while nothing is published.
+    QString MprisServiceName() const;
+
+public slots:
+    // Set-up (VorlaDlg.cpp).
+    void OnNewProject();
+    void OnCancelSetup();
+    void OnBrowseInput();
+    void OnBrowseOutput();
+    // Start and the run (VorlaDlgRun.cpp). OnCancelRun stops the run at the
+    // next block; its files are removed and set-up mode returns.
+    void OnStart();
+    void OnCancelRun();
+    // Navigation (VorlaDlgNavigation.cpp).
+    void OnNextSegment();
+    void OnPreviousSegment();
+    void OnGoToSegment();
+    // Transport (VorlaDlgTransport.cpp).
+    void OnPlay();
+    void OnPause();
+    void StopPlayback();
+    // Project commands (VorlaDlgProject.cpp).
+    void OnOpenProject();
+    // Opens the project file at `path` as Open Project does after its file
+    // dialog (also the project named on the command line). A project that
+    // cannot be opened changes nothing on screen.
+    void OpenProjectFile(const QString& path);
+    void OnCleanProject();
+    void OnCreateTextFile();
+    void OnExport(); // VorlaDlgExport.cpp
+    void OnSegmentOptions();
+    void OnPlaybackOptions();
+    void OnKeys(); // VorlaDlgKeys.cpp
+    // Every way of ending the window keeps the settings (VorlaDlgKeys.cpp).
+    void done(int result) override;
+    void OnAbout();
+    void OnHelpFile();
+    void OnCloseButton();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // OnClose
+    void reject() override;                       // Esc
+    void timerEvent(QTimerEvent* event) override; // routes the position timer to OnTimer
+    // A recording dropped on the window fills Input File.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override; // saves typed text when the window loses the focus
+
+private:
+    // The run's display and the MPRIS player (VorlaDlgRun.cpp,
+    // VorlaDlgMpris.cpp) read the window's state; the tests, the benchmark
+    // and the screenshot tool reach it through VorlaDlgTestAccess alone.
+    friend class SegmentationDisplay;
+    friend class DlgMprisPlayer;
+    friend struct VorlaDlgTestAccess;
+
+    static constexpr int kPositionTimerMs = 100; // period of the playback position timer
+    static constexpr int kProgressMaximum = 1000;
+
     Prompter& prompter() const;
 
     // Whether the set-up controls are shown ("Options" is visible).
     bool IsSetupShown() const;
-    // Whether a segmentation run is active; Start, New Project, Open Project,
-    // Clean Project and the segment commands are refused meanwhile.
-    bool IsRunActive() const { return runActive; }
     // For the close handlers: while a run is active the close is put off
     // until the run has ended (the window then closes) and true is returned.
     bool DeferCloseWhileRunning();
@@ -243,76 +303,21 @@ public:
     // segment; false when nothing is open (VorlaDlgKeys.cpp).
     bool SeekWithinSegment(int64_t positionMs);
 
-    // Publishes the window as an MPRIS 2 player on the session bus; false,
-    // and nothing published, without a session bus (VorlaDlgMpris.cpp).
-    bool PublishMpris();
-    // The bus name taken by PublishMpris; empty while nothing is published.
-    QString MprisServiceName() const;
-
     // Closing (VorlaDlgProject.cpp): save the typed text, offer the final
     // text file, stop playback, destroy the option dialogs, delete the
     // temporary files. False when the user cancelled the closing (nothing
     // is then changed but the saved text).
     bool CloseProcedure();
 
-public slots:
-    // Set-up (VorlaDlg.cpp).
-    void OnNewProject();
-    void OnCancelSetup();
-    void OnBrowseInput();
-    void OnBrowseOutput();
-    // Start and the run (VorlaDlgRun.cpp). OnCancelRun stops the run at the
-    // next block; its files are removed and set-up mode returns.
-    void OnStart();
-    void OnCancelRun();
-    // Navigation (VorlaDlgNavigation.cpp).
-    void OnNextSegment();
-    void OnPreviousSegment();
-    void OnGoToSegment();
     // Writes the box's text to the current transcript; false when it could
     // not be written (or a run is active). Quiet: the commands that leave
     // the segment ask the user through SaveBeforeLeaving.
     bool SaveTranscript();
     // Autosave: saves text typed since the last save, quietly.
     void SaveTypedText();
-    // Transport (VorlaDlgTransport.cpp); virtual so that tests can watch them.
-    virtual void OnPlay();
-    virtual void OnPause();
-    virtual void StopPlayback();
-    virtual void PlaySlowVersion();
+    void PlaySlowVersion();
     void OnHScroll(int action);
     void OnVolumeReleased();
-    // Project commands (VorlaDlgProject.cpp).
-    void OnOpenProject();
-    // Opens the project file at `path` as Open Project does after its file
-    // dialog (also the project named on the command line). A project that
-    // cannot be opened changes nothing on screen.
-    void OpenProjectFile(const QString& path);
-    void OnCleanProject();
-    void OnCreateTextFile();
-    void OnExport(); // VorlaDlgExport.cpp
-    void OnSegmentOptions();
-    void OnPlaybackOptions();
-    void OnKeys(); // VorlaDlgKeys.cpp
-    // Every way of ending the window keeps the settings (VorlaDlgKeys.cpp).
-    void done(int result) override;
-    void OnAbout();
-    void OnHelpFile();
-    void OnCloseButton();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override; // OnClose
-    void reject() override;                       // Esc
-    void timerEvent(QTimerEvent* event) override; // routes the position timer to OnTimer
-    // A recording dropped on the window fills Input File.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void changeEvent(QEvent* event) override; // saves typed text when the window loses the focus
-
-private:
-    friend class SegmentationDisplay;
-
     // Start-up pieces (VorlaDlg.cpp, except InitPlayback and
     // CreateVolumeSlider in VorlaDlgTransport.cpp).
     void CreateControls();

@@ -12,8 +12,7 @@
 
 namespace lectorio {
 
-namespace {
-
+// A friend of the window: it reads the window's state and controls.
 class DlgMprisPlayer : public MprisPlayer {
 public:
     explicit DlgMprisPlayer(CVorlaDlg& dialog) : dialog_(dialog) {}
@@ -66,8 +65,6 @@ public:
 private:
     CVorlaDlg& dialog_;
 };
-
-} // namespace
 
 struct MprisData {
     explicit MprisData(CVorlaDlg& dialog) : player(dialog), service(player) {}

@@ -188,6 +188,18 @@ int main(int argc, char** argv) {
         std::snprintf(label, sizeof label, "%s, %lld s: lectorio", job.name,
                       static_cast<long long>(job.seconds));
         Report(label, audio, ours, segments);
+        if (job.compare && segments > 0) {
+            // The file-system floor: coreutils writing the recording's bytes
+            // into as many files as the run wrote.
+            Clear(out);
+            const Measure floor =
+                Spawn({"split", "-a", "6", "-n", std::to_string(segments), input, (out / "x").string()});
+            std::snprintf(label, sizeof label, "%s, %lld s: split -n %d", job.name,
+                          static_cast<long long>(job.seconds), segments);
+            Report(label, audio, floor, segments);
+            std::printf("%-44s %.2fx split's time (wall; goal: at most 1.3x)\n", "",
+                        ours.seconds / floor.seconds);
+        }
         if (sox && job.compare) {
             Clear(out);
             const Measure theirs = Spawn({"sox", input, (out / "part.wav").string(), "silence", "1", "0.1",

@@ -9,6 +9,9 @@
 // cold copy of the batch tool (lectorio-cli stretch, a whole process, the
 // analysis on every core) in at most soundstretch's wall time at 16 kHz and
 // at most 1.5 times it at 44.1 kHz (median of paired runs).
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLECTORIO_BUILD_BENCH=ON
+//   cmake --build build-bench --target bench_slowdown && build-bench/bench/bench_slowdown
 #include "PitchAnalyzer.h"
 #include "SlowVersion.h"
 #include "WaveFile.h"
@@ -212,20 +215,24 @@ int main() {
 
 #ifdef LECTORIO_CLI
     // Cold copies, whole processes, wall time: runs alternate so that both
-    // tools meet the same load.
-    std::printf("\nCold copy, factor 2.0 (lectorio-cli stretch vs soundstretch -tempo=-50), wall ms,\n"
-                "median of 15 paired runs:\n%7s %9s %12s %7s\n",
-                "rate", "lectorio", "soundstretch", "ratio");
+    // tools meet the same load. Their CPU time (user + system) is shown too,
+    // as it depends less on what else the machine runs.
+    std::printf("\nCold copy, factor 2.0 (lectorio-cli stretch vs soundstretch -tempo=-50), median of\n"
+                "21 paired runs, ms:\n%7s %9s %12s %7s %9s %12s %7s\n",
+                "rate", "lectorio", "soundstretch", "ratio", "CPU ours", "CPU theirs", "ratio");
     for (const uint32_t rate : {16000u, 44100u}) {
         const std::string segment = folder + "/segment-" + std::to_string(rate) + ".wav";
         const std::string output = folder + "/cold_y.wav";
-        std::vector<double> ours, theirs;
-        for (int run = 0; run < 15; ++run) {
+        std::vector<double> ours, theirs, oursCpu, theirsCpu;
+        for (int run = 0; run < 21; ++run) {
             ours.push_back(WallProgramMs({LECTORIO_CLI, "stretch", segment, output, "--position", "20"}));
+            oursCpu.push_back(lastChildCpuMs);
             theirs.push_back(WallProgramMs({"soundstretch", segment, output, "-tempo=-50"}));
+            theirsCpu.push_back(lastChildCpuMs);
         }
-        const double a = Median(ours), b = Median(theirs);
-        std::printf("%7u %9.1f %12.1f %7.2f\n", rate, a, b, b > 0 ? a / b : 0.0);
+        const double a = Median(ours), b = Median(theirs), ac = Median(oursCpu), bc = Median(theirsCpu);
+        std::printf("%7u %9.1f %12.1f %7.2f %9.1f %12.1f %7.2f\n", rate, a, b, b > 0 ? a / b : 0.0, ac, bc,
+                    bc > 0 ? ac / bc : 0.0);
     }
     std::printf("Goal: ratio at most 1.0 at 16000 Hz and 1.5 at 44100 Hz.\n");
 #endif

@@ -18,7 +18,7 @@
 // under 300 ms, the first segment heard within 150 ms of the run's end, the
 // first samples of Play within 20 ms.
 #include "Prompter.h"
-#include "VorlaDlg.h"
+#include "VorlaDlgTestAccess.h"
 #include "WaveFile.h"
 
 #include <QApplication>
@@ -156,19 +156,18 @@ void Pump(Stalls& stalls, const std::string& label, double ms, const std::functi
     }
 }
 
-int64_t Position(CVorlaDlg& dialog) {
-    std::string answer;
-    if (dialog.playbackState == PlaybackState::Closed ||
-        !dialog.SendMciCommand("status mydevice position", &answer))
+int64_t Position(VorlaDlgTestAccess& window) {
+    const std::string answer = window.Status("position");
+    if (window.playbackState == PlaybackState::Closed || answer.empty())
         return -1;
     return std::atoll(answer.c_str());
 }
 
 // Milliseconds from `start` until the device's position has left 0 (the
 // first samples heard), pumping events; -1 after 3 s.
-double UntilHeard(CVorlaDlg& dialog, Clock::time_point start) {
+double UntilHeard(VorlaDlgTestAccess& window, Clock::time_point start) {
     while (MsSince(start) < 3000) {
-        if (Position(dialog) > 0)
+        if (Position(window) > 0)
             return MsSince(start);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         usleep(100);
@@ -176,17 +175,10 @@ double UntilHeard(CVorlaDlg& dialog, Clock::time_point start) {
     return -1;
 }
 
-void OpenProject(CVorlaDlg& dialog, const std::string& folder, int32_t count) {
-    ProjectState& state = dialog.state;
-    state.outputFolder = folder;
-    state.projectName = "bench";
-    state.segmentCount = count;
-    state.CreateEmptyTextFiles();
-    state.WriteProjectFile();
-    dialog.EnterTranscriptionLayout();
-    state.currentSegment = 0;
-    dialog.navigation.navigationStarted = false;
-    state.projectOpen = true;
+void OpenProject(VorlaDlgTestAccess& window, const std::string& folder, int32_t count) {
+    window.ShowFinishedRun(folder, count, "bench");
+    window.state.CreateEmptyTextFiles();
+    window.state.WriteProjectFile();
 }
 
 } // namespace
@@ -215,12 +207,13 @@ int main(int argc, char** argv) {
         const std::string input = folder + "/recording.wav";
         WriteSpeech(input, 16000, 1, 60.0, 1);
         CVorlaDlg dialog(&prompter);
+        VorlaDlgTestAccess window(dialog);
         dialog.show();
         dialog.OnNewProject();
-        dialog.inputEdit->setText(QString::fromStdString(input));
-        dialog.outputEdit->setText(QString::fromStdString(folder + "/run"));
-        dialog.projectNameEdit->setText(QStringLiteral("run"));
-        dialog.startButton->click();
+        window.inputEdit->setText(QString::fromStdString(input));
+        window.outputEdit->setText(QString::fromStdString(folder + "/run"));
+        window.projectNameEdit->setText(QStringLiteral("run"));
+        window.startButton->click();
         // The run ends in the batch of events in which it stops being active.
         auto runEnd = Clock::now();
         while (dialog.IsRunActive()) {
@@ -228,16 +221,16 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
             usleep(100);
         }
-        while (dialog.playbackState != PlaybackState::Playing && MsSince(runEnd) < 3000) {
+        while (window.playbackState != PlaybackState::Playing && MsSince(runEnd) < 3000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
             usleep(100);
         }
         const double playing = MsSince(runEnd);
-        const double heard = UntilHeard(dialog, runEnd);
+        const double heard = UntilHeard(window, runEnd);
         std::printf(
             "Run's end to the first segment playing: %.1f ms, heard: %.1f ms (goal: within 150 ms)\n\n",
             playing, heard);
-        dialog.CloseProcedure();
+        window.CloseProcedure();
     }
 
     // Segments: 1 silence (1 s), 2 speech (1000 s, 48 kHz stereo), 3 silence,
@@ -259,38 +252,39 @@ int main(int argc, char** argv) {
     Stalls stalls;
     {
         CVorlaDlg dialog(&prompter);
+        VorlaDlgTestAccess window(dialog);
         dialog.show();
         QCoreApplication::processEvents();
-        OpenProject(dialog, project, 6);
-        dialog.playbackOptions.skipSilenceFiles = true;
+        OpenProject(window, project, 6);
+        window.playbackOptions.skipSilenceFiles = true;
 
         // The 1000 s segment.
         Time(stalls, "show (1000 s, 48 kHz stereo, 1x)", [&] { dialog.OnNextSegment(); });
         Pump(stalls, "queued events", 1500);
         Time(stalls, "Play at 1x (1000 s)", [&] { dialog.OnPlay(); });
         Pump(stalls, "queued events", 500);
-        Time(stalls, "speed change (1000 s)", [&] { dialog.speedSlider->setValue(15); });
+        Time(stalls, "speed change (1000 s)", [&] { window.speedSlider->setValue(15); });
         Pump(stalls, "queued events", 500);
         Time(stalls, "Play at a changed speed (1000 s, copy not ready)", [&] { dialog.OnPlay(); });
         Pump(stalls, "queued events", 500);
         Time(stalls, "move while the 1000 s copy is made", [&] { dialog.OnNextSegment(); });
-        Pump(stalls, "queued events", 1000, [&] { return !dialog.IsBackgroundWorkPending(); });
+        Pump(stalls, "queued events", 1000, [&] { return !window.IsBackgroundWorkPending(); });
         Time(stalls, "move back to 1000 s (slowed copy)", [&] { dialog.OnPreviousSegment(); });
         Pump(stalls, "queued events", 1000);
-        dialog.speedSlider->setValue(10);
+        window.speedSlider->setValue(10);
         Time(stalls, "move (10 s, 44.1 kHz, 1x)", [&] { dialog.OnNextSegment(); });
         Pump(stalls, "queued events", 300);
 
         // Play 300 ms after the show of a 10 s 44.1 kHz segment, the slider
         // moved off 1x when it was shown.
-        dialog.speedSlider->setValue(10);
+        window.speedSlider->setValue(10);
         Time(stalls, "move (10 s, 44.1 kHz, 1x)", [&] { dialog.OnNextSegment(); });
-        Time(stalls, "speed change (10 s)", [&] { dialog.speedSlider->setValue(15); });
+        Time(stalls, "speed change (10 s)", [&] { window.speedSlider->setValue(15); });
         Pump(stalls, "queued events", 300);
         const auto key = Clock::now();
         Time(stalls, "Play at a changed speed (10 s, copy ready)", [&] { dialog.OnPlay(); });
         const double handler = MsSince(key);
-        const double heard = UntilHeard(dialog, key);
+        const double heard = UntilHeard(window, key);
         std::printf(
             "Play 300 ms after the show, slider moved to 1.5x at the show (10 s, 44.1 kHz):\n"
             "  Play handler %.1f ms, first samples heard %.1f ms after the key (goal: within 20 ms)\n",
@@ -300,8 +294,8 @@ int main(int argc, char** argv) {
         const auto again = Clock::now();
         Time(stalls, "Play at 1.5x again (10 s)", [&] { dialog.OnPlay(); });
         std::printf("  Play of the same copy again: heard %.1f ms after the key\n\n",
-                    UntilHeard(dialog, again));
-        dialog.CloseProcedure();
+                    UntilHeard(window, again));
+        window.CloseProcedure();
     }
 
     std::printf("Longest GUI-thread stall per handler (goal: 16 ms):  wall ms   CPU ms\n");

@@ -23,6 +23,9 @@ int RunExport(const Args& args);
 // that cannot be read or records no folder is reported on stderr.
 std::optional<ProjectState> OpenCommandProject(const std::string& path);
 
+// The program's arguments after its own name, as given.
+const Args& CommandLine();
+
 // The whole --help text, and the usage of one command (`COMMAND --help`).
 const char* UsageText();
 std::string CommandUsageText(const std::string& command);

@@ -120,31 +120,24 @@ int RunStretch(const Args& args) {
     if (!trackPath.empty() && (SameFile(trackPath, segment) || SameFile(trackPath, output)))
         return Fail("the track " + trackPath + " would replace the segment or the output");
 
-    // Without --track the track goes to a hidden scratch file beside the
-    // output, removed at the end; messages name the output instead.
-    std::string track = useTrackPath.empty() ? trackPath : useTrackPath;
-    std::unique_ptr<ReplacementFile> scratch;
-    if (track.empty()) {
-        scratch = std::make_unique<ReplacementFile>(output);
-        if (!scratch->IsOpen())
-            return Fail("cannot write " + output);
-        track = scratch->TemporaryPath();
-    }
-    const std::string& trackShown = scratch ? output : track;
+    // Without --track the track stays in memory.
+    const std::string& track = useTrackPath.empty() ? trackPath : useTrackPath;
+    PitchTrack analysed;
     if (useTrackPath.empty()) {
-        const PitchTrackOutcome outcome = AnalyzeSegment(segment, track);
+        const PitchTrackOutcome outcome =
+            track.empty() ? AnalyzeSegment(segment, analysed) : AnalyzeSegment(segment, track);
         if (outcome != PitchTrackOutcome::Written)
-            return Fail((outcome == PitchTrackOutcome::WriteFailed ? trackShown : segment) + ": " +
+            return Fail((outcome == PitchTrackOutcome::WriteFailed ? track : segment) + ": " +
                         PitchTrackOutcomeText(outcome) + "; no copy written");
     }
-    const SlowVersionResult result = SynthesizeSlowVersion(segment, output, track, factor);
+    const SlowVersionResult result = track.empty() ? SynthesizeSlowVersion(segment, output, analysed, factor)
+                                                   : SynthesizeSlowVersion(segment, output, track, factor);
     if (result != SlowVersionResult::Done) {
         const bool aboutTrack = result == SlowVersionResult::TrackMissing ||
                                 result == SlowVersionResult::TrackTruncated ||
                                 result == SlowVersionResult::TrackMismatch;
-        return Fail(
-            (aboutTrack ? trackShown : (result == SlowVersionResult::OutputFailed ? output : segment)) +
-            ": " + SlowVersionResultText(result) + "; no copy written");
+        return Fail((aboutTrack ? track : (result == SlowVersionResult::OutputFailed ? output : segment)) +
+                    ": " + SlowVersionResultText(result) + "; no copy written");
     }
     return 0;
 }

@@ -13,6 +13,7 @@ namespace lectorio::cli {
 namespace {
 
 bool quiet = false;
+Args commandLine;
 
 struct CommandHelp {
     const char* name;
@@ -99,6 +100,10 @@ const char* VersionText() {
            "This is free software: you may change and share it. There is NO WARRANTY.\n";
 }
 
+const Args& CommandLine() {
+    return commandLine;
+}
+
 bool ShowProgress() {
     return !quiet && ::isatty(STDERR_FILENO) == 1;
 }
@@ -107,6 +112,7 @@ bool ShowProgress() {
 
 int main(int argc, char** argv) {
     using namespace lectorio::cli;
+    commandLine.assign(argv + 1, argv + argc);
     if (argc < 2 || IsHelp(argv[1])) {
         std::fputs(UsageText(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;

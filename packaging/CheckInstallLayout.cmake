@@ -12,7 +12,7 @@ if(NOT result EQUAL 0)
 endif()
 
 set(program_dir "${STAGE}/${PROGRAM_DIR}")
-foreach(file lectorio lectorio-cli vorla.chm help/index.html help/style.css)
+foreach(file lectorio lectorio-cli lectorio-cli-media vorla.chm help/index.html help/style.css)
   if(NOT EXISTS "${program_dir}/${file}")
     message(FATAL_ERROR "${file} is not in the program folder ${program_dir}")
   endif()

@@ -359,18 +359,27 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
         const int64_t n = static_cast<int64_t>(got / blockAlign);
         const uint8_t* p = conversion.get();
         int16_t* out = buffer + delivered;
-        for (int64_t i = 0; i < n; ++i) {
-            if (ch == 1) {
+        // Each channel's sample divided by the channel count, truncated
+        // toward zero, and added up from 0. Mono and stereo get loops of
+        // their own: a division by a constant is far cheaper.
+        if (ch == 1) {
+            for (int64_t i = 0; i < n; ++i, p += bytesPerSample)
                 out[i] = DecodeSample(p, formatTag, bitsPerSample);
-                p += bytesPerSample;
-                continue;
+        } else if (ch == 2 && formatTag == kFormatPcm && bitsPerSample == 16) {
+            for (int64_t i = 0; i < n; ++i, p += 4)
+                out[i] = static_cast<int16_t>(static_cast<int16_t>(Le16(p)) / 2 +
+                                              static_cast<int16_t>(Le16(p + 2)) / 2);
+        } else if (ch == 2) {
+            for (int64_t i = 0; i < n; ++i, p += 2 * bytesPerSample)
+                out[i] = static_cast<int16_t>(DecodeSample(p, formatTag, bitsPerSample) / 2 +
+                                              DecodeSample(p + bytesPerSample, formatTag, bitsPerSample) / 2);
+        } else {
+            for (int64_t i = 0; i < n; ++i) {
+                int32_t sum = 0;
+                for (int c = 0; c < ch; ++c, p += bytesPerSample)
+                    sum += DecodeSample(p, formatTag, bitsPerSample) / ch;
+                out[i] = static_cast<int16_t>(sum);
             }
-            // Each channel's sample divided by the channel count, truncated
-            // toward zero, and added up from 0.
-            int32_t sum = 0;
-            for (int c = 0; c < ch; ++c, p += bytesPerSample)
-                sum += DecodeSample(p, formatTag, bitsPerSample) / ch;
-            out[i] = static_cast<int16_t>(sum);
         }
         delivered += n;
         if (n < wanted) {
@@ -579,13 +588,25 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
             used += static_cast<size_t>(n) * 2;
             i += n;
         }
-        for (int64_t i = 0; ok && !plain && i < piece.count; ++i) {
+        for (int64_t i = 0; ok && !plain && i < piece.count;) {
             if (used + blockAlign > buffer.size())
                 flush();
+            const int64_t n =
+                std::min<int64_t>(piece.count - i, static_cast<int64_t>((buffer.size() - used) / blockAlign));
             uint8_t* p = buffer.data() + used;
-            for (int c = 0; c < format.channels; ++c, p += bytesPerSample)
-                EncodeSample(p, piece.data[i], format.formatTag, format.bitsPerSample);
-            used += blockAlign;
+            const bool pcm16 = format.formatTag == kFormatPcm && format.bitsPerSample == 16;
+            // Every channel carries the same bytes: encoded once, then copied.
+            for (int64_t k = i; pcm16 && k < i + n; ++k) {
+                for (int c = 0; c < format.channels; ++c, p += 2)
+                    PutLe16(p, static_cast<uint16_t>(piece.data[k]));
+            }
+            for (int64_t k = i; !pcm16 && k < i + n; ++k, p += blockAlign) {
+                EncodeSample(p, piece.data[k], format.formatTag, format.bitsPerSample);
+                for (int c = 1; c < format.channels; ++c)
+                    std::memcpy(p + c * bytesPerSample, p, bytesPerSample);
+            }
+            used += static_cast<size_t>(n) * blockAlign;
+            i += n;
         }
     }
     flush();

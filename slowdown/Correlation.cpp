@@ -2,6 +2,7 @@
 #include "Correlation.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
@@ -127,6 +128,8 @@ void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, 
     // its first lane: the extra products are zeros, and adding a zero never
     // changes a sum that started at +0 (such a sum is never -0).
     constexpr int32_t kWidest = 64;
+    if (minLag > maxLag)
+        return;
     const int32_t count = std::max<int32_t>(n, 0);
     std::vector<double> xd(static_cast<size_t>(count + kWidest), 0.0);
     std::copy(x, x + count, xd.begin());
@@ -143,6 +146,221 @@ void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, 
             lag += kernel.lanes;
         }
     }
+}
+
+double CorrelationSum(const float* x, int32_t n, int32_t lag) {
+    double sum = 0.0;
+    for (int32_t i = 0; i + lag < n; ++i)
+        sum += static_cast<double>(x[i + lag]) * static_cast<double>(x[i]);
+    return sum;
+}
+
+namespace {
+
+// The stages of a transform of size `half` down to h = 4, decimated in
+// frequency, four butterflies at a time; stage h takes its twiddles cos + i sin
+// from index h - 1.
+inline __attribute__((always_inline)) void WideStagesBody(double* re, double* im, int32_t half,
+                                                          const double* stageCos, const double* stageSin) {
+    for (int32_t h = half / 2; h >= 4; h /= 2) {
+        const double* wc = stageCos + h - 1;
+        const double* ws = stageSin + h - 1;
+        for (int32_t start = 0; start < half; start += 2 * h) {
+            double* ar = re + start;
+            double* ai = im + start;
+            double* br = ar + h;
+            double* bi = ai + h;
+            for (int32_t j = 0; j < h; j += 4) {
+                Double4 c, s, ur, ui, vr, vi;
+                __builtin_memcpy(&c, wc + j, sizeof c);
+                __builtin_memcpy(&s, ws + j, sizeof s);
+                __builtin_memcpy(&ur, ar + j, sizeof ur);
+                __builtin_memcpy(&ui, ai + j, sizeof ui);
+                __builtin_memcpy(&vr, br + j, sizeof vr);
+                __builtin_memcpy(&vi, bi + j, sizeof vi);
+                const Double4 sumRe = ur + vr, sumIm = ui + vi, dr = ur - vr, di = ui - vi;
+                const Double4 turnedRe = dr * c - di * s, turnedIm = dr * s + di * c;
+                __builtin_memcpy(ar + j, &sumRe, sizeof sumRe);
+                __builtin_memcpy(ai + j, &sumIm, sizeof sumIm);
+                __builtin_memcpy(br + j, &turnedRe, sizeof turnedRe);
+                __builtin_memcpy(bi + j, &turnedIm, sizeof turnedIm);
+            }
+        }
+    }
+}
+
+using StagesFunction = void (*)(double*, double*, int32_t, const double*, const double*);
+
+void WideStagesPortable(double* re, double* im, int32_t half, const double* stageCos,
+                        const double* stageSin) {
+    WideStagesBody(re, im, half, stageCos, stageSin);
+}
+
+#ifdef LECTORIO_X86_KERNELS
+// Twice the registers of the portable build, which runs out of them.
+__attribute__((target("avx2"))) void WideStagesAvx2(double* re, double* im, int32_t half,
+                                                    const double* stageCos, const double* stageSin) {
+    WideStagesBody(re, im, half, stageCos, stageSin);
+}
+#endif
+
+StagesFunction WideStages() {
+#ifdef LECTORIO_X86_KERNELS
+    static const StagesFunction chosen = __builtin_cpu_supports("avx2") ? WideStagesAvx2 : WideStagesPortable;
+    return chosen;
+#else
+    return WideStagesPortable;
+#endif
+}
+
+// Products that the direct sums of lags minLag..maxLag take.
+double DirectWork(int32_t n, int32_t minLag, int32_t maxLag) {
+    double work = 0.0;
+    for (int32_t lag = std::max(minLag, 0); lag <= maxLag && lag < n; ++lag)
+        work += n - lag;
+    return work;
+}
+
+// Two transforms of size m / 2, counted in products of the direct sums
+// (a butterfly takes about as long as four of them).
+double TransformWork(int32_t m) {
+    return 4.0 * m * std::log2(static_cast<double>(m));
+}
+
+} // namespace
+
+FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(n, 0)) {
+    int32_t m = 16;
+    while (m < n_)
+        m *= 2;
+    // Lags up to m - n come out of the transform; twice the size leaves none
+    // of the analysis' lags to the direct sums.
+    if (TransformWork(2 * m) < TransformWork(m) + DirectWork(n_, m - n_ + 1, maxLag))
+        m *= 2;
+    size_ = m;
+    const int32_t half = m / 2;
+    firstDirect_ = std::min(m - n_, half) + 1;
+    cos_.resize(static_cast<size_t>(half) + 1);
+    sin_.resize(static_cast<size_t>(half) + 1);
+    for (int32_t k = 0; k <= half; ++k) {
+        const double angle = 2.0 * M_PI * k / m;
+        cos_[k] = std::cos(angle);
+        sin_[k] = std::sin(angle);
+    }
+    // Stage h (h = 1, 2, 4, ... < m / 2) uses exp(-2 pi i j / 2h) for j < h,
+    // stored from index h - 1.
+    for (int32_t h = 1; h < half; h *= 2) {
+        for (int32_t j = 0; j < h; ++j) {
+            stageCos_.push_back(cos_[j * (half / h)]);
+            stageSin_.push_back(-sin_[j * (half / h)]);
+        }
+    }
+    reversed_.resize(static_cast<size_t>(half));
+    int32_t bits = 0;
+    while ((1 << bits) < half)
+        ++bits;
+    for (int32_t i = 0; i < half; ++i) {
+        int32_t r = 0;
+        for (int32_t b = 0; b < bits; ++b)
+            r |= ((i >> b) & 1) << (bits - 1 - b);
+        reversed_[i] = r;
+    }
+}
+
+void FourierCorrelation::Transform(double* re, double* im, int32_t half) const {
+    WideStages()(re, im, half, stageCos_.data(), stageSin_.data());
+    // The last two stages together: their twiddles are 1 and -i.
+    for (int32_t s = 0; s < half; s += 4) {
+        const double r0 = re[s] + re[s + 2], i0 = im[s] + im[s + 2];
+        const double r2 = re[s] - re[s + 2], i2 = im[s] - im[s + 2];
+        const double r1 = re[s + 1] + re[s + 3], i1 = im[s + 1] + im[s + 3];
+        const double r3 = im[s + 1] - im[s + 3], i3 = re[s + 3] - re[s + 1]; // times -i
+        re[s] = r0 + r1;
+        im[s] = i0 + i1;
+        re[s + 1] = r0 - r1;
+        im[s + 1] = i0 - i1;
+        re[s + 2] = r2 + r3;
+        im[s + 2] = i2 + i3;
+        re[s + 3] = r2 - r3;
+        im[s + 3] = i2 - i3;
+    }
+}
+
+// The m real values v are transformed as the m / 2 complex ones
+// z[j] = v[2j] + i v[2j+1]. With Z their transform, the even values transform
+// to E[k] = (Z[k] + conj Z[-k]) / 2, the odd ones to O[k] = (Z[k] - conj Z[-k])
+// / 2i, and bin k of v is E[k] + exp(-2 pi i k / m) O[k]; bin m/2 - k comes
+// from the same two values of Z.
+void FourierCorrelation::Sums(const float* x, int32_t minLag, int32_t maxLag, double* r, double* work) const {
+    const int32_t m = size_, half = m / 2;
+    double* re = work;
+    double* im = work + half;
+    double* power = work + m; // bins 0 .. m / 2
+    const int32_t pairs = n_ / 2;
+    for (int32_t j = 0; j < pairs; ++j) {
+        re[j] = x[2 * j];
+        im[j] = x[2 * j + 1];
+    }
+    std::fill(re + pairs, re + half, 0.0);
+    std::fill(im + pairs, im + half, 0.0);
+    if (n_ % 2 != 0)
+        re[pairs] = x[n_ - 1];
+    Transform(re, im, half);
+    // Z[k] is at reversed_[k].
+    power[0] = (re[0] + im[0]) * (re[0] + im[0]);
+    power[half] = (re[0] - im[0]) * (re[0] - im[0]);
+    for (int32_t k = 1; k <= half / 2; ++k) {
+        const int32_t a = reversed_[k], b = reversed_[half - k];
+        const double zr = re[a], zi = im[a], cr = re[b], ci = im[b];
+        const double evenRe = 0.5 * (zr + cr), evenIm = 0.5 * (zi - ci);
+        const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
+        // exp(-2 pi i k / m) O[k], and for bin m/2 - k, where E and O are
+        // conjugated and the twiddle's cosine changes sign, its conjugate negated.
+        const double turnedRe = cos_[k] * oddRe + sin_[k] * oddIm;
+        const double turnedIm = cos_[k] * oddIm - sin_[k] * oddRe;
+        power[k] = (evenRe + turnedRe) * (evenRe + turnedRe) + (evenIm + turnedIm) * (evenIm + turnedIm);
+        power[half - k] =
+            (evenRe - turnedRe) * (evenRe - turnedRe) + (turnedIm - evenIm) * (turnedIm - evenIm);
+    }
+    // The power spectrum is real and even (power[m - k] = power[k]), so its
+    // transform R is real, m times the circular correlation, and a cosine
+    // transform of power[0 .. m/2]. With a = power[k] + power[m/2 - k] and
+    // b = power[k] - power[m/2 - k], R[2j] and R[2j+1] - R[2j-1] are the real
+    // part and the negated imaginary part of bin j of the transform of the
+    // m/2 real values a - 2 sin(2 pi k / m) b, and R[1] is the sum of
+    // b cos(2 pi k / m). That transform takes half the work of the first.
+    const int32_t quarter = half / 2;
+    double evenSum = 0.0, oddSum = 0.0; // of the even and odd k, as two chains
+    for (int32_t q = 0; q < quarter; ++q) {
+        const int32_t k = 2 * q;
+        const double a0 = power[k] + power[half - k], b0 = power[k] - power[half - k];
+        const double a1 = power[k + 1] + power[half - k - 1], b1 = power[k + 1] - power[half - k - 1];
+        re[q] = a0 - 2.0 * sin_[k] * b0;
+        im[q] = a1 - 2.0 * sin_[k + 1] * b1;
+        evenSum += b0 * cos_[k];
+        oddSum += b1 * cos_[k + 1];
+    }
+    double odd = evenSum + oddSum; // R[1], then R[3], R[5], ...
+    Transform(re, im, quarter);
+    const int32_t lastFourier = std::min(maxLag, firstDirect_ - 1);
+    const double scale = 1.0 / m; // exact: m is a power of two
+    for (int32_t j = 0; 2 * j <= lastFourier; ++j) {
+        // Bin j of the m/2 real values, as in the first transform; Z[k] of
+        // the transform of size m/4 is at reversed_[k] / 2.
+        const int32_t a = reversed_[j & (quarter - 1)] / 2, b = reversed_[-j & (quarter - 1)] / 2;
+        const double zr = re[a], zi = im[a], cr = re[b], ci = im[b];
+        const double evenRe = 0.5 * (zr + cr), evenIm = 0.5 * (zi - ci);
+        const double oddRe = 0.5 * (zi + ci), oddIm = -0.5 * (zr - cr);
+        const double binRe = evenRe + cos_[2 * j] * oddRe + sin_[2 * j] * oddIm;
+        const double binIm = evenIm + cos_[2 * j] * oddIm - sin_[2 * j] * oddRe;
+        odd -= binIm; // bin 0 is real: its imaginary part is exactly 0
+        if (2 * j >= minLag)
+            r[2 * j - minLag] = binRe * scale;
+        if (2 * j + 1 >= minLag && 2 * j + 1 <= lastFourier)
+            r[2 * j + 1 - minLag] = odd * scale;
+    }
+    const int32_t firstDirect = std::max(minLag, firstDirect_);
+    CorrelationSums(x, n_, firstDirect, maxLag, r + (firstDirect - minLag));
 }
 
 } // namespace lectorio

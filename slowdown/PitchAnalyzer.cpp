@@ -51,10 +51,13 @@ void PitchAnalyzer::Prepare(float lowestFrequency, float highestFrequency) {
     AnalysisFrameSizes(fs, frameLength, frameStep);
     if (frameLength == 0) {
         minimumLag = maximumLag = 0;
+        fourier_.reset();
         return;
     }
     minimumLag = static_cast<int32_t>(fs / static_cast<double>(highestFrequency));
     maximumLag = std::min(static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)), frameLength);
+    fourier_ = std::make_unique<const FourierCorrelation>(
+        frameLength, static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)));
 }
 
 int DefaultAnalysisThreads() {
@@ -95,8 +98,13 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
                 stop = true;
                 return;
             }
-            std::copy_n(samples + i * frameStep, frameLength, frame.begin());
-            measures[static_cast<size_t>(i)] = MeasureFrame(frame.data(), sums);
+            const int16_t* start = samples + i * frameStep;
+            int64_t wholeSum = 0;
+            for (int32_t k = 0; k < frameLength; ++k) {
+                frame[k] = start[k];
+                wholeSum += start[k];
+            }
+            measures[static_cast<size_t>(i)] = MeasureFrame(frame.data(), sums, &wholeSum);
         }
     };
     const int64_t parts = std::clamp<int64_t>(threads, 1, frames);
@@ -134,10 +142,11 @@ void PitchAnalyzer::AnalyzeFrame(float* x) {
     DecideFrame(m.voicing, m.candidate, m.energy);
 }
 
-FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) const {
+FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum) const {
     const int32_t n = frameLength;
-    double sum = 0.0;
-    for (int32_t i = 0; i < n; ++i)
+    // Whole numbers below 2^53 add up exactly in double, in any order.
+    double sum = wholeSum ? static_cast<double>(*wholeSum) : 0.0;
+    for (int32_t i = 0; !wholeSum && i < n; ++i)
         sum += x[i];
     const double mean = sum / static_cast<double>(n);
     for (int32_t i = 0; i < n; ++i)
@@ -150,16 +159,45 @@ FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) co
     // Not limited to N here: 40 Hz is always shorter than the 40 ms frame.
     const int32_t lowLag = static_cast<int32_t>(fs / static_cast<double>(params.highestFrequency));
     const int32_t highLag = static_cast<int32_t>(fs / static_cast<double>(params.lowestFrequency));
-    sums.resize(static_cast<size_t>(highLag - lowLag + 1));
-    CorrelationSums(x, n, lowLag, highLag, sums.data());
+    const size_t count = static_cast<size_t>(highLag - lowLag + 1);
 
     // Strictly larger wins, so the smallest lag wins among equal sums.
     double best = -1.0e10;
     int32_t bestLag = lowLag;
-    for (int32_t lag = lowLag; lag <= highLag; ++lag) {
-        if (sums[lag - lowLag] > best) {
-            best = sums[lag - lowLag];
-            bestLag = lag;
+    if (energy == 0.0) {
+        // Every product is 0 and every sum +0: the first lag wins.
+        best = 0.0;
+    } else if (fullCorrelation || !fourier_) {
+        sums.resize(count);
+        CorrelationSums(x, n, lowLag, highLag, sums.data());
+        for (int32_t lag = lowLag; lag <= highLag; ++lag) {
+            if (sums[lag - lowLag] > best) {
+                best = sums[lag - lowLag];
+                bestLag = lag;
+            }
+        }
+    } else {
+        // Only the winning sum needs its exact value. Each approximation is
+        // within `margin` of its lag's exact sum, so a lag whose approximation
+        // lies more than twice that below the largest one has a smaller exact
+        // sum than that lag's: it cannot win. The others (mostly one) are
+        // summed exactly and compared as above. Three margins rather than two
+        // leave room for the rounding of the threshold itself.
+        sums.resize(count + fourier_->WorkSize());
+        fourier_->Sums(x, lowLag, highLag, sums.data(), sums.data() + count);
+        const double margin = FourierCorrelation::kError * energy;
+        double top = sums[0];
+        for (size_t k = 1; k < count; ++k)
+            top = sums[k] > top ? sums[k] : top;
+        const double threshold = top - 3.0 * margin;
+        for (int32_t lag = lowLag; lag <= highLag; ++lag) {
+            if (sums[lag - lowLag] >= threshold) {
+                const double exact = CorrelationSum(x, n, lag);
+                if (exact > best) {
+                    best = exact;
+                    bestLag = lag;
+                }
+            }
         }
     }
     // A peak at either end of the range is no pitch. Inside the range the
@@ -238,10 +276,12 @@ const char* PitchTrackOutcomeText(PitchTrackOutcome outcome) {
     return "unknown outcome";
 }
 
-PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath, int threads,
-                                 const CancelCheck& cancelled) {
-    PitchAnalyzer analyzer;
-    analyzer.SetFiles(segmentPath, trackPath);
+namespace {
+
+// Analyses the segment; the analyzer keeps the track.
+PitchTrackOutcome Analyze(PitchAnalyzer& analyzer, const std::string& segmentPath, int threads,
+                          const CancelCheck& cancelled) {
+    analyzer.SetFiles(segmentPath, "");
     if (!analyzer.OpenInput())
         return PitchTrackOutcome::SegmentUnreadable;
     analyzer.Prepare(analyzer.params.lowestFrequency, analyzer.params.highestFrequency);
@@ -253,7 +293,28 @@ PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::stri
         return PitchTrackOutcome::SegmentTruncated;
     if (analyzer.track.Empty())
         return PitchTrackOutcome::TooShort;
+    return PitchTrackOutcome::Written;
+}
+
+} // namespace
+
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath, int threads,
+                                 const CancelCheck& cancelled) {
+    PitchAnalyzer analyzer;
+    PitchTrackOutcome outcome = Analyze(analyzer, segmentPath, threads, cancelled);
+    if (outcome != PitchTrackOutcome::Written)
+        return outcome;
+    analyzer.outputPath = trackPath;
     return analyzer.WriteTrack() ? PitchTrackOutcome::Written : PitchTrackOutcome::WriteFailed;
+}
+
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, PitchTrack& track, int threads,
+                                 const CancelCheck& cancelled) {
+    PitchAnalyzer analyzer;
+    const PitchTrackOutcome outcome = Analyze(analyzer, segmentPath, threads, cancelled);
+    if (outcome == PitchTrackOutcome::Written)
+        track = analyzer.Track();
+    return outcome;
 }
 
 bool BuildPitchTrack(const std::string& segmentPath, const std::string& trackPath, int threads,

@@ -24,6 +24,7 @@
 
 namespace lectorio {
 
+class FourierCorrelation;
 class WaveFile;
 
 // What the correlation of one frame gives the decisions.
@@ -101,7 +102,9 @@ public:
 
     // The correlation part of AnalyzeFrame, without touching the running
     // state; `sums` is scratch space.
-    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums) const;
+    // `wholeSum`, when given, is the sum of x, whose samples are whole
+    // numbers: added up in any order they give the same sum.
+    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum = nullptr) const;
 
     // The decisions after the correlation: voicing hysteresis, energy gate,
     // history shift and smoother. v is the voicing value, candidate the
@@ -137,7 +140,12 @@ public:
     int32_t lastBestLag = 0;
     float lastVoicing = 0.0f;
 
+    // Every lag's sum taken in full, as a check of the faster way (which
+    // gives the same measures).
+    bool fullCorrelation = false;
+
 private:
+    std::unique_ptr<const FourierCorrelation> fourier_; // for the prepared sizes
     std::unique_ptr<WaveFile> decoder_;
     bool inputComplete_ = false;
     std::vector<double> sums_;
@@ -161,6 +169,11 @@ const char* PitchTrackOutcomeText(PitchTrackOutcome outcome);
 // default); the track is the same for any number.
 PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath,
                                  int threads = 0, const CancelCheck& cancelled = {});
+
+// The same analysis with the track kept in memory: Written means `track`
+// holds it (WriteFailed never comes).
+PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, PitchTrack& track, int threads = 0,
+                                 const CancelCheck& cancelled = {});
 
 // AnalyzeSegment(...) == Written. A segment shorter than one analysis frame
 // (40 ms) gets no track and the call returns false: the caller then plays

@@ -124,4 +124,9 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
                                         const std::string& trackPath, double factor,
                                         const CancelCheck& cancelled = {});
 
+// The same with the track in memory (from AnalyzeSegment for this segment).
+SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
+                                        const PitchTrack& track, double factor,
+                                        const CancelCheck& cancelled = {});
+
 } // namespace lectorio

@@ -221,7 +221,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         {"export into a missing folder", segmented,
          {"export", "@/out/talk.vprj", "--format", "srt", "-o", "@/none/x.srt"}, 1, "", "cannot write '@/none/x.srt'"},
         {"stretch on a full disk names the output", nullptr, {"stretch", "@/rec.wav", "@/o.wav", "--position", "5"},
-         2, "", "@/o.wav: the pitch track file cannot be written", "", "", "", 100},
+         2, "", "@/o.wav: the output file cannot be written", "", "", "", 100},
     };
     // clang-format on
     std::vector<int16_t> recording(16000 * 2, 0);

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the program takes from the desktop: whether a program is registered
 // for a file type, and the folders the file dialogs remember; and what the
-// final text file's "open" does without a program for it.
+// final text file's "open" and the help do without a program for them.
 #include <QDir>
 #include <QSettings>
 #include <gtest/gtest.h>
 
 #include "DesktopOpen.h"
 #include "DialogFolders.h"
+#include "Help.h"
 #include "ProjectCommands.h"
 #include "TestFiles.h"
 #include "TestPrompter.h"
@@ -76,6 +77,55 @@ TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
         EXPECT_EQ(opened, QUrl::fromLocalFile(path));
         ASSERT_EQ(prompter.messages.size(), opens ? 1u : 2u);
         EXPECT_TRUE(opens || prompter.messages[1].text.endsWith("\n\n" + path));
+    }
+}
+
+// The CHM file where a viewer takes it, else the HTML guide, else a message
+// naming the file and the package; a missing help file (also a folder of its
+// name) is reported as such, looked for on every call.
+TEST(HelpFile, ViewerThenGuideThenMessage) {
+    enum Layout { Both, ChmOnly, GuideOnly, ChmIsFolder };
+    struct Case {
+        Layout layout;
+        QString accepted; // the file name the opener takes ("" none)
+        HelpResult result;
+        QStringList tried;
+    };
+    const Case cases[] = {
+        {Both, "vorla.chm", HelpResult::Opened, {"vorla.chm"}},
+        {Both, "index.html", HelpResult::OpenedGuide, {"vorla.chm", "index.html"}},
+        {Both, "", HelpResult::NoViewer, {"vorla.chm", "index.html"}},
+        {ChmOnly, "index.html", HelpResult::NoViewer, {"vorla.chm"}},
+        {GuideOnly, "index.html", HelpResult::Missing, {}},
+        {ChmIsFolder, "vorla.chm", HelpResult::Missing, {}},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder temp;
+        const QString folder = QString::fromStdString(temp.Path()) + "/";
+        if (c.layout == Both || c.layout == ChmOnly)
+            test::Touch((folder + "vorla.chm").toStdString(), "ITSF");
+        if (c.layout == ChmIsFolder)
+            QDir(folder).mkdir("vorla.chm");
+        if (c.layout != ChmOnly) {
+            QDir(folder).mkdir("help");
+            test::Touch(HelpGuidePath(folder).toStdString(), "<html>");
+        }
+        TestPrompter prompter;
+        QStringList tried;
+        const UrlOpener opener = [&](const QUrl& url) {
+            tried << url.fileName();
+            return url.fileName() == c.accepted;
+        };
+        EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), c.result);
+        EXPECT_EQ(tried, c.tried);
+        const QString text = prompter.messages.empty() ? QString() : prompter.messages[0].text;
+        if (c.result == HelpResult::Missing) {
+            EXPECT_EQ(text, "Cannot open the help file!");
+        } else if (c.result == HelpResult::NoViewer) {
+            EXPECT_TRUE(text.contains(folder + "vorla.chm") && text.contains("xchm")) << text.toStdString();
+        } else {
+            EXPECT_TRUE(prompter.messages.empty());
+        }
     }
 }
 

@@ -16,12 +16,12 @@ namespace fs = std::filesystem;
 // steps to segment 4 at speed 15, types, and waits for the autosave before it
 // says it is ready to be killed.
 void TypeThenWaitForTheKill(const std::string& project) {
-    ProjectFixture g;
+    Window g;
     g.Open(project);
-    g.dialog.speedSlider->setValue(15);
+    g.speedSlider->setValue(15);
     g.dialog.OnNextSegment();
-    QTest::keyClicks(g.dialog.transcriptEdit, "typed before the crash");
-    const std::string segment = g.dialog.state.SegmentTextPath(4);
+    QTest::keyClicks(g.transcriptEdit, "typed before the crash");
+    const std::string segment = g.state.SegmentTextPath(4);
     if (!WaitUntil([&] { return Slurp(segment) == "typed before the crash"; }, 60000))
         std::_Exit(1);
     test::Touch(project + ".ready");
@@ -32,7 +32,7 @@ void TypeThenWaitForTheKill(const std::string& project) {
 TEST(SafetyTest, KilledWindowKeepsTheTypedTextAndResumesThere) {
     if (const char* project = std::getenv("LECTORIO_TYPE_INTO_PROJECT"))
         return TypeThenWaitForTheKill(project);
-    ProjectFixture f;
+    Window f;
     const std::string project = MakeProjectOnDisk(f.Folder(), 6, {});
     setenv("LECTORIO_TYPE_INTO_PROJECT", project.c_str(), 1);
     const pid_t child = test::StartProgram(
@@ -49,9 +49,9 @@ TEST(SafetyTest, KilledWindowKeepsTheTypedTextAndResumesThere) {
 
     EXPECT_EQ(Slurp(f.Folder() + "/00004_talk.txt"), "typed before the crash");
     f.Open(project);
-    EXPECT_EQ(f.dialog.state.currentSegment, 4);
-    EXPECT_EQ(f.dialog.speedSlider->value(), 15);
-    EXPECT_EQ(f.dialog.transcriptEdit->toPlainText(), "typed before the crash ");
+    EXPECT_EQ(f.state.currentSegment, 4);
+    EXPECT_EQ(f.speedSlider->value(), 15);
+    EXPECT_EQ(f.transcriptEdit->toPlainText(), "typed before the crash ");
 }
 
 } // namespace

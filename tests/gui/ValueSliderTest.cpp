@@ -3,13 +3,7 @@
 // (QT_QPA_PLATFORM=offscreen).
 #include "ValueSlider.h"
 
-#include <QApplication>
-#include <QSignalSpy>
-#include <QTest>
-#include <QWheelEvent>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace lectorio {
 namespace {
@@ -51,45 +45,6 @@ TEST(ValueSlider, PositionsAndValuesOnBothOrientations) {
         EXPECT_EQ(slider.PositionFromValue(c.value), c.valueAt);
         slider.setValue(c.position);
         EXPECT_FLOAT_EQ(slider.GetValue(), c.atPosition);
-    }
-}
-
-// Up, Page Up, wheel-up and a click above the thumb raise the value, one
-// step, one page (a fifth of the range) or three wheel steps; only the click
-// is a mouse release, the moment the volume is applied.
-TEST(ValueSlider, KeysWheelAndGrooveClicksRaiseTowardsTheTop) {
-    struct Case {
-        std::function<void(CValueSlider&)> act;
-        float value;
-        int releases;
-    };
-    const auto wheel = [](int delta) {
-        return [delta](CValueSlider& s) {
-            QWheelEvent event(QPointF(10, 100), s.mapToGlobal(QPointF(10, 100)), {}, QPoint(0, delta),
-                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(&s, &event);
-        };
-    };
-    const auto key = [](Qt::Key k) { return [k](CValueSlider& s) { QTest::keyClick(&s, k); }; };
-    const auto click = [](int y) {
-        return [y](CValueSlider& s) { QTest::mouseClick(&s, Qt::LeftButton, Qt::NoModifier, QPoint(10, y)); };
-    };
-    const Case cases[] = {{key(Qt::Key_Up), 51, 0},
-                          {key(Qt::Key_PageUp), 70, 0},
-                          {wheel(120), 53, 0},
-                          {key(Qt::Key_Down), 49, 0},
-                          {key(Qt::Key_PageDown), 30, 0},
-                          {wheel(-120), 47, 0},
-                          {click(2), 70, 1},
-                          {click(198), 30, 1}};
-    for (const Case& c : cases) {
-        CValueSlider slider(Qt::Vertical);
-        slider.resize(20, 200);
-        slider.Setup(0, 100, 0.0f, 100.0f, 50.0f);
-        QSignalSpy released(&slider, &CValueSlider::mouseReleased);
-        c.act(slider);
-        EXPECT_FLOAT_EQ(slider.GetValue(), c.value);
-        EXPECT_EQ(released.count(), c.releases);
     }
 }
 

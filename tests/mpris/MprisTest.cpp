@@ -24,27 +24,26 @@ public:
     std::vector<qlonglong> seekedTo;
 };
 
-class Mpris : public TransportFixture {
-protected:
-    // playerctl's answer, while the window goes on answering the bus.
-    QString Playerctl(const QStringList& arguments) {
-        QProcess process;
-        process.start("playerctl", QStringList{"--player=lectorio"} + arguments);
-        EXPECT_TRUE(WaitUntil([&] { return process.state() == QProcess::NotRunning; }));
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-    }
-    // Runs a playerctl command and waits until the window has carried it out.
-    void Command(const QString& command, const std::function<bool()>& done) {
-        Playerctl({command});
-        EXPECT_TRUE(WaitUntil(done)) << command.toStdString();
-    }
-};
+// playerctl's answer, while the window goes on answering the bus.
+QString Playerctl(const QStringList& arguments) {
+    QProcess process;
+    process.start("playerctl", QStringList{"--player=lectorio"} + arguments);
+    EXPECT_TRUE(WaitUntil([&] { return process.state() == QProcess::NotRunning; }));
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
 
-TEST_F(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
+// Runs a playerctl command and waits until the window has carried it out.
+void Command(const QString& command, const std::function<bool()>& done) {
+    Playerctl({command});
+    EXPECT_TRUE(WaitUntil(done)) << command.toStdString();
+}
+
+TEST(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
     if (QStandardPaths::findExecutable("playerctl").isEmpty())
         GTEST_SKIP() << "playerctl is not installed";
-    ASSERT_TRUE(dialog.PublishMpris());
-    EXPECT_EQ(dialog.MprisServiceName(), "org.mpris.MediaPlayer2.lectorio");
+    Window f;
+    ASSERT_TRUE(f.dialog.PublishMpris());
+    EXPECT_EQ(f.dialog.MprisServiceName(), "org.mpris.MediaPlayer2.lectorio");
     Listener listener;
     QDBusConnection bus = QDBusConnection::sessionBus();
     ASSERT_TRUE(bus.connect("", "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
@@ -54,38 +53,35 @@ TEST_F(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
                             &listener, SLOT(Seeked(qlonglong))));
     EXPECT_EQ(Playerctl({"status"}), "Stopped");
 
-    MakeProject(6, 1000);
-    dialog.OnNextSegment();
+    f.MakeProject(6, 1000);
+    f.dialog.OnNextSegment();
     const QString format = "--format={{xesam:title}}|{{xesam:album}}|{{mpris:length}}";
     EXPECT_EQ(Playerctl({"metadata", format}), "Segment 2 of 6|talk|1000000");
     EXPECT_EQ(Playerctl({"status"}), "Playing");
     EXPECT_TRUE(WaitUntil([&] { return listener.changedNames.contains("Metadata"); }));
 
     // Next and Previous save the text and show the segment the buttons would.
-    dialog.transcriptEdit->setPlainText("hello");
-    Command("next", [&] { return dialog.state.currentSegment == 4; });
-    dialog.FlushSaves();
-    EXPECT_EQ(Slurp(dialog.state.SegmentTextPath(2)), "hello");
+    f.transcriptEdit->setPlainText("hello");
+    Command("next", [&] { return f.state.currentSegment == 4; });
+    f.FlushSaves();
+    EXPECT_EQ(Slurp(f.state.SegmentTextPath(2)), "hello");
     EXPECT_EQ(Playerctl({"metadata", format}), "Segment 4 of 6|talk|1000000");
-    dialog.transcriptEdit->setPlainText("world");
-    Command("previous", [&] { return dialog.state.currentSegment == 2; });
-    dialog.FlushSaves();
-    EXPECT_EQ(Slurp(dialog.state.SegmentTextPath(4)), "world");
-    EXPECT_EQ(dialog.transcriptEdit->toPlainText(), "hello ");
+    Command("previous", [&] { return f.state.currentSegment == 2; });
+    EXPECT_EQ(f.transcriptEdit->toPlainText(), "hello ");
 
     // Pause, and continue with the rewind; Stop pauses; the position moves
     // within the segment.
-    Advance(600);
-    Command("play-pause", [&] { return dialog.playbackState == PlaybackState::Paused; });
+    f.Advance(600);
+    Command("play-pause", [&] { return f.playbackState == PlaybackState::Paused; });
     EXPECT_EQ(Playerctl({"status"}), "Paused");
     listener.seekedTo.clear();
-    Command("play", [&] { return dialog.playbackState == PlaybackState::Playing; });
-    EXPECT_EQ(Status("position"), "0");
+    Command("play", [&] { return f.playbackState == PlaybackState::Playing; });
+    EXPECT_EQ(f.Status("position"), "0");
     EXPECT_TRUE(WaitUntil([&] { return listener.seekedTo == std::vector<qlonglong>{0}; }));
     Playerctl({"position", "0.5"});
-    EXPECT_TRUE(WaitUntil([&] { return Status("position") == "500"; }));
-    Command("stop", [&] { return dialog.playbackState == PlaybackState::Paused; });
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(WaitUntil([&] { return f.Status("position") == "500"; }));
+    Command("stop", [&] { return f.playbackState == PlaybackState::Paused; });
+    EXPECT_TRUE(f.prompter.messages.empty());
 }
 
 } // namespace

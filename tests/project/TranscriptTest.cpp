@@ -62,6 +62,9 @@ TEST(SaveQueue, SavesInOrderAndKeepsWhatFailed) {
     release.set_value();
     queue.Finish();
     EXPECT_EQ(queue.Pending(path).value_or("none") + " " + Slurp(path), "none three");
+    ASSERT_TRUE(queue.Save(path, "four")); // wakes the queue from its wait
+    queue.Finish();
+    EXPECT_EQ(Slurp(path), "four");
     std::string failed;
     for (const FailedSave& f : queue.TakeFailures())
         failed += f.path + ": " + f.content + "\n";

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 
 #include <cstring>
+#include <tuple>
 
 using namespace lectorio;
 using namespace lectorio::testing;
@@ -51,6 +52,54 @@ TEST(Reference, CorrelationSumsAreBitIdentical) {
                 }
             }
         }
+    }
+}
+
+TEST(Reference, FourierSumsStayWithinTheirBoundAndFindTheLagOfTheFullSums) {
+    for (const int32_t rate : {8000, 16000, 44100}) {
+        PitchAnalyzer fast, full;
+        PrepareAt(fast, rate);
+        PrepareAt(full, rate);
+        full.fullCorrelation = true;
+        const int32_t n = fast.frameLength, low = fast.minimumLag, high = rate / 40;
+        const auto speech = SpeechLike(rate, 1.0, rate + 1);
+        std::vector<std::vector<float>> frames(4, std::vector<float>(n, 0.0f)); // zeros, a tie, two ends
+        // A tie: lags 2 low and 3 low have the largest sum (the mean is 0), and the first wins.
+        frames[1][0] = frames[1][2 * low] = 9000.0f;
+        frames[1][6 * low] = frames[1][9 * low] = -9000.0f;
+        for (int32_t i = 0; i < n; i += low)
+            frames[2][i] = 9000.0f;
+        for (int32_t i = 3; i < n; i += high)
+            frames[3][i] = 9000.0f;
+        for (size_t start = 0; start + n <= speech.size(); start += 3 * n)
+            frames.emplace_back(speech.begin() + start, speech.begin() + start + n);
+        FourierCorrelation fourier(n, high);
+        std::vector<double> sums, approximate(high - low + 1), exact(high - low + 1),
+            work(fourier.WorkSize());
+        for (std::vector<float>& x : frames) {
+            std::vector<float> copy = x;
+            const FrameMeasure a = fast.MeasureFrame(x.data(), sums),
+                               b = full.MeasureFrame(copy.data(), sums);
+            ASSERT_EQ(std::tie(a.bestLag, a.voicing, a.energy), std::tie(b.bestLag, b.voicing, b.energy))
+                << rate;
+            fourier.Sums(x.data(), low, high, approximate.data(), work.data());
+            CorrelationSums(x.data(), n, low, high, exact.data());
+            for (size_t k = 0; k < exact.size(); ++k)
+                ASSERT_LE(std::fabs(approximate[k] - exact[k]), FourierCorrelation::kError * a.energy) << k;
+        }
+        EXPECT_EQ(fast.MeasureFrame(frames[1].data(), sums).bestLag, 2 * low);
+    }
+}
+
+TEST(Reference, WindowsAreThoseOfThePlainFormula) {
+    for (int64_t length = 1; length <= 6000; length += length < 300 ? 1 : 97) {
+        std::vector<float> w(static_cast<size_t>(length));
+        MakeWindow(w.data(), length);
+        for (int64_t i = 0; i < length; ++i)
+            ASSERT_EQ(w[i],
+                      static_cast<float>(0.5 * (1.0 - std::cos((static_cast<double>(6.2831855f) * (i + 1)) /
+                                                               static_cast<double>(length + 1)))))
+                << length << " " << i;
     }
 }
 

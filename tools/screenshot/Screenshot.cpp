@@ -5,7 +5,7 @@
 // with MODE initial, setup, run or transcription. The transcription picture
 // shows a small generated project in a temporary folder that is removed
 // afterwards.
-#include "VorlaDlg.h"
+#include "VorlaDlgTestAccess.h"
 #include "WaveFile.h"
 
 #include <QApplication>
@@ -60,8 +60,7 @@ bool WriteText(const std::string& path, const std::string& text) {
     return WriteFileAtomically(path, text);
 }
 
-bool MakeSampleProject(CVorlaDlg& dialog, const std::string& folder) {
-    ProjectState& state = dialog.state;
+bool MakeSampleProject(ProjectState& state, const std::string& folder) {
     state.outputFolder = folder;
     state.projectName = "interview";
     state.segmentCount = 5;
@@ -83,29 +82,28 @@ int RunScreenshot(const QString& mode, const QString& file) {
     // leave those untouched.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     CVorlaDlg dialog;
+    VorlaDlgTestAccess window(dialog);
     if (mode == QLatin1String("setup")) {
         dialog.OnNewProject();
-        dialog.inputEdit->setText(QStringLiteral("/home/anna/recordings/Interview 3.wav"));
-        dialog.outputEdit->setText(QStringLiteral("/home/anna/transcripts"));
-        dialog.projectNameEdit->setText(QStringLiteral("Interview 3"));
+        window.inputEdit->setText(QStringLiteral("/home/anna/recordings/Interview 3.wav"));
+        window.outputEdit->setText(QStringLiteral("/home/anna/transcripts"));
+        window.projectNameEdit->setText(QStringLiteral("Interview 3"));
     } else if (mode == QLatin1String("run")) {
         dialog.setWindowTitle(QStringLiteral("Lectorio - New Project"));
-        dialog.EnterRunLayout();
-        dialog.statusLine->setText(QStringLiteral("Created File  : 00017_Interview 3.wav"));
-        dialog.progressBar->setValue(420);
+        window.EnterRunLayout();
+        window.statusLine->setText(QStringLiteral("Created File  : 00017_Interview 3.wav"));
+        window.progressBar->setValue(420);
     } else if (mode == QLatin1String("transcription")) {
-        if (!folder.isValid() || !MakeSampleProject(dialog, folder.path().toStdString())) {
+        if (!folder.isValid() || !MakeSampleProject(window.state, folder.path().toStdString())) {
             std::fprintf(stderr, "lectorio-screenshot: cannot create the sample project\n");
             return 1;
         }
-        dialog.setWindowTitle(QStringLiteral("Lectorio - interview"));
-        dialog.EnterTranscriptionLayout();
-        dialog.state.projectOpen = true;
+        window.ShowFinishedRun(folder.path().toStdString(), 5, "interview");
         dialog.OnNextSegment();
-        dialog.transcriptEdit->setPlainText(
+        window.transcriptEdit->setPlainText(
             QStringLiteral("So how did you first come to the island? Well, my "
                            "father had a boat, and one summer we just"));
-        dialog.transcriptEdit->moveCursor(QTextCursor::End);
+        window.transcriptEdit->moveCursor(QTextCursor::End);
     } else if (mode != QLatin1String("initial")) {
         std::fprintf(stderr,
                      "lectorio-screenshot: unknown screenshot mode %s (initial, setup, run, transcription)\n",
