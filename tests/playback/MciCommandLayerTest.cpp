@@ -12,10 +12,9 @@
 #include <set>
 #include <sys/stat.h>
 
-namespace lectorio {
-namespace {
+using namespace lectorio;
 
-using namespace test;
+using namespace lectorio::test;
 
 // Every code has a text of its own that fits the window's error buffer.
 TEST(MciErrorText, EveryCodeHasItsOwnText) {
@@ -221,6 +220,3 @@ TEST(NoServerTest, TheVolumeAnswersMinusOneAndIgnoresSetters) {
          {volume.GetSteps(), volume.GetMinimum(), volume.GetMaximum(), volume.GetVolume()})
         EXPECT_EQ(answer, -1);
 }
-
-} // namespace
-} // namespace lectorio

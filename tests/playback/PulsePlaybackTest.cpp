@@ -18,16 +18,15 @@
 #include <mutex>
 #include <thread>
 
-namespace lectorio {
-namespace {
+using namespace lectorio;
 
 using namespace std::chrono_literals;
-using namespace test;
+using namespace lectorio::test;
 
 constexpr double kTone = 1000.0;
 
 // Whether pactl reports `volume` on both channels of `sink` ("front-left: 32768 / 50% / ...").
-bool BothChannelsAt(const std::string& sink, long volume) {
+static bool BothChannelsAt(const std::string& sink, long volume) {
     const std::string text = Pactl({"get-sink-volume", sink}), at = ": " + std::to_string(volume) + " /";
     return text.find("front-left" + at) != std::string::npos &&
            text.find("front-right" + at) != std::string::npos;
@@ -203,6 +202,3 @@ TEST_F(ServerTest, TheMasterVolumeSetsEveryChannelMutesAndHearsChangesMadeElsewh
     Pactl({"set-sink-volume", "lectorio_null", "42000"});
     EXPECT_FALSE(Wait([&] { return calls.back().first == 42000; }, 500ms));
 }
-
-} // namespace
-} // namespace lectorio

@@ -8,10 +8,9 @@
 #include <cstdio>
 #include <future>
 
-namespace lectorio {
-namespace {
+using namespace lectorio;
 
-using namespace test;
+using namespace lectorio::test;
 
 TEST(Transcript, WrittenVerbatimAndReadBackWordByWord) {
     TempFolder folder;
@@ -89,6 +88,3 @@ TEST(Transcript, RulesOfTheMoves) {
     EXPECT_TRUE(IsNormalSpeedPosition(8) && IsNormalSpeedPosition(12) && !IsNormalSpeedPosition(7) &&
                 !IsNormalSpeedPosition(13));
 }
-
-} // namespace
-} // namespace lectorio
