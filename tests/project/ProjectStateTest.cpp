@@ -117,18 +117,19 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
 TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
     TempFolder t;
     ProjectState s = Talk(t.Path());
-    Touch(s.SegmentWavePath(12345), "RIFF");
-    Touch(t.File("rec.wav"), "RIFF");
-    Touch(t.File("x_talk.wav"), "RIFF");
+    for (const std::string& file : {s.SegmentWavePath(12345), t.File("rec.wav"), t.File("x_talk.wav")})
+        Touch(file, "RIFF");
     fs::create_hard_link(s.SegmentWavePath(12345), t.File("linked.wav"));
-    EXPECT_TRUE(RecordingIsProjectSegment(s, s.SegmentWavePath(12345)));
-    EXPECT_TRUE(RecordingIsProjectSegment(s, t.File("linked.wav")));
-    EXPECT_FALSE(RecordingIsProjectSegment(s, t.File("rec.wav")) ||
-                 RecordingIsProjectSegment(s, t.File("x_talk.wav")));
+    // One of the segments under its own name or another; other files and
+    // another project's name are not.
+    EXPECT_TRUE(RecordingIsProjectSegment(s, s.SegmentWavePath(12345)) &&
+                RecordingIsProjectSegment(s, t.File("linked.wav")) &&
+                !RecordingIsProjectSegment(s, t.File("rec.wav")) &&
+                !RecordingIsProjectSegment(s, t.File("x_talk.wav")));
     s.projectName = "other";
     EXPECT_FALSE(RecordingIsProjectSegment(s, t.File("linked.wav")));
-    EXPECT_TRUE(IsWritableFolder(s.outputFolder));
-    EXPECT_FALSE(IsWritableFolder(t.File("rec.wav")) || IsWritableFolder(""));
+    EXPECT_TRUE(IsWritableFolder(s.outputFolder) && !IsWritableFolder(t.File("rec.wav")) &&
+                !IsWritableFolder(""));
 }
 
 TEST(ProjectFile, ResumePointIsIgnoredUnlessItMakesSense) {
@@ -147,12 +148,12 @@ TEST(ProjectFile, ResumePointIsIgnoredUnlessItMakesSense) {
                   valid ? content : "-");
     }
     // A project "talk_y" beside owns the names of talk's slowed copies.
-    EXPECT_EQ(s.SlowWavePath(2), t.File("00002_talk_y.wav"));
+    const std::string free = s.SlowWavePath(2);
     Touch(t.File("talk_y.vprj"), "2 " + t.Path());
     Touch(t.File("talk.vprj"), "6 " + t.Path());
-    EXPECT_EQ(s.SlowWavePath(2), "");
-    EXPECT_TRUE(ProjectNameClashes(t.Path(), "talk") && ProjectNameClashes(t.Path(), "talk_y"));
-    EXPECT_FALSE(ProjectNameClashes(t.Path(), "talkxx") || ProjectNameClashes(t.Path(), "_y"));
+    EXPECT_EQ(free + "|" + s.SlowWavePath(2), t.File("00002_talk_y.wav") + "|");
+    EXPECT_TRUE(ProjectNameClashes(t.Path(), "talk") && ProjectNameClashes(t.Path(), "talk_y") &&
+                !ProjectNameClashes(t.Path(), "talkxx") && !ProjectNameClashes(t.Path(), "_y"));
 }
 
 // Where a project opens from: its own folder when that holds its segments,
