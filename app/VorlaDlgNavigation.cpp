@@ -2,6 +2,7 @@
 // Moving between segments and keeping their transcripts.
 #include "VorlaDlg.h"
 
+#include "OptionFields.h"
 #include "ProjectSafety.h"
 #include "Transcript.h"
 #include "WaveformView.h"
@@ -227,7 +228,7 @@ void CVorlaDlg::OnGoToSegment() {
         return;
     if (state.segmentCount < 1)
         return;
-    const int32_t value = ParseSegmentNumber(segmentNumberEdit->text().toStdString());
+    const int32_t value = ReadIntField(segmentNumberEdit->text().toStdString());
     if (value != 1)
         previousButton->setEnabled(true);
     if (value != state.segmentCount)

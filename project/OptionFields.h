@@ -16,7 +16,8 @@
 namespace lectorio {
 
 // Leading blanks, an optional sign, leading decimal digits; 0 when there are
-// none. Saturates at the 32-bit limits. "12.7" reads 12.
+// none. Saturates at the 32-bit limits. "12.7" reads 12. Typed segment
+// numbers and the project file's segment count are read the same way.
 int32_t ReadIntField(const std::string& text);
 
 // Leading blanks, an optional sign, digits with an optional '.' and fraction,

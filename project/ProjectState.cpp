@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectState.h"
 
+#include "OptionFields.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,32 +114,6 @@ void ProjectState::DeleteStaleSegmentFiles() {
         DeleteFileQuietly(path, recording);
 }
 
-namespace {
-
-// atoi rules (leading blanks, optional sign, leading digits; 0 if none), but
-// saturating at the 32-bit limits instead of overflowing.
-int32_t AtoiSaturating(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT32_MAX) + 1)
-            value = static_cast<long long>(INT32_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX)
-        value = INT32_MAX;
-    return static_cast<int32_t>(value);
-}
-
-} // namespace
-
 ProjectFileContents ReadProjectFile(const std::string& path) {
     ProjectFileContents result;
     std::string text;
@@ -151,7 +127,7 @@ ProjectFileContents ReadProjectFile(const std::string& path) {
     while (i < text.size() && !space(text[i]))
         ++i;
     const std::string count = text.substr(countStart, i - countStart);
-    result.segmentCount = AtoiSaturating(count);
+    result.segmentCount = ReadIntField(count);
     result.countIsNumber = count.find_first_not_of("0123456789") == std::string::npos;
     if (i < text.size() && text[i] == ' ')
         ++i;

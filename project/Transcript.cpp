@@ -68,30 +68,6 @@ bool ShouldSaveOnMove(int32_t currentSegment, int32_t segmentCount, bool skipSil
     return !skipSilence || !IsSilenceSegment(currentSegment) || currentSegment == segmentCount;
 }
 
-int32_t ParseSegmentNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && IsTranscriptSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > int64_t{INT32_MAX} + 1)
-            value = int64_t{INT32_MAX} + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
-
 int32_t GoToTarget(int32_t value, int32_t segmentCount, bool skipSilence) {
     if (value < 1)
         value = 1;

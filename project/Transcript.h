@@ -48,11 +48,6 @@ inline bool IsSilenceSegment(int32_t n) {
 // a speech segment or the last one.
 bool ShouldSaveOnMove(int32_t currentSegment, int32_t segmentCount, bool skipSilence);
 
-// The integer value of a typed number the way atoi reads it (leading white
-// space, optional sign, leading digits; anything else gives 0), saturating at
-// the limits of int32_t instead of overflowing.
-int32_t ParseSegmentNumber(const std::string& text);
-
 // The segment that "Go" shows for the typed value, before the skip rule of the
 // move itself: the value clamped to 1..segmentCount, one less when the skip
 // option is on and it is the last segment. Only meaningful for segmentCount >= 1.

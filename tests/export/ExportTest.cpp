@@ -11,25 +11,16 @@
 //   4       16001  Привет мир 你好, B&"C": line one:two 1.7005  .. 2.7005 s
 //   5        8001  (blank lines)                       2.7005  .. 3.2005 s
 //   6       12801  Ali: say "a,b" <i> & done_          3.2005  .. 4.0005625 s, the recording's end
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include "ExportFile.h"
 #include "RunProgram.h"
 
 using namespace lectorio;
-using test::RunCli;
-using test::RunProgram;
-using test::Slurp;
-using test::TempFolder;
-using test::Touch;
-
-namespace {
+using namespace test;
 
 const std::string kData = LECTORIO_EXPORT_DATA;
 
-ProjectState MakeTalk(const std::string& folder) {
+static ProjectState MakeTalk(const std::string& folder) {
     ProjectState s;
     s.outputFolder = folder;
     s.projectName = "talk";
@@ -48,32 +39,27 @@ ProjectState MakeTalk(const std::string& folder) {
     return s;
 }
 
-bool Installed(const char* program) {
-    return RunProgram({"sh", "-c", std::string("command -v ") + program}).status == 0;
-}
-
-} // namespace
-
+// Frame counts become times; a segment without frames gets no length and
+// moves no later boundary; hours and the EAF's time slots.
 TEST(Export, TimesFromFrameCounts) {
-    EXPECT_EQ(SampleTime(7, 16000, 1000), 0);
-    EXPECT_EQ(SampleTime(8, 16000, 1000), 1);
-    EXPECT_EQ(SampleTime(9'000'000'000'000'000, 48000, 1000000), 187'500'000'000'000'000);
-    // Frames 3, 0 and 2: a segment without frames gets no length and moves no later boundary.
+    EXPECT_EQ((std::vector<int64_t>{SampleTime(7, 16000, 1000), SampleTime(8, 16000, 1000),
+                                    SampleTime(9'000'000'000'000'000, 48000, 1000000)}),
+              (std::vector<int64_t>{0, 1, 187'500'000'000'000'000}));
     const TimedTranscript t = BuildTimedTranscript(1000, {{1, 3, "x"}, {2, 0, ""}, {3, 2, ""}});
-    std::vector<int64_t> bounds;
+    std::vector<int64_t> bounds{t.sampleRate};
     for (const TimedSegment& s : t.segments)
         bounds.insert(bounds.end(), {s.startSample, s.endSample});
-    EXPECT_EQ(bounds, (std::vector<int64_t>{0, 2, 2, 2, 2, 3}));
-    EXPECT_EQ(t.sampleRate, 1000u);
+    EXPECT_EQ(bounds, (std::vector<int64_t>{1000, 0, 2, 2, 2, 2, 3}));
     TimedTranscript hour{1000, {{1, 3723004, 3723005, {{"", false, "x"}}}}, "", ""};
     EXPECT_EQ(FormatExport(hour, ExportFormat::Srt), "1\n01:02:03,004 --> 01:02:03,005\nx\n\n");
     EXPECT_NE(FormatExport(hour, ExportFormat::Eaf).find("REF1=\"ts1\" TIME_SLOT_REF2=\"ts2\""),
               std::string::npos);
 }
 
-class Formats : public testing::TestWithParam<ExportFormatInfo> {};
-
-TEST_P(Formats, MatchTheStoredDocument) {
+// Every format matches its stored document; the command's export beside the
+// project is read by a program people use for it (when installed): ffprobe
+// prints each event's start and length ("N/A" for none) in seconds.
+TEST(Export, FormatsMatchTheStoredDocumentsAndTheirReadersReadThem) {
     TempFolder t;
     const ProjectState state = MakeTalk(t.Path());
     TimedTranscript timed;
@@ -81,48 +67,26 @@ TEST_P(Formats, MatchTheStoredDocument) {
     EXPECT_EQ(timed.mediaPath, t.Path() + "/talk.wav");
     timed.mediaPath = "/home/Ana/rec-2019/talk ü.wav";
     timed.date = "2026-12-06T12:00:00Z";
-    EXPECT_EQ(FormatExport(timed, GetParam().format), Slurp(kData + "/golden/talk" + GetParam().extension));
+    for (const ExportFormatInfo& info : ExportFormats())
+        EXPECT_EQ(FormatExport(timed, info.format), Slurp(kData + "/golden/talk" + info.extension))
+            << info.name;
+    const std::vector<std::string> ffprobe = {
+        "ffprobe", "-v", "error", "-show_entries", "packet=pts_time,duration_time", "-of", "csv=p=0"};
+    const std::string events = "1.200000,0.501000\n1.701000,N/A\n1.701000,1.000000\n3.201000,0.800000\n";
+    // clang-format off
+    const std::tuple<const char*, std::vector<std::string>, std::string> readers[] = {
+        {"srt", ffprobe, events}, {"vtt", ffprobe, events},
+        {"textgrid", {"praat", "--run", kData + "/read-textgrid.praat"}, "2 4.000563\n5\n5\nA: Привет мир 你好\nB&\"C\": line one\ntwo\n"},
+        {"eaf", {"xmllint", "--xpath", "count(//ANNOTATION)"}, "5\n"}};
+    // clang-format on
+    for (auto [format, command, expected] : readers) {
+        const auto written = RunCli({"export", t.Path() + "/talk.vprj", "--format", format});
+        command.push_back(t.Path() + "/talk" + ExportFormatOf(*ExportFormatNamed(format)).extension);
+        EXPECT_EQ(std::to_string(written.status) + " " + written.out, "0 " + command.back() + "\n")
+            << written.err;
+        const auto read = RunProgram(command);
+        if (read.status == -1 && RunProgram({"sh", "-c", "command -v " + command[0]}).status != 0)
+            continue; // not installed
+        EXPECT_EQ(std::to_string(read.status) + " " + read.out, "0 " + expected) << format << read.err;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(All, Formats, testing::ValuesIn(ExportFormats()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// What a reader program prints about the exported file.
-struct ReaderCase {
-    const char* format;
-    std::vector<std::string> command; // the program and its arguments; the file's path follows
-    std::string expected;
-};
-
-class Readers : public testing::TestWithParam<ReaderCase> {};
-
-TEST_P(Readers, ReadTheExportWrittenBesideTheProject) {
-    const ReaderCase& c = GetParam();
-    TempFolder t;
-    MakeTalk(t.Path());
-    const auto written = RunCli({"export", t.Path() + "/talk.vprj", "--format", c.format});
-    ASSERT_EQ(written.status, 0) << written.err;
-    ASSERT_EQ(written.out,
-              t.Path() + "/talk" + ExportFormatOf(*ExportFormatNamed(c.format)).extension + "\n");
-    if (!Installed(c.command[0].c_str()))
-        GTEST_SKIP() << c.command[0] << " is not installed";
-    std::vector<std::string> command = c.command;
-    command.push_back(written.out.substr(0, written.out.size() - 1));
-    const auto read = RunProgram(command);
-    EXPECT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(read.out, c.expected);
-}
-
-// Per event: start, and length ("N/A" for none), in seconds.
-const std::vector<std::string> kFfprobe = {
-    "ffprobe", "-v", "error", "-show_entries", "packet=pts_time,duration_time", "-of", "csv=p=0"};
-const std::string kEvents = "1.200000,0.501000\n1.701000,N/A\n1.701000,1.000000\n3.201000,0.800000\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    All, Readers,
-    testing::Values(ReaderCase{"srt", kFfprobe, kEvents}, ReaderCase{"vtt", kFfprobe, kEvents},
-                    ReaderCase{"textgrid",
-                               {"praat", "--run", kData + "/read-textgrid.praat"},
-                               "2 4.000563\n5\n5\nA: Привет мир 你好\nB&\"C\": line one\ntwo\n"},
-                    ReaderCase{"eaf", {"xmllint", "--xpath", "count(//ANNOTATION)"}, "5\n"}),
-    [](const auto& info) { return std::string(info.param.format); });

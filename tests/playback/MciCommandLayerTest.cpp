@@ -7,22 +7,14 @@
 #include "RiffBytes.h"
 #include "ServerTools.h"
 #include "TestFiles.h"
-#include "WaveFile.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
 #include <set>
-#include <string>
 #include <sys/stat.h>
 
-namespace lectorio {
-namespace {
+using namespace lectorio;
 
-using test::MakeSamples;
-using test::TempFolder;
-using test::WriteWave;
+using namespace lectorio::test;
 
 // Every code has a text of its own that fits the window's error buffer.
 TEST(MciErrorText, EveryCodeHasItsOwnText) {
@@ -46,26 +38,22 @@ protected:
         : output(std::make_shared<NullOutput>([this] { return std::chrono::microseconds(nowUs); })),
           layer(output) {}
 
+    // A command ("" sends nothing), its result, how far the clock then moves,
+    // and the position and mode of device "d" afterwards ("": not checked).
     struct Step {
-        std::string command; // "" sends nothing
+        std::string command;
         MciError result = MciError::None;
         int64_t advanceMs = 0;
-        const char* position = nullptr; // checked after the clock moved; nullptr: not checked
-        const char* mode = nullptr;
+        std::string position = {}, mode = {};
     };
-    // Sends each command, moves the clock, then checks the position and the mode of device "d".
     void Run(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
-            if (!step.command.empty()) {
-                EXPECT_EQ(layer.SendString(step.command), step.result) << step.command;
-            }
+            EXPECT_EQ(step.command.empty() ? step.result : layer.SendString(step.command), step.result)
+                << step.command;
             nowUs += step.advanceMs * 1000;
-            if (step.position) {
-                EXPECT_EQ(Ask("status d position"), step.position) << step.command;
-            }
-            if (step.mode) {
-                EXPECT_EQ(Ask("status d mode"), step.mode) << step.command;
-            }
+            for (const auto& [item, expected] : {std::pair{"position", step.position}, {"mode", step.mode}})
+                EXPECT_EQ(expected.empty() ? "" : Ask(std::string("status d ") + item), expected)
+                    << step.command;
         }
     }
 
@@ -101,28 +89,27 @@ TEST_F(MciLayerTest, OpensUnderAnAliasRefusesEachBadCommandOrFileWithItsOwnCodeA
     // Blanks and quotes in the name, and the highest rate a sound server plays.
     const std::string one = OpenCommand("say \"hi\" now.wav", 384000, 1000);
     ASSERT_EQ(layer.SendString(one), MciError::None);
+    // Each refusal answers its own code and an empty text.
+    // clang-format off
     const std::pair<MciError, std::vector<std::string>> refusals[] = {
         {MciError::UnrecognisedCommand, {"", "   ", "rewind d"}},
-        {MciError::MissingParameter,
-         {"play", "play d from", "seek d", "seek d to", "status d", "open", "open \"\" alias x",
-          "open x alias"}},
+        {MciError::MissingParameter, {"play", "play d from", "seek d", "seek d to", "status d", "open", "open \"\" alias x", "open x alias"}},
         {MciError::DeviceNotOpen, {"play other", "close other"}},
-        {MciError::UnrecognisedKeyword,
-         {"play d backwards", "seek d by 3", "seek d to 5 now", "status d volume", "status d mode now",
-          "pause d now", "open x.wav loudly", "open \"say \"hi\".wav\" alias x"}}, // an unescaped quote
+        {MciError::UnrecognisedKeyword, {"play d backwards", "seek d by 3", "seek d to 5 now", "status d volume", "status d mode now", "pause d now", "open x.wav loudly",
+                                         "open \"say \"hi\".wav\" alias x"}}, // an unescaped quote
         {MciError::BadInteger, {"play d from 1x", "play d from -", "play d from 99999999999999999999999"}},
-        {MciError::OutOfRange,
-         {"play d from -5", "play d from 1001", "play d from 9223372036854775807", "seek d to 1001"}},
+        {MciError::OutOfRange, {"play d from -5", "play d from 1001", "play d from 9223372036854775807", "seek d to 1001"}},
         {MciError::UnbalancedQuotes, {"open \"unclosed alias x"}},
         {MciError::AliasInUse, {one}},
         {MciError::FileNotFound, {open("absent.wav")}},
         {MciError::NotPlayableWave, {open("notes.wav"), open(""), open("float.wav"), open("fast.wav")}},
     };
+    // clang-format on
     for (const auto& [code, commands] : refusals) {
         for (const std::string& command : commands) {
             std::string answer = "untouched";
-            EXPECT_EQ(layer.SendString(command, &answer), code) << command;
-            EXPECT_EQ(answer, "") << command;
+            EXPECT_EQ(std::pair(layer.SendString(command, &answer), answer), std::pair(code, std::string()))
+                << command;
         }
     }
     Run({
@@ -145,19 +132,20 @@ TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndTheEndHolds) {
     // are truncated, and a position set in milliseconds reads back the same.
     ASSERT_EQ(layer.SendString(OpenCommand("speech.wav", 11025, 3750)), MciError::None);
     EXPECT_EQ(Ask("STATUS D LENGTH"), "3749");
+    // clang-format off
     Run({
         {"play d notify", MciError::None, 400, "400", "playing"},
         {"pause d", MciError::None, 3000, "400", "paused"},
-        {"seek d to 1001", MciError::None, 500, "1001", "paused"}, // seeking while paused only positions
-        {"play d", MciError::None, 99, "1100", "playing"},         // and a plain play continues there
-        {"play d", MciError::None, 1, "1101", "playing"},          // a plain play while playing goes on
-        {"play d from 0", MciError::None, 0, "0"},                 // play from jumps while playing
+        {"seek d to 1001", MciError::None, 500, "1001", "paused"},  // seeking while paused only positions
+        {"play d", MciError::None, 99, "1100", "playing"},          // and a plain play continues there
+        {"play d", MciError::None, 1, "1101", "playing"},           // a plain play while playing goes on
+        {"play d from 0", MciError::None, 0, "0"},                  // play from jumps while playing
         {"", MciError::None, 320, "320"},
         {"seek d to 3000", MciError::None, 240, "3000", "stopped"}, // seek while playing stops there
         {"resume d", MciError::None, 0, "3000", "stopped"},         // resume plays only a paused device
         {"pause d", MciError::None, 0, "3000", "paused"},
         {"resume d wait", MciError::None, 120, "3120", "playing"},
-        {"stop d", MciError::None, 120, "3120", "stopped"}, // stop holds the position
+        {"stop d", MciError::None, 120, "3120", "stopped"},         // stop holds the position
         {"seek d to end", MciError::None, 0, "3749"},
         {"seek d to start", MciError::None, 0, "0"},
         {"play d from 3500", MciError::None, 60000, "3749", "playing"}, // a run that played out stays
@@ -166,11 +154,13 @@ TEST_F(MciLayerTest, PositionFollowsTheClockPauseHoldsAndTheEndHolds) {
         {"play d from 3750", MciError::OutOfRange, 0, "3620"},
         {"play d from 3749", MciError::None, 1, "3749"},
     });
+    // clang-format on
 }
 
 TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
     // {bits, channels, format tag, rate, length in ms}: 1500 ms at 8001 Hz are
-    // 12001 frames, 1499.9 ms; one millisecond there is the 9th frame.
+    // 12001 frames, 1499.9 ms; one millisecond there is the 9th frame; at
+    // 1000 Hz a frame is a millisecond.
     const std::array<uint32_t, 5> formats[] = {
         {8, 1, kFormatPcm, 8000, 1500},   {16, 2, kFormatPcm, 44100, 1500}, {24, 1, kFormatPcm, 48000, 1500},
         {8, 1, kFormatMuLaw, 8001, 1499}, {16, 6, kFormatPcm, 96000, 1500}, {24, 2, kFormatPcm, 16000, 1500},
@@ -181,36 +171,33 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
         const std::string path = folder.File(std::to_string(rate) + "-" + std::to_string(channels) + ".wav");
         ASSERT_TRUE(WriteWave(path, MakeSamples(rate, {{1500, 1000.0}}), rate, static_cast<uint16_t>(bits),
                               static_cast<uint16_t>(channels), static_cast<uint16_t>(tag)));
-        ASSERT_EQ(layer.SendString("open \"" + path + "\" alias fmt"), MciError::None) << path;
-        EXPECT_EQ(Ask("status fmt length"), std::to_string(length)) << path;
-        EXPECT_EQ(layer.SendString("seek fmt to 1"), MciError::None);
-        EXPECT_EQ(Ask("status fmt position"), "1") << path;
-        EXPECT_EQ(layer.SendString("play fmt from 0"), MciError::None);
-        EXPECT_EQ(Ask("status fmt position"), "0") << path; // at 1000 Hz a frame is a millisecond
-        EXPECT_EQ(layer.SendString("play fmt from " + std::to_string(length)), MciError::None) << path;
-        EXPECT_EQ(layer.SendString("close fmt"), MciError::None);
+        SCOPED_TRACE(path);
+        Run({{"open " + QuoteForCommand(path) + " alias d"},
+             {"seek d to 1", MciError::None, 0, "1"},
+             {"play d from 0", MciError::None, 0, "0"},
+             {"play d from " + std::to_string(length)}});
+        EXPECT_EQ(Ask("status d length"), std::to_string(length));
+        EXPECT_EQ(layer.SendString("close d"), MciError::None);
         // Frames read in place, mixed to mono as the reader mixes them.
         std::shared_ptr<PcmSource> source;
         ASSERT_EQ(PcmSource::Open(path, source), MciError::None);
         std::vector<int16_t> expected(600), mixed(500);
         ASSERT_EQ(OpenWaveFile(path)->ReadMonoSamples(expected.data(), 600), 600);
         ASSERT_EQ(source->ReadMonoFrames(100, 500, mixed.data()), 500);
-        EXPECT_TRUE(std::equal(mixed.begin(), mixed.end(), expected.begin() + 100)) << path;
+        EXPECT_TRUE(std::equal(mixed.begin(), mixed.end(), expected.begin() + 100));
         EXPECT_EQ(source->ReadMonoFrames(source->FrameCount() - 1, 5, mixed.data()), 1);
     }
 }
 
 TEST_F(MciLayerTest, AFailedOrLostOutputLeavesTheDeviceUsable) {
     output->SetStartError(MciError::NoAudioOutput);
-    Run({
-        {OpenCommand("seg.wav", 16000, 2000)},
-        {"play d notify", MciError::NoAudioOutput, 0, "0", "stopped"},
-    });
+    Run({{OpenCommand("seg.wav", 16000, 2000)},
+         {"play d notify", MciError::NoAudioOutput, 0, "0", "stopped"}});
     output->SetStartError(MciError::None);
     Run({{"play d from 500", MciError::None, 300, "800", "playing"}});
     // A server that goes away pauses the run where it was last heard.
     output->SetLost(true);
-    Run({{"status d position", MciError::NoAudioOutput, 100, nullptr, "paused"}});
+    Run({{"status d position", MciError::NoAudioOutput, 100, "", "paused"}});
     output->SetLost(false);
     Run({{"", MciError::None, 0, "800", "paused"},
          {"resume d", MciError::None, 100, "900", "playing"},
@@ -233,6 +220,3 @@ TEST(NoServerTest, TheVolumeAnswersMinusOneAndIgnoresSetters) {
          {volume.GetSteps(), volume.GetMinimum(), volume.GetMaximum(), volume.GetVolume()})
         EXPECT_EQ(answer, -1);
 }
-
-} // namespace
-} // namespace lectorio

@@ -26,28 +26,10 @@ std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch>& stre
     return samples;
 }
 
-bool ServerForTests() {
-    const char* flag = std::getenv("LECTORIO_TEST_PULSE");
-    return flag && std::string(flag) == "1";
-}
-
 std::string Pactl(const std::vector<std::string>& arguments) {
     std::vector<std::string> all = {"pactl"};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return RunProgram(all).out;
-}
-
-NoServer::NoServer() {
-    if (const char* old = std::getenv("PULSE_SERVER"))
-        old_ = old;
-    setenv("PULSE_SERVER", "unix:/nonexistent/lectorio-no-server", 1);
-}
-
-NoServer::~NoServer() {
-    if (old_)
-        setenv("PULSE_SERVER", old_->c_str(), 1);
-    else
-        unsetenv("PULSE_SERVER");
 }
 
 MonitorRecorder::MonitorRecorder()
@@ -78,8 +60,7 @@ std::array<std::vector<int>, 2> MonitorRecorder::ToneRuns() {
     // Per side, the loudest sample of each 10 ms block (160 frames) decides
     // whether the block is loud.
     std::array<std::vector<int>, 2> runs;
-    std::array<int, 2> peak{0, 0};
-    std::array<int, 2> gap{-1, -1}; // quiet blocks since the last run; -1 before the first
+    std::array<int, 2> peak{0, 0}, gap{-1, -1}; // gap: quiet blocks since the last run; -1 before the first
     FILE* f = std::fopen(path_.c_str(), "rb");
     unsigned char frame[4];
     for (int n = 1; f && std::fread(frame, 1, 4, f) == 4; ++n) {
@@ -88,15 +69,12 @@ std::array<std::vector<int>, 2> MonitorRecorder::ToneRuns() {
             peak[side] = std::max(peak[side], std::abs(int{sample}));
             if (n % 160 != 0)
                 continue;
-            if (peak[side] < 32768 / 5) {
-                gap[side] += gap[side] >= 0 ? 1 : 0;
-            } else {
-                if (gap[side] >= 0 && gap[side] <= 3)
-                    runs[side].back() += gap[side] + 1;
-                else
-                    runs[side].push_back(1);
-                gap[side] = 0;
-            }
+            const bool loud = peak[side] >= 32768 / 5;
+            if (loud && gap[side] >= 0 && gap[side] <= 3)
+                runs[side].back() += gap[side] + 1;
+            else if (loud)
+                runs[side].push_back(1);
+            gap[side] = loud ? 0 : gap[side] + (gap[side] >= 0 ? 1 : 0);
             peak[side] = 0;
         }
     }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -23,21 +24,23 @@ struct Stretch {
 std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch>& stretches);
 
 // True when scripts/with-pulseaudio.sh has started a server for the tests.
-bool ServerForTests();
+inline bool ServerForTests() {
+    const char* flag = std::getenv("LECTORIO_TEST_PULSE");
+    return flag && std::string(flag) == "1";
+}
 
 // Runs pactl with `arguments` and returns what it prints.
 std::string Pactl(const std::vector<std::string>& arguments);
 
 // Points the sound-server clients at a socket that does not exist while it
 // lives.
-class NoServer {
-public:
-    NoServer();
-    ~NoServer();
-    NoServer(const NoServer&) = delete;
-    NoServer& operator=(const NoServer&) = delete;
-
-private:
+struct NoServer {
+    NoServer() {
+        if (const char* old = std::getenv("PULSE_SERVER"))
+            old_ = old;
+        setenv("PULSE_SERVER", "unix:/nonexistent/lectorio-no-server", 1);
+    }
+    ~NoServer() { old_ ? setenv("PULSE_SERVER", old_->c_str(), 1) : unsetenv("PULSE_SERVER"); }
     std::optional<std::string> old_;
 };
 
@@ -46,8 +49,6 @@ class MonitorRecorder {
 public:
     MonitorRecorder();
     ~MonitorRecorder();
-    MonitorRecorder(const MonitorRecorder&) = delete;
-    MonitorRecorder& operator=(const MonitorRecorder&) = delete;
     bool Started() const { return pid_ > 0; }
     // Stops the recorder and returns, for the left and the right side, the
     // lengths in 10 ms blocks of the stretches that reach a fifth of full
