@@ -26,7 +26,7 @@ TEST(OptionFields, FractionsInDecimalNotationOnly) {
     const double inf = std::numeric_limits<double>::infinity();
     // clang-format off
     const std::pair<std::string, double> cases[] = {
-        {"0.6", 0.6}, {" -.5e1x", -5.0}, {"5.", 5.0}, {"1e", 1.0}, {"2E+1", 20.0}, {"nan", 0.0}, {"inf", 0.0},
+        {"0.6", 0.6}, {" -.5e1x", -5.0}, {"5.", 5.0}, {"1e", 1.0}, {"2E+1", 20.0}, {"3e12", 3e12}, {"nan", 0.0}, {"inf", 0.0},
         {"-infinity", 0.0}, {"0x1p3", 0.0}, {".", 0.0}, {"1e999", inf}, {"-1e999", -inf}, {"1e-999", 0.0},
         {"0.000e999", 0.0}, {"0.1e310", inf}, {"1" + std::string(400, '0') + "1e-90", inf}};
     // clang-format on
