@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the program takes from the desktop: whether a program is registered
-// for a file type, and the folders the file dialogs remember; and what the
-// final text file's "open" and the help do without a program for them.
+// What the final text file's "open" and the help do without a program for
+// them.
 #include <QDir>
-#include <QSettings>
 #include <gtest/gtest.h>
 
-#include "DesktopOpen.h"
-#include "DialogFolders.h"
+#include <QUrl>
 #include "Help.h"
 #include "ProjectCommands.h"
 #include "TestFiles.h"
@@ -15,48 +12,6 @@
 
 namespace lectorio {
 namespace {
-
-TEST(DesktopHandler, OnlyListedNonEmptyAssociationsCount) {
-    const QStringList chm{"application/vnd.ms-htmlhelp", "application/x-chm"};
-    struct Case {
-        const char* file; // below the scratch folder: "config/..." or "data/..."
-        const char* content;
-        bool found;
-    };
-    const Case cases[] = {
-        {"config/mimeapps.list", "[Default Applications]\napplication/x-chm=xchm.desktop\n", true},
-        {"config/mimeapps.list", "[Removed Associations]\napplication/x-chm=xchm.desktop\n", false},
-        {"data/applications/mimeinfo.cache", "[MIME Cache]\napplication/vnd.ms-htmlhelp=a.desktop;\n", true},
-        {"data/applications/mimeinfo.cache", "[MIME Cache]\napplication/x-chm=;\ntext/html=b.desktop;\n",
-         false},
-        {"data/mimeinfo.cache", "[MIME Cache]\napplication/x-chm=xchm.desktop;\n", false},
-    };
-    for (const Case& c : cases) {
-        test::TempFolder temp;
-        const QString root = QString::fromStdString(temp.Path());
-        QDir(root).mkpath("config");
-        QDir(root).mkpath("data/applications");
-        test::Touch((root + "/" + c.file).toStdString(), c.content);
-        EXPECT_EQ(HasDesktopHandler(chm, {root + "/nowhere", root + "/data"}, {root + "/config"}), c.found)
-            << c.file << ": " << c.content;
-    }
-}
-
-TEST(DialogFolders, EachBoxOpensWhereItWasLastUsedOrAtHome) {
-    test::TempFolder temp;
-    const QString root = QString::fromStdString(temp.Path());
-    QDir(root).mkpath("recordings/old");
-    EXPECT_EQ(DialogStartFolder("Wav Files (*.wav)|*.wav||"), QDir::homePath());
-    RememberDialogFolder("Wav Files (*.wav)|*.wav||", root + "/recordings/talk.wav");
-    RememberDialogFolder("Wav Files (*.wav)|*.wav||", ""); // a cancel keeps it
-    RememberDialogFolder("Browse for path", root + "/recordings/old");
-    EXPECT_EQ(DialogStartFolder("Wav Files (*.wav)|*.wav||"), root + "/recordings");
-    EXPECT_EQ(DialogStartFolder("Browse for path"), root + "/recordings/old");
-    EXPECT_EQ(DialogStartFolder("Lectorio Project Files (*.vprj)|*.vprj||"), QDir::homePath());
-    // A remembered folder that has gone gives the home folder again.
-    QDir(root).rmdir("recordings/old");
-    EXPECT_EQ(DialogStartFolder("Browse for path"), QDir::homePath());
-}
 
 TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
     test::TempFolder temp;
@@ -119,13 +74,12 @@ TEST(HelpFile, ViewerThenGuideThenMessage) {
         EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), c.result);
         EXPECT_EQ(tried, c.tried);
         const QString text = prompter.messages.empty() ? QString() : prompter.messages[0].text;
-        if (c.result == HelpResult::Missing) {
+        if (c.result == HelpResult::Missing)
             EXPECT_EQ(text, "Cannot open the help file!");
-        } else if (c.result == HelpResult::NoViewer) {
+        else if (c.result == HelpResult::NoViewer)
             EXPECT_TRUE(text.contains(folder + "vorla.chm") && text.contains("xchm")) << text.toStdString();
-        } else {
+        else
             EXPECT_TRUE(prompter.messages.empty());
-        }
     }
 }
 

@@ -1,28 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixtures.h"
 
-#include <QDBusConnection>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QVariantMap>
 
 namespace lectorio {
 namespace {
-
-// Counts what the player announces on the bus.
-class Listener : public QObject {
-    Q_OBJECT
-public slots:
-    void Changed(const QString& interface, const QVariantMap& changed, const QStringList&) {
-        if (interface == "org.mpris.MediaPlayer2.Player")
-            changedNames += changed.keys();
-    }
-    void Seeked(qlonglong position) { seekedTo.push_back(position); }
-
-public:
-    QStringList changedNames;
-    std::vector<qlonglong> seekedTo;
-};
 
 // playerctl's answer, while the window goes on answering the bus.
 QString Playerctl(const QStringList& arguments) {
@@ -44,13 +27,6 @@ TEST(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
     Window f;
     ASSERT_TRUE(f.dialog.PublishMpris());
     EXPECT_EQ(f.dialog.MprisServiceName(), "org.mpris.MediaPlayer2.lectorio");
-    Listener listener;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.connect("", "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
-                            "PropertiesChanged", &listener,
-                            SLOT(Changed(QString, QVariantMap, QStringList))));
-    ASSERT_TRUE(bus.connect("", "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Player", "Seeked",
-                            &listener, SLOT(Seeked(qlonglong))));
     EXPECT_EQ(Playerctl({"status"}), "Stopped");
 
     f.MakeProject(6, 1000);
@@ -58,7 +34,6 @@ TEST(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
     const QString format = "--format={{xesam:title}}|{{xesam:album}}|{{mpris:length}}";
     EXPECT_EQ(Playerctl({"metadata", format}), "Segment 2 of 6|talk|1000000");
     EXPECT_EQ(Playerctl({"status"}), "Playing");
-    EXPECT_TRUE(WaitUntil([&] { return listener.changedNames.contains("Metadata"); }));
 
     // Next and Previous save the text and show the segment the buttons would.
     f.transcriptEdit->setPlainText("hello");
@@ -74,10 +49,8 @@ TEST(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
     f.Advance(600);
     Command("play-pause", [&] { return f.playbackState == PlaybackState::Paused; });
     EXPECT_EQ(Playerctl({"status"}), "Paused");
-    listener.seekedTo.clear();
     Command("play", [&] { return f.playbackState == PlaybackState::Playing; });
     EXPECT_EQ(f.Status("position"), "0");
-    EXPECT_TRUE(WaitUntil([&] { return listener.seekedTo == std::vector<qlonglong>{0}; }));
     Playerctl({"position", "0.5"});
     EXPECT_TRUE(WaitUntil([&] { return f.Status("position") == "500"; }));
     Command("stop", [&] { return f.playbackState == PlaybackState::Paused; });
@@ -86,5 +59,3 @@ TEST(Mpris, PlayerctlDrivesTheWindowOnTheSessionBus) {
 
 } // namespace
 } // namespace lectorio
-
-#include "MprisTest.moc"
