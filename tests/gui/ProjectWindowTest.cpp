@@ -34,24 +34,21 @@ TEST(ProjectWindow, OpenContinuesWhereTheTranscriptsStand) {
     f.FlushSaves();
     EXPECT_EQ(Slurp(f.Folder() + "/b/00002_next.txt"), "other typed before the switch");
     EXPECT_TRUE(f.prompter.messages.empty());
-    EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - talk");
-    EXPECT_EQ(f.outputEdit->text().toStdString() + "|" + f.projectNameEdit->text().toStdString(),
-              now + "|talk");
-    EXPECT_EQ(f.state.currentSegment, 2);
-    EXPECT_EQ(f.transcriptEdit->toPlainText(), "hello there ");
+    EXPECT_EQ(f.dialog.windowTitle() + "|" + f.outputEdit->text() + "|" + f.projectNameEdit->text(),
+              QString::fromStdString("Lectorio - talk|" + now + "|talk"));
+    EXPECT_EQ(QString::number(f.state.currentSegment) + f.transcriptEdit->toPlainText(), "2hello there ");
     EXPECT_TRUE(f.JustStarted());
     f.Type("again");
     f.dialog.OnNextSegment();
     EXPECT_EQ(f.transcriptEdit->toPlainText(), "second part ");
     f.FlushSaves();
-    EXPECT_EQ(Slurp(now + "/00002_talk.txt"), "hello there again");
-    EXPECT_EQ(Slurp(made + "/00002_talk.txt"), "hello\nthere");
+    EXPECT_EQ(Slurp(now + "/00002_talk.txt") + "|" + Slurp(made + "/00002_talk.txt"),
+              "hello there again|hello\nthere");
     // New Project empties the set-up; its Cancel returns to the project.
     f.dialog.OnNewProject();
     EXPECT_EQ(f.inputEdit->text() + f.projectNameEdit->text(), "");
     f.dialog.OnCancelSetup();
-    EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - talk");
-    EXPECT_TRUE(f.nextButton->isEnabled());
+    EXPECT_TRUE(f.dialog.windowTitle() == "Lectorio - talk" && f.nextButton->isEnabled());
     f.Type("more");
     f.dialog.close();
     EXPECT_EQ(Slurp(now + "/00004_talk.txt"), "second part more");
@@ -76,10 +73,9 @@ TEST(ProjectWindow, UnreadableProjectFilesAreRefusedByOpenAndClean) {
         f.prompter.files = {QString::fromStdString(f.Folder() + "/" + name)};
         f.dialog.OnCleanProject();
         ASSERT_EQ(f.prompter.messages.size(), 2u);
-        EXPECT_TRUE(f.prompter.messages[0].text.startsWith(message));
-        EXPECT_TRUE(f.prompter.messages[1].text.startsWith(cleanMessage));
-        EXPECT_EQ(f.state.outputFolder, f.Folder());
-        EXPECT_EQ(f.state.currentSegment, 2);
+        EXPECT_TRUE(f.prompter.messages[0].text.startsWith(message) &&
+                    f.prompter.messages[1].text.startsWith(cleanMessage));
+        EXPECT_EQ(f.state.outputFolder + "|" + std::to_string(f.state.currentSegment), f.Folder() + "|2");
     }
     EXPECT_TRUE(fs::exists(f.Folder() + "/blank.vprj") && fs::exists(f.Folder() + "/gone.vprj"));
 }
@@ -153,8 +149,9 @@ TEST(ProjectWindow, FinalTextAndExportIncludeTheTextInTheBox) {
     f.prompter.files = {QString::fromStdString(f.Folder() + "/out.srt")};
     f.exportAction->trigger();
     ASSERT_EQ(f.prompter.messages.size(), 3u);
-    EXPECT_TRUE(f.prompter.messages[2].text.endsWith(QString::fromStdString(f.Folder() + "/00003_talk.wav")));
-    EXPECT_FALSE(fs::exists(f.Folder() + "/out.srt"));
+    EXPECT_TRUE(
+        f.prompter.messages[2].text.endsWith(QString::fromStdString(f.Folder() + "/00003_talk.wav")) &&
+        !fs::exists(f.Folder() + "/out.srt"));
 }
 
 // Every way of closing after an open stops playback, saves the typed text,
@@ -184,13 +181,12 @@ TEST(ProjectWindow, EveryWayOfClosingSavesTheTypedTextAndCleansUp) {
             g.dialog.close();
         else
             QTest::keyClick(g.transcriptEdit, Qt::Key_Escape);
-        EXPECT_FALSE(g.dialog.isVisible());
-        EXPECT_EQ(g.playbackState, PlaybackState::Closed);
+        EXPECT_TRUE(!g.dialog.isVisible() && g.playbackState == PlaybackState::Closed);
         EXPECT_EQ(Slurp(g.Folder() + "/00002_talk.txt"), "last words");
         const bool yes = answer == Prompter::Answer::Yes;
         ASSERT_EQ(g.prompter.messages.size(), yes ? 2u : 1u);
-        EXPECT_EQ(g.prompter.messages[0].caption, "Close");
-        EXPECT_EQ(g.prompter.messages[0].buttons, Prompter::Buttons::YesNoCancel);
+        EXPECT_TRUE(g.prompter.messages[0].caption == "Close" &&
+                    g.prompter.messages[0].buttons == Prompter::Buttons::YesNoCancel);
         EXPECT_EQ(fs::exists(g.Folder() + "/talk.txt"), yes);
         for (const char* name : temporary)
             EXPECT_FALSE(fs::exists(g.Folder() + "/" + name)) << name;
@@ -224,8 +220,8 @@ TEST(ProjectWindow, OptionDialogs) {
         EXPECT_EQ(f.prompter.messages.size(), c.questions);
     }
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - New Project");
-    EXPECT_EQ(f.segmentationOptions.maxSegmentLength, 7);
-    EXPECT_EQ(f.segmentationOptions.endThreshold, 0.13f);
+    EXPECT_EQ(std::pair(f.segmentationOptions.maxSegmentLength, f.segmentationOptions.endThreshold),
+              std::pair(7, 0.13f));
     f.dialog.OnSegmentOptions();
     EXPECT_EQ(f.segmentOptionsDlg, segment);
 
@@ -235,8 +231,7 @@ TEST(ProjectWindow, OptionDialogs) {
     rewind->setText("3");
     playback->findChild<QCheckBox*>("skipSilenceFiles")->setChecked(false);
     QTest::mouseClick(playback->findChild<QPushButton*>("ok"), Qt::LeftButton);
-    EXPECT_EQ(f.playbackOptions.rewindSeconds, 3);
-    EXPECT_FALSE(f.playbackOptions.skipSilenceFiles);
+    EXPECT_TRUE(f.playbackOptions.rewindSeconds == 3 && !f.playbackOptions.skipSilenceFiles);
     f.dialog.OnPlaybackOptions();
     rewind->setText("12");
     QTest::mouseClick(playback->findChild<QPushButton*>("cancel"), Qt::LeftButton);

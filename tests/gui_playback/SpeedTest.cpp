@@ -28,8 +28,6 @@ struct SpeedWindow : Window {
                 return synthesize(segment, output, track, factor, cancelled);
             };
     }
-    // Waits for the background worker and applies its results.
-    void Settle() { FinishBackgroundWork(); }
     std::string SlowCopy(int32_t n) const { return ReplaceAll(state.SegmentWavePath(n), ".wav", "_y.wav"); }
 
     // Segment n's slowed copy is playing, with `frames` frames, and it and
@@ -61,10 +59,10 @@ TEST(Speed, OutsideTheBandSpeechPlaysTheCopyAndSilenceItselfAndPauseReplaysAtThe
         f.speedSlider->setValue(position);
         f.state.currentSegment = 0;
         f.dialog.OnNextSegment(); // segment 1, silence
-        f.Settle();
+        f.FinishBackgroundWork();
         EXPECT_EQ(f.playbackPath, f.state.SegmentWavePath(1));
         f.dialog.OnNextSegment(); // segment 2, speech
-        f.Settle();
+        f.FinishBackgroundWork();
         if (frames > 0)
             f.ExpectEngineCopy(2, position, frames);
         else
@@ -77,22 +75,21 @@ TEST(Speed, OutsideTheBandSpeechPlaysTheCopyAndSilenceItselfAndPauseReplaysAtThe
     // back in the band the segment itself plays.
     f.Advance(500);
     f.speedSlider->setValue(18);
-    f.Settle();
+    f.FinishBackgroundWork();
     f.dialog.OnPause();
-    f.Settle();
+    f.FinishBackgroundWork();
     EXPECT_TRUE(f.JustStarted());
     f.ExpectEngineCopy(2, 18, 28800);
     f.speedSlider->setValue(17);
-    f.Settle();
+    f.FinishBackgroundWork();
     f.speedSlider->setValue(15);
     f.dialog.OnPlay();
-    f.Settle();
+    f.FinishBackgroundWork();
     f.ExpectEngineCopy(2, 15, 24000);
     f.speedSlider->setValue(10);
     f.dialog.OnPause();
-    f.Settle();
-    EXPECT_EQ(f.playbackPath, f.state.SegmentWavePath(2));
-    EXPECT_TRUE(f.prompter.messages.empty());
+    f.FinishBackgroundWork();
+    EXPECT_TRUE(f.playbackPath == f.state.SegmentWavePath(2) && f.prompter.messages.empty());
 }
 
 TEST(Speed, AMoveDuringBackgroundWorkNeverPlaysTheOlderSegmentsCopy) {
@@ -101,15 +98,13 @@ TEST(Speed, AMoveDuringBackgroundWorkNeverPlaysTheOlderSegmentsCopy) {
     f.speedSlider->setValue(15);
     f.hold = true;
     f.dialog.OnNextSegment(); // segment 2: its copy is held on the worker
-    EXPECT_TRUE(f.IsBackgroundWorkPending());
-    EXPECT_EQ(f.playbackState, PlaybackState::Closed);
+    EXPECT_TRUE(f.IsBackgroundWorkPending() && f.playbackState == PlaybackState::Closed);
     f.speedSlider->setValue(10);
     f.dialog.OnNextSegment(); // segment 4 at normal speed
     f.hold = false;
-    f.Settle();
-    EXPECT_EQ(f.playbackPath, f.state.SegmentWavePath(4));
-    EXPECT_EQ(f.playbackState, PlaybackState::Playing);
-    EXPECT_FALSE(f.navigation.analysisDone);
+    f.FinishBackgroundWork();
+    EXPECT_EQ(std::tuple(f.playbackPath, f.playbackState, f.navigation.analysisDone),
+              std::tuple(f.state.SegmentWavePath(4), PlaybackState::Playing, false));
 }
 
 // Segments of different lengths: the engine refuses a track of another
@@ -120,26 +115,26 @@ TEST(Speed, ACopyIsMadeOnlyFromTheSegmentsOwnTrack) {
     f.MakeProject(6, 1000, true, 100);
     f.speedSlider->setValue(15);
     f.dialog.OnNextSegment(); // segment 2: analysed, copy made
-    f.Settle();
+    f.FinishBackgroundWork();
     f.ExpectEngineCopy(2, 15, 26400);
     f.speedSlider->setValue(10);
-    f.Settle();
+    f.FinishBackgroundWork();
     f.dialog.OnNextSegment(); // segment 4 at normal speed: no track of its own
     EXPECT_EQ(f.playbackPath, f.state.SegmentWavePath(4));
     // Play after a move inside the band still asks for a copy; the track of
     // segment 2 must not serve for it.
     f.speedSlider->setValue(11); // prepared in the background
     f.dialog.OnPlay();
-    f.Settle();
+    f.FinishBackgroundWork();
     f.ExpectEngineCopy(4, 11, 22881);
 
     ASSERT_TRUE(WriteWave(f.state.SegmentWavePath(6), std::vector<int16_t>(480, 600))); // under one frame
     fs::copy_file(f.state.SegmentWavePath(1), f.SlowCopy(6));
     f.speedSlider->setValue(16);
     f.dialog.OnNextSegment();
-    f.Settle();
-    EXPECT_EQ(f.playbackPath, f.state.SegmentWavePath(6));
-    EXPECT_EQ(f.playbackState, PlaybackState::Playing);
+    f.FinishBackgroundWork();
+    EXPECT_EQ(std::pair(f.playbackPath, f.playbackState),
+              std::pair(f.state.SegmentWavePath(6), PlaybackState::Playing));
 }
 
 } // namespace

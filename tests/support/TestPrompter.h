@@ -43,17 +43,14 @@ public:
         proposals.push_back(proposed);
         return SaveFile(nullptr, filter);
     }
-    QString BrowseFolder(QWidget*, const QString&, const QString& start) override {
-        folderStarts.push_back(start);
-        return Next(folders);
-    }
+    QString BrowseFolder(QWidget*, const QString&, const QString&) override { return Next(folders); }
 
     std::vector<Shown> messages;
     std::deque<Answer> answers;
     std::deque<int> picks;       // answers of Choose and ChooseItem
     std::deque<QString> files;   // answers of the file dialogs; "" cancels
     std::deque<QString> folders; // answers of BrowseFolder; "" cancels
-    QStringList filters, proposals, folderStarts;
+    QStringList filters, proposals;
 
 private:
     template <class T> static T Next(std::deque<T>& queue, T none = {}) {
