@@ -4,11 +4,11 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include <QUrl>
 #include "Help.h"
 #include "ProjectCommands.h"
 #include "TestFiles.h"
 #include "TestPrompter.h"
+#include <QUrl>
 
 namespace lectorio {
 namespace {
@@ -18,7 +18,6 @@ TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
     ProjectState state;
     state.outputFolder = temp.Path();
     state.projectName = "talk";
-    state.segmentCount = 0;
     state.projectOpen = true;
     const QString path = QString::fromStdString(temp.File("talk.txt"));
     for (const bool opens : {true, false}) {

@@ -43,13 +43,11 @@ TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio");
 
     f.dialog.OnNewProject();
-    std::vector<int16_t> bursts;
-    for (int burst = 0; burst < 3; ++burst) {
-        bursts.insert(bursts.end(), 16000, 0);
-        for (int i = 0; i < 8000; ++i)
-            bursts.push_back(static_cast<int16_t>(20000 * std::sin(2 * M_PI * 440 * i / 16000.0)));
-    }
-    bursts.insert(bursts.end(), 16000, 0);
+    std::vector<int16_t> bursts(88000,
+                                0); // a second of silence before each half-second burst and after the last
+    for (size_t i = 0; i < bursts.size(); ++i)
+        if (i % 24000 >= 16000)
+            bursts[i] = static_cast<int16_t>(20000 * std::sin(2 * M_PI * 440 * i / 16000.0));
     const std::string input = f.Folder() + "/16000-1-16-bursts.wav";
     ASSERT_TRUE(WriteWave(input, bursts));
     fs::create_directory(f.Folder() + "/16000-1-16-bursts.lab"); // the label file cannot be written
@@ -64,10 +62,9 @@ TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     f.segmentOptionsDlg->findChild<QLineEdit*>("maxSegmentLength")->setText("7");
     f.segmentOptionsDlg->accept();
     f.Start(input, f.Folder(), "second");
-    f.dialog.OnNewProject();
-    f.dialog.OnOpenProject();
-    f.dialog.OnCleanProject();
-    f.dialog.OnNextSegment();
+    for (const auto command : {&CVorlaDlg::OnNewProject, &CVorlaDlg::OnOpenProject,
+                               &CVorlaDlg::OnCleanProject, &CVorlaDlg::OnNextSegment})
+        (f.dialog.*command)();
     EXPECT_TRUE(f.prompter.messages.empty());
     ASSERT_TRUE(WaitUntil([&] { return !f.dialog.IsRunActive() && f.navigation.navigationStarted; }));
     ASSERT_EQ(f.prompter.messages.size(), 1u);
@@ -293,8 +290,7 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
 
     f.Advance(20);
     QTest::keyClick(f.transcriptEdit, Qt::Key_Tab);
-    EXPECT_TRUE(f.JustStarted());
-    EXPECT_EQ(f.transcriptEdit->toPlainText(), "last ");
+    EXPECT_TRUE(f.JustStarted() && f.transcriptEdit->toPlainText() == "last ");
     QTest::keyClick(f.segmentNumberEdit, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(f.playbackState, PlaybackState::Paused);
     QTest::keyClick(f.transcriptEdit, Qt::Key_N, Qt::ControlModifier);
@@ -303,9 +299,8 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
     EXPECT_EQ(f.prompter.filters.size(), 1);
     // Ctrl+Q closes as "Close" does: the closing question comes first.
     QTest::keyClick(f.transcriptEdit, Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(f.dialog.isVisible());
-    ASSERT_EQ(f.prompter.messages.size(), 1u);
-    EXPECT_EQ(f.prompter.messages[0].caption, "Close");
+    EXPECT_TRUE(!f.dialog.isVisible() && f.prompter.messages.size() == 1u &&
+                f.prompter.messages[0].caption == "Close");
 }
 
 // A transcript that cannot be written stops the command that leaves it; the
@@ -343,10 +338,7 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
         g.prompter.picks = c.picks;
         g.prompter.answers = c.answers;
         g.prompter.files = {QString::fromStdString(elsewhere.File("kept.txt"))};
-        if (c.closing)
-            g.dialog.close();
-        else
-            g.dialog.OnNextSegment();
+        c.closing ? (void)g.dialog.close() : g.dialog.OnNextSegment();
         g.FlushSaves();
         QCoreApplication::processEvents();
         // The question; the segment's sound file gone too gives playback errors before it.

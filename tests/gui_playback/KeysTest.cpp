@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's keys of its own (snippets, skips within a segment, font size),
 // the Keys dialog, and what the next window remembers.
-#include "ValueSlider.h"
 #include "WindowFixtures.h"
 
 #include <QApplication>
@@ -58,10 +57,9 @@ TEST(Keys, EachKeyDoesItsOwnThingAndTheNextWindowRemembers) {
 
     // The Keys dialog: a snippet for F12 and at least one second to skip.
     f.dialog.OnKeys();
-    QDialog* keys = f.keysDlg;
-    keys->findChild<QLineEdit*>("F12")->setText("(?) ");
-    keys->findChild<QLineEdit*>("skipSeconds")->setText("0");
-    keys->accept();
+    f.keysDlg->findChild<QLineEdit*>("F12")->setText("(?) ");
+    f.keysDlg->findChild<QLineEdit*>("skipSeconds")->setText("0");
+    f.keysDlg->accept();
     f.transcriptEdit->clear();
     press(Qt::Key_F12);
     EXPECT_EQ(f.transcriptEdit->toPlainText(), "(?) ");
@@ -71,15 +69,14 @@ TEST(Keys, EachKeyDoesItsOwnThingAndTheNextWindowRemembers) {
     EXPECT_EQ(f.Status("position"), "6000");
 
     f.speedSlider->setValue(15);
-    auto* volume = static_cast<CValueSlider*>(f.volumeSlider);
-    volume->setValue((volume->minimum() + volume->maximum()) / 2);
+    f.volumeSlider->setValue((f.volumeSlider->minimum() + f.volumeSlider->maximum()) / 2);
     f.dialog.resize(f.dialog.size() + QSize(120, 90));
     f.dialog.done(0);
     CVorlaDlg next(&f.prompter);
     VorlaDlgTestAccess n(next);
     EXPECT_EQ(std::tuple(n.keyOptions.Snippet(12), n.keyOptions.skipSeconds, n.speedSlider->value(),
                          n.volumeSlider->value(), n.transcriptEdit->font().pointSizeF(), next.size()),
-              std::tuple(QString("(?) "), 1, 15, volume->value(), points + 1, f.dialog.size()));
+              std::tuple(QString("(?) "), 1, 15, f.volumeSlider->value(), points + 1, f.dialog.size()));
 }
 
 } // namespace

@@ -33,8 +33,8 @@ struct SpeedWindow : Window {
     // Segment n's slowed copy is playing, with `frames` frames, and it and
     // the track are the engine's own for the factor position x 0.1.
     void ExpectEngineCopy(int32_t n, int position, int64_t frames) {
-        const std::string segment = state.SegmentWavePath(n);
-        const std::string track = Folder() + "/reference.ptc", copy = Folder() + "/reference.wav";
+        const std::string segment = state.SegmentWavePath(n), track = Folder() + "/reference.ptc",
+                          copy = Folder() + "/reference.wav";
         ASSERT_EQ(playbackPath, SlowCopy(n));
         EXPECT_EQ(OpenWaveFile(SlowCopy(n))->frameCount, frames);
         ASSERT_TRUE(BuildPitchTrack(segment, track, 1));

@@ -23,9 +23,7 @@
 
 namespace lectorio {
 
-using test::Slurp;
-using test::TempFolder;
-using test::WriteWave;
+using test::Slurp, test::TempFolder, test::WriteWave;
 
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
     QElapsedTimer timer;
