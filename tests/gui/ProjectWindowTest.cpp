@@ -132,8 +132,7 @@ TEST(ProjectWindow, FinalTextAndExportIncludeTheTextInTheBox) {
     ASSERT_EQ(f.prompter.messages.size(), 2u);
     EXPECT_TRUE(f.prompter.messages[1].text.startsWith("Cannot create the text file:"));
 
-    f.transcriptEdit->setPlainText("A: hello, world");
-    f.Type(" again");
+    f.transcriptEdit->setPlainText("A: hello, world again");
     f.prompter.picks = {5};
     f.prompter.files = {QString::fromStdString(f.Folder() + "/out.csv")};
     f.exportAction->trigger();
