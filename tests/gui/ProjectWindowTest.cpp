@@ -201,22 +201,19 @@ TEST(ProjectWindow, OptionDialogs) {
     Window f;
     f.dialog.OnSegmentOptions();
     QDialog* segment = f.segmentOptionsDlg;
-    const struct {
-        const char* field;
-        const char* typed;
-        Prompter::Answer answer;
-        size_t questions;
-    } cases[] = {{"maxSegmentLength", "3", Prompter::Answer::No, 0},
-                 {"maxSegmentLength", "5", Prompter::Answer::No, 1},
-                 {"maxSegmentLength", "5.9", Prompter::Answer::No, 1},
-                 {"speechEndThreshold", "0.126", Prompter::Answer::Yes, 2},
-                 {"maxSegmentLength", "7", Prompter::Answer::No, 2}}; // in the set-up the Yes opened
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.field) + " = " + c.typed);
-        f.prompter.answers = {c.answer};
-        segment->findChild<QLineEdit*>(c.field)->setText(c.typed);
+    // The field, the text typed into it, the answer to a question, and the questions asked so far.
+    const std::tuple<const char*, const char*, Prompter::Answer, size_t> cases[] = {
+        {"maxSegmentLength", "3", Prompter::Answer::No, 0},
+        {"maxSegmentLength", "5", Prompter::Answer::No, 1},
+        {"maxSegmentLength", "5.9", Prompter::Answer::No, 1},
+        {"speechEndThreshold", "0.126", Prompter::Answer::Yes, 2},
+        {"maxSegmentLength", "7", Prompter::Answer::No, 2}}; // in the set-up the Yes opened
+    for (const auto& [field, typed, answer, questions] : cases) {
+        SCOPED_TRACE(std::string(field) + " = " + typed);
+        f.prompter.answers = {answer};
+        segment->findChild<QLineEdit*>(field)->setText(typed);
         segment->accept();
-        EXPECT_EQ(f.prompter.messages.size(), c.questions);
+        EXPECT_EQ(f.prompter.messages.size(), questions);
     }
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio - New Project");
     EXPECT_EQ(std::pair(f.segmentationOptions.maxSegmentLength, f.segmentationOptions.endThreshold),

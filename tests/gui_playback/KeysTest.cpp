@@ -19,14 +19,7 @@ TEST(Keys, EachKeyDoesItsOwnThingAndTheNextWindowRemembers) {
     f.MakeProject(4, 10000);
     f.dialog.OnNextSegment();
     // The box text and the playback position before and after the key.
-    const struct {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        const char* before;
-        int atMs;
-        const char* after;
-        int toMs;
-    } cases[] = {
+    const std::tuple<int, Qt::KeyboardModifiers, const char*, int, const char*, int> cases[] = {
         {Qt::Key_F2, Qt::NoModifier, "", 5000, "A: ", 5000},
         {Qt::Key_F6, Qt::NoModifier, "so", 5000, "so *l ", 5000}, // never glued to the word before
         {Qt::Key_F11, Qt::NoModifier, "so ", 5000, "so *c ", 5000},
@@ -37,16 +30,16 @@ TEST(Keys, EachKeyDoesItsOwnThingAndTheNextWindowRemembers) {
         {Qt::Key_AudioForward, Qt::NoModifier, "so", 9000, "so", 10000},
         {Qt::Key_Right, Qt::NoModifier, "so", 5000, "so", 5000}, // a plain arrow stays the box's
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(QKeySequence(c.key | c.modifiers.toInt()).toString().toStdString());
-        f.transcriptEdit->setPlainText(c.before);
+    for (const auto& [key, modifiers, before, atMs, after, toMs] : cases) {
+        SCOPED_TRACE(QKeySequence(key | modifiers.toInt()).toString().toStdString());
+        f.transcriptEdit->setPlainText(before);
         f.transcriptEdit->moveCursor(QTextCursor::End);
         f.dialog.OnPlay();
-        f.Advance(c.atMs);
-        press(c.key, c.modifiers);
+        f.Advance(atMs);
+        press(key, modifiers);
         EXPECT_EQ(
             std::tuple(f.transcriptEdit->toPlainText(), f.Status("position"), f.positionSlider->value()),
-            std::tuple(QString(c.after), std::to_string(c.toMs), c.toMs));
+            std::tuple(QString(after), std::to_string(toMs), toMs));
     }
     // Ctrl++ and Ctrl+- in the box change its font size, point by point.
     const double points = f.transcriptEdit->font().pointSizeF();

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A Prompter for tests: records every message (text, caption, buttons, the
 // choices of a Choose box) and answers from queues. An empty queue answers
-// Ok to a message, No to a question and cancels a dialog or a choice.
+// Ok to a message, No to a question and cancels a dialog or a choice; the
+// folder browser is always cancelled.
 #pragma once
 
 #include "Prompter.h"
@@ -43,13 +44,12 @@ public:
         proposals.push_back(proposed);
         return SaveFile(nullptr, filter);
     }
-    QString BrowseFolder(QWidget*, const QString&, const QString&) override { return Next(folders); }
+    QString BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 
     std::vector<Shown> messages;
     std::deque<Answer> answers;
-    std::deque<int> picks;       // answers of Choose and ChooseItem
-    std::deque<QString> files;   // answers of the file dialogs; "" cancels
-    std::deque<QString> folders; // answers of BrowseFolder; "" cancels
+    std::deque<int> picks;     // answers of Choose and ChooseItem
+    std::deque<QString> files; // answers of the file dialogs; "" cancels
     QStringList filters, proposals;
 
 private:
