@@ -118,12 +118,9 @@ TEST(WindowSession, StartRefusalsInTheirOrderWithTheirMessages) {
     ASSERT_TRUE(WriteFileAtomically(notWave, "just some words"));
     ASSERT_TRUE(WriteFileAtomically(folder + "/rec.vprj", "3 " + folder));
     ASSERT_TRUE(WriteFileAtomically(folder + "/pair_y.vprj", "3 " + folder));
-    const struct {
-        std::string input, output, name;
-        QString text; // the start of the message
-        QString caption;
-        bool committed; // the project is taken over before the refusal
-    } cases[] = {
+    // Input, output and name; the start of the message and its caption; whether
+    // the project is taken over before the refusal.
+    const std::tuple<std::string, std::string, std::string, QString, QString, bool> cases[] = {
         {"", "", "x", "Please select an input file.", "No Input File", false},
         {"in.wav", "", "x", "Please select an output folder.", "No Output Folder", false},
         {rec, folder, "a/b", "The project name cannot be part of a file name", "Project Name", false},
@@ -143,19 +140,19 @@ TEST(WindowSession, StartRefusalsInTheirOrderWithTheirMessages) {
          "The input file is not a recording that can be read (not a RIFF file, and FFmpeg", "No Input File",
          false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.input + " | " + c.output + " | " + c.name);
+    for (const auto& [input, output, name, text, caption, committed] : cases) {
+        SCOPED_TRACE(input + " | " + output + " | " + name);
         f.state = ProjectState{};
         f.state.projectName = "earlier";
         f.prompter.messages.clear();
-        f.Start(c.input, c.output, c.name);
+        f.Start(input, output, name);
         ASSERT_EQ(f.prompter.messages.size(), 1u);
         const auto& shown = f.prompter.messages[0];
-        EXPECT_TRUE(shown.text.startsWith(c.text) && shown.caption == c.caption) << shown.text.toStdString();
+        EXPECT_TRUE(shown.text.startsWith(text) && shown.caption == caption) << shown.text.toStdString();
         EXPECT_EQ(f.state.projectName + "|" + f.state.outputFolder,
-                  c.committed ? "talk|" + folder : "earlier|");
+                  committed ? "talk|" + folder : "earlier|");
         EXPECT_TRUE(f.IsSetupShown() && !f.dialog.IsRunActive());
-        EXPECT_EQ(f.inputEdit->text().toStdString(), c.input);
+        EXPECT_EQ(f.inputEdit->text().toStdString(), input);
     }
 }
 
@@ -297,23 +294,19 @@ TEST(WindowSession, KeysInTheTranscriptBox) {
 // save that fails on the disk's side after the move (the name became a
 // folder) is asked about as soon as it has failed.
 TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
-    const struct {
-        const char* what;
-        bool closing;
-        std::deque<int> picks;
-        std::deque<Prompter::Answer> answers;
-        bool goesOn;
-        bool savedElsewhere;
-        bool late = false;
-    } cases[] = {
-        {"cancel", false, {}, {}, false, false},
-        {"another file", false, {1}, {}, true, true},
-        {"close anyway", true, {2}, {Prompter::Answer::Yes}, true, false},
-        {"close anyway, then no", true, {2}, {Prompter::Answer::No}, false, false},
-        {"failing after the move, another file", false, {1}, {}, true, true, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    // What happens, whether closing, the choices and answers given, whether the
+    // command goes on, whether the text is saved elsewhere, and whether the save
+    // fails only after the move.
+    const std::tuple<const char*, bool, std::deque<int>, std::deque<Prompter::Answer>, bool, bool, bool>
+        cases[] = {
+            {"cancel", false, {}, {}, false, false, false},
+            {"another file", false, {1}, {}, true, true, false},
+            {"close anyway", true, {2}, {Prompter::Answer::Yes}, true, false, false},
+            {"close anyway, then no", true, {2}, {Prompter::Answer::No}, false, false, false},
+            {"failing after the move, another file", false, {1}, {}, true, true, true},
+        };
+    for (const auto& [what, closing, picks, answers, goesOn, savedElsewhere, late] : cases) {
+        SCOPED_TRACE(what);
         Window g;
         TempFolder elsewhere;
         g.MakeProject(6);
@@ -321,13 +314,13 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
         g.Type("precious words");
         const std::string segment = g.state.SegmentTextPath(2);
         g.FlushSaves();
-        fs::remove_all(c.late ? segment : g.Folder());
-        if (c.late)
+        fs::remove_all(late ? segment : g.Folder());
+        if (late)
             fs::create_directory(segment);
-        g.prompter.picks = c.picks;
-        g.prompter.answers = c.answers;
+        g.prompter.picks = picks;
+        g.prompter.answers = answers;
         g.prompter.files = {QString::fromStdString(elsewhere.File("kept.txt"))};
-        c.closing ? (void)g.dialog.close() : g.dialog.OnNextSegment();
+        closing ? (void)g.dialog.close() : g.dialog.OnNextSegment();
         g.FlushSaves();
         QCoreApplication::processEvents();
         // The question; the segment's sound file gone too gives playback errors before it.
@@ -335,11 +328,11 @@ TEST(WindowSession, FailedSaveStopsTheCommandAndKeepsTheText) {
                                         [](const auto& shown) { return !shown.choices.empty(); });
         ASSERT_NE(asked, g.prompter.messages.end());
         EXPECT_TRUE(asked->caption == "Error" && asked->text.contains(QString::fromStdString(segment)));
-        EXPECT_EQ(asked->choices.size(), c.closing ? 4 : 3);
-        EXPECT_EQ(asked->text.endsWith("The text is still in the transcript box."), !c.late);
-        EXPECT_EQ(Slurp(elsewhere.File("kept.txt")), c.savedElsewhere ? "precious words" : "");
-        EXPECT_EQ(c.closing ? !g.dialog.isVisible() : g.state.currentSegment == 4, c.goesOn);
-        EXPECT_TRUE(c.goesOn || g.transcriptEdit->toPlainText() == "precious words");
+        EXPECT_EQ(asked->choices.size(), closing ? 4 : 3);
+        EXPECT_EQ(asked->text.endsWith("The text is still in the transcript box."), !late);
+        EXPECT_EQ(Slurp(elsewhere.File("kept.txt")), savedElsewhere ? "precious words" : "");
+        EXPECT_EQ(closing ? !g.dialog.isVisible() : g.state.currentSegment == 4, goesOn);
+        EXPECT_TRUE(goesOn || g.transcriptEdit->toPlainText() == "precious words");
     }
 }
 
