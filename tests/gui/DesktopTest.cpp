@@ -39,13 +39,9 @@ TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
 // name) is reported as such, looked for on every call.
 TEST(HelpFile, ViewerThenGuideThenMessage) {
     enum Layout { Both, ChmOnly, GuideOnly, ChmIsFolder };
-    struct Case {
-        Layout layout;
-        QString accepted; // the file name the opener takes ("" none)
-        HelpResult result;
-        QStringList tried;
-    };
-    const Case cases[] = {
+    // The files present, the file name the opener takes ("" none), the result
+    // and the files the opener was offered.
+    const std::tuple<Layout, QString, HelpResult, QStringList> cases[] = {
         {Both, "vorla.chm", HelpResult::Opened, {"vorla.chm"}},
         {Both, "index.html", HelpResult::OpenedGuide, {"vorla.chm", "index.html"}},
         {Both, "", HelpResult::NoViewer, {"vorla.chm", "index.html"}},
@@ -53,28 +49,28 @@ TEST(HelpFile, ViewerThenGuideThenMessage) {
         {GuideOnly, "index.html", HelpResult::Missing, {}},
         {ChmIsFolder, "vorla.chm", HelpResult::Missing, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [layout, accepted, result, offered] : cases) {
         test::TempFolder temp;
         const QString folder = QString::fromStdString(temp.Path()) + "/";
-        if (c.layout == Both || c.layout == ChmOnly)
+        if (layout == Both || layout == ChmOnly)
             test::Touch((folder + "vorla.chm").toStdString(), "ITSF");
-        if (c.layout == ChmIsFolder)
+        if (layout == ChmIsFolder)
             QDir(folder).mkdir("vorla.chm");
-        if (c.layout != ChmOnly) {
+        if (layout != ChmOnly) {
             QDir(folder).mkdir("help");
             test::Touch(HelpGuidePath(folder).toStdString(), "<html>");
         }
         TestPrompter prompter;
         QStringList tried;
-        const UrlOpener opener = [&](const QUrl& url) {
+        const UrlOpener opener = [&tried, &takes = accepted](const QUrl& url) {
             tried << url.fileName();
-            return url.fileName() == c.accepted;
+            return url.fileName() == takes;
         };
-        EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), c.result);
-        EXPECT_EQ(tried, c.tried);
+        EXPECT_EQ(OpenHelpFile(nullptr, prompter, folder, opener), result);
+        EXPECT_EQ(tried, offered);
         const QString text = prompter.messages.empty() ? "(none)" : prompter.messages[0].text;
-        EXPECT_TRUE(c.result == HelpResult::Missing ? text == "Cannot open the help file!"
-                    : c.result == HelpResult::NoViewer
+        EXPECT_TRUE(result == HelpResult::Missing ? text == "Cannot open the help file!"
+                    : result == HelpResult::NoViewer
                         ? text.contains(folder + "vorla.chm") && text.contains("xchm")
                         : text == "(none)")
             << text.toStdString();

@@ -36,8 +36,7 @@ TEST(Transport, PlayPauseContinueSeekAndTheEndOfTheSegment) {
         {'u', [slider](int) { slider->setSliderDown(false); }}, // emits sliderReleased
         {'c',
          [slider](int) {
-             QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
-                               QPoint(slider->width() - 2, slider->height() / 2));
+             QTest::mouseClick(slider, Qt::LeftButton, {}, {slider->width() - 2, slider->height() / 2});
          }},
         {'r', [&f](int seconds) { f.playbackOptions.rewindSeconds = seconds; }}};
     std::istringstream steps(
