@@ -1,38 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the final text file's "open" and the help do without a program for
-// them.
+// What the help does without a program for it.
 #include <QDir>
 #include <gtest/gtest.h>
 
 #include "Help.h"
-#include "ProjectCommands.h"
 #include "TestFiles.h"
 #include "TestPrompter.h"
 #include <QUrl>
 
 namespace lectorio {
 namespace {
-
-TEST(FinalTextOpening, WithoutAProgramTheMessageGivesThePath) {
-    test::TempFolder temp;
-    ProjectState state;
-    state.outputFolder = temp.Path();
-    state.projectName = "talk";
-    state.projectOpen = true;
-    const QString path = QString::fromStdString(temp.File("talk.txt"));
-    for (const bool opens : {true, false}) {
-        TestPrompter prompter;
-        prompter.answers = {Prompter::Answer::Yes};
-        QUrl opened;
-        EXPECT_TRUE(CreateFinalTextCommand(nullptr, prompter, state, [&](const QUrl& url) {
-            opened = url;
-            return opens;
-        }));
-        EXPECT_EQ(opened, QUrl::fromLocalFile(path));
-        ASSERT_EQ(prompter.messages.size(), opens ? 1u : 2u);
-        EXPECT_TRUE(opens || prompter.messages[1].text.endsWith("\n\n" + path));
-    }
-}
 
 // The CHM file where a viewer takes it, else the HTML guide, else a message
 // naming the file and the package; a missing help file (also a folder of its
