@@ -244,16 +244,6 @@ TEST(Segmenter, ReportsStatusCountsAndClosingStepsInOrder) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("in.lab")));
 }
 
-TEST(Segmenter, InputThatIsNoWaveFile) {
-    TempFolder dir;
-    Touch(dir.File("in.wav"), "not a recording");
-    Recorder r;
-    const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
-    EXPECT_EQ((std::pair{result.inputStatus, result.segmentCount}), (std::pair{WaveStatus::NotRiff, 0}));
-    EXPECT_EQ(r.events, (std::vector<std::string>{"delete 0", "progress 1000", "project 0"}));
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.wav"});
-}
-
 TEST(Segmenter, NeverWritesOverTheInput) {
     TempFolder dir;
     const auto x = SpeechLike(16000, 20.0, 3);

@@ -4,7 +4,6 @@
 #include "PitchAnalyzer.h"
 #include "TestSupport.h"
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -54,26 +53,6 @@ TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
         EXPECT_EQ(slowed[k].reversed, slowed[k].mark == slowed[k - 1].mark) << k;
     }
     EXPECT_TRUE(slowed[2].reversed);
-}
-
-TEST(SlowVersion, SteadyVoiceKeepsItsPeriodWhenSlowed) {
-    const auto sine = Sine(100, 12000, 16000, 16000);
-    const PitchTrack track = TrackOf(sine, 16000);
-
-    PitchMarks marks;
-    ASSERT_TRUE(PlaceMarks(track, 16000, marks));
-    for (int64_t k = 2; k < marks.Count(); ++k)
-        EXPECT_EQ(marks.position[k] - marks.position[k - 1], 160) << k;
-
-    const auto plan = PlanOverlapAdd(marks, 32000, 2.0);
-    for (size_t k = 1; k < plan.size(); ++k)
-        EXPECT_EQ(plan[k].outputStart - plan[k - 1].outputStart, 160);
-
-    const auto slowed = StretchSamples(sine, marks, 2.0);
-    ASSERT_EQ(slowed.size(), 32000u);
-    const PitchTrack again = TrackOf(slowed, 16000);
-    for (size_t i = 5; i + 5 < again.values.size(); ++i)
-        ASSERT_EQ(again.values[i], 100.0f) << i;
 }
 
 namespace {
