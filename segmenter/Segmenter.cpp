@@ -91,7 +91,6 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
                                     readable && options.createLabelFile ? LabelFilePath(inputPath) : ""};
     SegmentationResult result = SegmentSource(readable ? &source : nullptr, target, options, listener);
     result.inputStatus = input->status;
-    result.sampleRate = input->sampleRate;
     return result;
 }
 
