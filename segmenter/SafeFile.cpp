@@ -105,19 +105,22 @@ ReplacementFile::~ReplacementFile() {
         ::unlink(temporary_.c_str());
 }
 
-bool ReplacementFile::Commit() {
+bool ReplacementFile::Commit(Durability durability) {
     if (fd_ < 0)
         return false;
     struct stat st {};
     bool ok = ::lstat(path_.c_str(), &st) != 0 || (!S_ISLNK(st.st_mode) && !Matches(keep_, st));
     ok = ok && ::fchmod(fd_, 0666 & ~ProcessUmask()) == 0;
-    ok = ok && ::fsync(fd_) == 0;
+    const bool flushed = durability == Durability::Flushed;
+    ok = ok && (!flushed || ::fsync(fd_) == 0);
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     ok = ok && std::rename(temporary_.c_str(), path_.c_str()) == 0;
     if (!ok)
         return false; // the destructor removes the temporary
     temporary_.clear();
+    if (!flushed)
+        return true;
     // The new name is durable once its folder is.
     const int folder = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
@@ -140,9 +143,10 @@ bool ReplacementFile::Write(std::string_view content) {
     return fd_ >= 0;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep) {
+bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep,
+                         Durability durability) {
     ReplacementFile file(path, keep);
-    return file.Write(content) && file.Commit();
+    return file.Write(content) && file.Commit(durability);
 }
 
 void DeleteFileQuietly(const std::string& path, const FileIdentity& keep) {

@@ -8,7 +8,8 @@
 //   CreateFreshFile        a new file under a name: never through a link,
 //                          never into the inode of another name
 //   ReplacementFile        write a temporary beside the file, then rename it
-//                          over the file (fsync, mode from the umask)
+//                          over the file (fsync unless rebuilt, mode from
+//                          the umask)
 //   DeleteFileQuietly      remove a name unless it is the protected file
 //
 // Every writing and deleting call takes a FileIdentity to protect (the
@@ -56,6 +57,14 @@ bool ReadRegularFile(const std::string& path, std::string& text);
 // regular file, and `keep` are refused. Returns -1 on failure.
 int CreateFreshFile(const std::string& path, const FileIdentity& keep = {});
 
+// How a replacement reaches the disk. Flushed: the file and then its folder
+// are synced, for anything the user typed or asked to keep. Rebuilt: neither
+// is, for files made again from their sources before every use (a slowed
+// copy, a pitch track); a reader still meets the old file or the whole new
+// one, but after a power failure the file may be empty or missing, which its
+// next use reports or rebuilds.
+enum class Durability { Flushed, Rebuilt };
+
 // A temporary file in the folder of `path` that replaces `path` only when
 // complete. Its name does not grow with the name of `path`.
 class ReplacementFile {
@@ -72,10 +81,10 @@ public:
     // Writes all of `content` to the temporary; false when a write fails.
     bool Write(std::string_view content);
 
-    // Gives the file the mode the umask gives, flushes it to the disk and
-    // renames it over `path`. Refuses when `path` is a link or `keep`. On
-    // failure the temporary is removed and `path` is left as it was.
-    bool Commit();
+    // Gives the file the mode the umask gives, flushes it to the disk (when
+    // Flushed) and renames it over `path`. Refuses when `path` is a link or
+    // `keep`. On failure the temporary is removed and `path` is left as it was.
+    bool Commit(Durability durability = Durability::Flushed);
 
 private:
     std::string path_;
@@ -85,7 +94,8 @@ private:
 };
 
 // Replaces `path` with `content` through a ReplacementFile.
-bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep = {});
+bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep = {},
+                         Durability durability = Durability::Flushed);
 
 // Removes the name `path` (a link itself, never its target); a missing file
 // is no error. The file `keep` is never removed.

@@ -95,8 +95,10 @@ bool WritePitchTrack(const std::string& path, const PitchTrack& track) {
     for (const float v : track.values)
         PutFloat(bytes, v);
 
+    // Analysed again whenever a segment is shown, so never worth a sync.
     return WriteFileAtomically(path,
-                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                               {}, Durability::Rebuilt);
 }
 
 } // namespace lectorio

@@ -309,7 +309,8 @@ SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& 
               writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
                   static_cast<int64_t>(output.size());
     writer->Close();
-    ok = ok && writer->status == WaveStatus::Closed && replacement.Commit();
+    // Made again for every shown segment and speed: not worth a sync.
+    ok = ok && writer->status == WaveStatus::Closed && replacement.Commit(Durability::Rebuilt);
     return ok ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;
 }
 
