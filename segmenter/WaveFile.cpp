@@ -317,7 +317,6 @@ void WaveFile::ParseHeader() {
             dataStart = ftello(stream);
             if (dataStart < 0)
                 return Fail(WaveStatus::ReadError);
-            dataSizePosition = dataStart - 4;
             framesConsumed_ = 0;
             status = WaveStatus::Reading;
             return;

@@ -185,7 +185,12 @@ TEST_F(MciLayerTest, OpensEveryFormatTheReaderDecodes) {
         ASSERT_EQ(OpenWaveFile(path)->ReadMonoSamples(expected.data(), 600), 600);
         ASSERT_EQ(source->ReadMonoFrames(100, 500, mixed.data()), 500);
         EXPECT_TRUE(std::equal(mixed.begin(), mixed.end(), expected.begin() + 100));
-        EXPECT_EQ(source->ReadMonoFrames(source->FrameCount() - 1, 5, mixed.data()), 1);
+        // The last frame, and nothing before the data or past its end.
+        const int64_t n = source->FrameCount();
+        EXPECT_EQ((std::vector<int64_t>{source->ReadMonoFrames(n - 1, 5, mixed.data()),
+                                        source->ReadMonoFrames(-1, 5, mixed.data()),
+                                        source->ReadMonoFrames(n + 2, 5, mixed.data())}),
+                  (std::vector<int64_t>{1, 0, 0}));
     }
 }
 

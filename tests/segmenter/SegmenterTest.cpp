@@ -39,7 +39,11 @@ struct Recorder : SegmentationListener {
     void OnSegmentationError() override { events.push_back("error"); }
     void OnSegmentCount(int32_t c) override { events.push_back("count " + std::to_string(c)); }
     void OnDeleteStaleFiles(int32_t c) override { events.push_back("delete " + std::to_string(c)); }
-    void OnWriteProjectFile(int32_t c) override { events.push_back("project " + std::to_string(c)); }
+    std::string labelPath, labelAtProject; // the label file as the project file is written
+    void OnWriteProjectFile(int32_t c) override {
+        events.push_back("project " + std::to_string(c));
+        labelAtProject = labelPath.empty() ? "" : Slurp(labelPath);
+    }
     void OnFileWriteFailed(const std::string& p) override { failed.push_back(p); }
     bool StopRequested() override { return ++blocks == stopAtBlock; }
 };
@@ -225,7 +229,9 @@ TEST(Segmenter, ReportsStatusCountsAndClosingStepsInOrder) {
     AddLoud(x, 16000, 8000);
     WriteWave(dir.File("in.wav"), x, 16000);
     Recorder r;
+    r.labelPath = dir.File("in.lab");
     const auto result = SegmentRecording(dir.File("in.wav"), dir.Path() + "/", "", {}, r);
+    EXPECT_EQ(r.labelAtProject, "#\n0.850000 121 S1\n1.775000 121 V2\n3.000000 121 S3\n"); // closed
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{"00001_.wav", "00002_.wav", "00003_.wav", "in.lab", "in.wav"}));
     EXPECT_EQ(r.statuses, (std::vector<std::string>{"File in process ", "Created File  : 00002_.wav",

@@ -45,7 +45,7 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
         {FmtChunk(1, 1, 8000, 8), {0x80, 0xFF, 0x00}, {0, 32512, -32768}, 8000, 1},
         {FmtChunk(7, 1, 8000, 8), {0xFF, 0x00}, {0, -32124}, 8000, 1},
         {FmtChunk(1, 2, 16000, 16), {0xE9, 0x03, 0xFD, 0xFF}, {499}, 16000, 4}, // 1001 / 2 + (-3) / 2
-        {FmtChunk(1, 1, 48000, 24), {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
+        {FmtChunk(1, 1, 48000, 24), {0x80, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
         {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2},       // zero fields: mono 16-bit at 16000 Hz
         {FmtChunk(7, 1, 8000, 0), {0x80}, {32124}, 8000, 1}, // mu-law of no width: 8 bits
         {FmtChunk(1, 1, 8000, 16), {}, {}, 8000, 2},         // a data chunk that ends the file
