@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -82,7 +83,8 @@ void ProjectState::DeleteStaleSegmentFiles() {
     const FileIdentity recording = FileIdentity::Of(inputPath);
     // One pass over the folder finds the segment files that exist; trying
     // every number up to 4999 would cost thousands of calls per run.
-    DIR* dir = projectName.find('/') == std::string::npos ? ::opendir(outputFolder.c_str()) : nullptr;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(
+        projectName.find('/') == std::string::npos ? ::opendir(outputFolder.c_str()) : nullptr, ::closedir);
     if (!dir) {
         for (int32_t n = c + 1; n < bound; ++n) {
             DeleteFileQuietly(SegmentTextPath(n), recording);
@@ -92,7 +94,7 @@ void ProjectState::DeleteStaleSegmentFiles() {
     }
     std::vector<std::string> doomed;
     const std::string tail = "_" + projectName;
-    while (const dirent* entry = ::readdir(dir)) {
+    while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
         // "NNNNN_<project>.wav" or ".txt" with c < NNNNN < bound: five digits below 100000.
         if (name.size() != 5 + tail.size() + 4 || name.compare(5, tail.size(), tail) != 0)
@@ -109,7 +111,6 @@ void ProjectState::DeleteStaleSegmentFiles() {
         if (digits && n > c && n < bound)
             doomed.push_back(outputFolder + "/" + name);
     }
-    ::closedir(dir);
     for (const std::string& path : doomed)
         DeleteFileQuietly(path, recording);
 }

@@ -34,7 +34,6 @@ bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
     if (!label_ && fd >= 0)
         ::close(fd);
     if (!label_ || std::fputs("#\n", label_) < 0) {
-        labelFailed_ = true;
         ++result_.failedFiles;
         listener_.OnFileWriteFailed(labelPath);
         if (label_)
@@ -48,15 +47,15 @@ bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
 void SegmentWriter::CloseLabelFile() {
     if (!label_)
         return;
-    // A full disk shows up at the latest when the buffered lines are flushed.
-    const bool ok = !std::ferror(label_) && !labelFailed_;
+    // A failed write leaves the stream's error flag set; a full disk shows up
+    // at the latest when the buffered lines are flushed.
+    const bool ok = !std::ferror(label_);
     const bool closed = std::fclose(label_) == 0;
     label_ = nullptr;
     if (ok && closed) {
         result_.labelFileWritten = true;
         return;
     }
-    labelFailed_ = true;
     ++result_.failedFiles;
     listener_.OnFileWriteFailed(labelPath_);
 }
@@ -97,8 +96,7 @@ void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
     const int tail =
         std::snprintf(end, static_cast<size_t>(line + sizeof line - end), " 121 %c%d\n", kind, n);
     const size_t length = static_cast<size_t>(end - line) + static_cast<size_t>(std::max(tail, 0));
-    if (std::fwrite(line, 1, length, label_) != length)
-        labelFailed_ = true;
+    std::fwrite(line, 1, length, label_); // a failure is seen when the file is closed
 }
 
 void SegmentWriter::SilenceEnds(const BlockView& blocks, int64_t from, int64_t to) {

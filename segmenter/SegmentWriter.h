@@ -74,7 +74,6 @@ private:
     FileIdentity inputIdentity_;
     std::string labelPath_;
     std::FILE* label_ = nullptr;
-    bool labelFailed_ = false;
     int32_t count_ = 0;
     float lastSpeechEndTime_ = 0.0f; // seconds, single precision by design
 };

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 using namespace lectorio;
@@ -24,8 +25,10 @@ TEST(SafeFile, PlantedNamesAreRefusedAndNothingBehindThemChanges) {
     fs::create_hard_link(t.File("rec.wav"), t.File("second"));
     mkfifo(t.File("fifo").c_str(), 0600);
 
-    for (const char* name : {"link", "second", "fifo"})
+    for (const auto& [name, error] : {std::pair{"link", ELOOP}, {"second", EEXIST}, {"fifo", EEXIST}}) {
         EXPECT_LT(CreateFreshFile(t.File(name), keep), 0) << name;
+        EXPECT_EQ(errno, error) << name;
+    }
     for (const char* name : {"link", "second"})
         EXPECT_FALSE(WriteFileAtomically(t.File(name), "x", keep)) << name;
     EXPECT_LT(OpenRegularForReading(t.File("fifo")), 0);
@@ -66,4 +69,12 @@ TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
         EXPECT_TRUE(abandoned.IsOpen());
     }
     EXPECT_EQ(t.Names(), (std::vector<std::string>{"alias", "old"})); // no temporary left
+    // Started without standard input, the program's first file is descriptor 0.
+    const int input = dup(0);
+    close(0);
+    std::string text;
+    const bool zero = WriteFileAtomically(t.File("zero"), "0") && ReadRegularFile(t.File("zero"), text);
+    dup2(input, 0);
+    close(input);
+    EXPECT_TRUE(zero && text == "0");
 }
