@@ -25,7 +25,7 @@ public:
     }
     void AtSample(int64_t p) {
         if (total_ > 0)
-            Set(static_cast<int>(std::clamp<int64_t>(1000 * p / total_, 0, 1000)));
+            Set(static_cast<int>(std::min<int64_t>(1000 * p / total_, 1000))); // frames run past the end
     }
 
 private:

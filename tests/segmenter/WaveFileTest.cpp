@@ -85,7 +85,7 @@ TEST(WaveFileRead, ChunkWalking) {
     // like the chunks sought but for the last letter) and "fmt " itself, of
     // 17 bytes; a wrong RIFF size.
     auto w = FromBytes(
-        Riff({Chunk("fmtx", {1, 2, 3}), FmtChunk(1, 1, 16000, 16, 1), Chunk("datx", {9}), data}, 1000));
+        Riff({Chunk("fmtx", {1, 2, 3, 4, 5}), FmtChunk(1, 1, 16000, 16, 1), Chunk("datx", {9}), data}, 1000));
     EXPECT_EQ(w->frameCount, 2);
     EXPECT_EQ(ReadAll(*w), (std::vector<int16_t>{1, 2}));
 
