@@ -226,7 +226,6 @@ void WaveFile::ParseHeader() {
     if (length < 8 || fseeko(stream, 8, SEEK_SET) != 0)
         return Fail(WaveStatus::ReadError);
     byteCount = length;
-    riffSizePosition = 4;
     int64_t remaining = length - 8;
     if (remaining == 0)
         return Fail(WaveStatus::NotWave);
@@ -490,9 +489,6 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
         return w;
     }
     w->byteCount = 44;
-    w->riffSizePosition = 4;
-    w->dataSizePosition = 40;
-    w->dataStart = 44;
     w->status = WaveStatus::Writing;
     return w;
 }
@@ -513,10 +509,11 @@ void WaveFile::Close() {
     constexpr int64_t kMax = std::numeric_limits<uint32_t>::max();
     const int64_t dataBytes = frameCount * blockAlign;
     uint8_t v[4];
-    bool ok = fseeko(stream, riffSizePosition, SEEK_SET) == 0;
+    // The two sizes of the 44-byte header every written file starts with.
+    bool ok = fseeko(stream, 4, SEEK_SET) == 0;
     PutLe32(v, static_cast<uint32_t>(std::min(byteCount - 8, kMax)));
     ok = ok && std::fwrite(v, 1, 4, stream) == 4;
-    ok = ok && fseeko(stream, dataSizePosition, SEEK_SET) == 0;
+    ok = ok && fseeko(stream, 40, SEEK_SET) == 0;
     PutLe32(v, static_cast<uint32_t>(std::min(dataBytes, kMax)));
     ok = ok && std::fwrite(v, 1, 4, stream) == 4;
     ok = ok && fseeko(stream, 0, SEEK_END) == 0;

@@ -67,9 +67,7 @@ public:
     uint32_t byteRate = 0;
     uint16_t blockAlign = 0;
     uint16_t bitsPerSample = 0;
-    int64_t riffSizePosition = 0;
-    int64_t dataSizePosition = 0;
-    int64_t dataStart = 0;
+    int64_t dataStart = 0; // reading: where the samples begin
 
     // Reads up to `count` frames into `buffer` as mono 16-bit samples (a
     // multichannel frame is the sum of each channel's sample divided by the

@@ -11,12 +11,6 @@
 using namespace lectorio;
 using namespace lectorio::testing;
 
-TEST(SlowVersion, OutputLength) {
-    EXPECT_EQ(StretchedLength(1000, 20 * 0.1), 2000);
-    EXPECT_EQ(StretchedLength(1001, 5 * 0.1), 501);
-    EXPECT_EQ(StretchedLength(1000, 12 * 0.1), 1201); // 12 * 0.1 is 1.2000000000000002
-}
-
 TEST(SlowVersion, UnvoicedMarksEveryStepPiecesOfThreeStepsRepeatedBackwards) {
     PitchTrack track{640, 160, 16000, std::vector<float>(20, 0.0f)};
     PitchMarks marks;

@@ -40,6 +40,8 @@ struct VorlaDlgTestAccess {
     // Blocks until the transcripts saved so far are on the disk.
     void FlushSaves() { dialog.FlushSaves(); }
     bool IsSetupShown() const { return dialog.IsSetupShown(); }
+    bool CloseProcedure() { return dialog.CloseProcedure(); }
+    void EnterRunLayout() { dialog.EnterRunLayout(); }
 
     CVorlaDlg& dialog;
     ProjectState& state = dialog.state;
