@@ -126,20 +126,10 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
         track.Clear();
         return false;
     }
-    for (const FrameMeasure& m : measures) {
-        lastBestLag = m.bestLag;
-        lastVoicing = m.voicing;
+    for (const FrameMeasure& m : measures)
         DecideFrame(m.voicing, m.candidate, m.energy);
-    }
     nextFramePosition = frames * frameStep;
     return true;
-}
-
-void PitchAnalyzer::AnalyzeFrame(float* x) {
-    const FrameMeasure m = MeasureFrame(x, sums_);
-    lastBestLag = m.bestLag;
-    lastVoicing = m.voicing;
-    DecideFrame(m.voicing, m.candidate, m.energy);
 }
 
 FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum) const {

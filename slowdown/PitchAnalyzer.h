@@ -96,12 +96,8 @@ public:
     // The same on samples in memory (n frames at the prepared fs).
     bool RunOnSamples(const int16_t* samples, int64_t n, int threads = 1, const CancelCheck& cancelled = {});
 
-    // Analyses one frame of N samples (x is changed: its mean is removed)
-    // and appends one value to the track.
-    void AnalyzeFrame(float* x);
-
-    // The correlation part of AnalyzeFrame, without touching the running
-    // state; `sums` is scratch space.
+    // The correlation of one frame of N samples (x is changed: its mean is
+    // removed), without touching the running state; `sums` is scratch space.
     // `wholeSum`, when given, is the sum of x, whose samples are whole
     // numbers: added up in any order they give the same sum.
     FrameMeasure MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum = nullptr) const;
@@ -136,10 +132,6 @@ public:
     float olderRaw = 0.0f;         // h0
     int64_t nextFramePosition = 0; // samples
 
-    // The last frame's best lag (samples) and voicing value, for inspection.
-    int32_t lastBestLag = 0;
-    float lastVoicing = 0.0f;
-
     // Every lag's sum taken in full, as a check of the faster way (which
     // gives the same measures).
     bool fullCorrelation = false;
@@ -148,7 +140,6 @@ private:
     std::unique_ptr<const FourierCorrelation> fourier_; // for the prepared sizes
     std::unique_ptr<WaveFile> decoder_;
     bool inputComplete_ = false;
-    std::vector<double> sums_;
 };
 
 enum class PitchTrackOutcome {

@@ -61,14 +61,14 @@ TEST(PitchAnalyzer, SteadySineIsTrackedAfterTheFirstFrame) {
     PrepareAt(a, 16000);
     std::vector<float> frame(sine.begin(), sine.begin() + 640);
     std::vector<float> lifted(frame);
-    a.AnalyzeFrame(frame.data());
-    EXPECT_EQ(a.lastBestLag, 80);
-    EXPECT_NEAR(a.lastVoicing, 0.87, 0.01);
+    std::vector<double> sums;
+    const FrameMeasure m = a.MeasureFrame(frame.data(), sums);
+    EXPECT_EQ(m.bestLag, 80);
+    EXPECT_NEAR(m.voicing, 0.87, 0.01);
     // A constant offset is the frame's mean, taken away before the lags.
     for (float& v : lifted)
         v += 100000;
-    a.AnalyzeFrame(lifted.data());
-    EXPECT_EQ(a.lastBestLag, 80);
+    EXPECT_EQ(a.MeasureFrame(lifted.data(), sums).bestLag, 80);
     a.RunOnSamples(sine.data(), 16000);
     std::vector<float> expected(97, 200.0f); // (16000 - 640) / 160 + 1 frames
     expected[0] = 0.0f;                      // the smoother's history starts at 0
@@ -86,9 +86,10 @@ TEST(PitchAnalyzer, SilenceAndPeaksAtEitherEndOfTheLagRangeAreUnvoiced) {
         std::vector<float> frame(640, 0.0f);
         for (int32_t i = 100; period > 0 && i < 640; i += period)
             frame[i] = 20000.0f;
-        a.AnalyzeFrame(frame.data());
-        EXPECT_EQ(a.lastBestLag, std::max(period, 40));
-        EXPECT_EQ(a.lastVoicing, 0.0f) << period;
+        std::vector<double> sums;
+        const FrameMeasure m = a.MeasureFrame(frame.data(), sums);
+        EXPECT_EQ(m.bestLag, std::max(period, 40));
+        EXPECT_EQ(m.voicing, 0.0f) << period;
     }
 }
 
