@@ -39,8 +39,8 @@ TEST(WindowSession, SetUpARunAStoppedRunAndClosingDuringARun) {
     EXPECT_EQ(f.dialog.windowTitle(), "Lectorio");
 
     f.dialog.OnNewProject();
-    std::vector<int16_t> bursts(88000,
-                                0); // a second of silence before each half-second burst and after the last
+    // A second of silence before each half-second burst and after the last.
+    std::vector<int16_t> bursts(88000, 0);
     for (size_t i = 0; i < bursts.size(); ++i)
         if (i % 24000 >= 16000)
             bursts[i] = static_cast<int16_t>(20000 * std::sin(2 * M_PI * 440 * i / 16000.0));
