@@ -194,7 +194,7 @@ public:
         if (!connection_)
             return MciError::NoAudioOutput;
         LoopLock lock(connection_->loop());
-        pa_sample_spec spec{};
+        pa_sample_spec spec{PA_SAMPLE_INVALID, 0, 0};
         pa_channel_map map{};
         if (!SampleSpec(spec, map))
             return MciError::OutputFailed;

@@ -346,7 +346,7 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
         framesConsumed_ += delivered;
         return delivered;
     }
-    const size_t bytesPerSample = bitsPerSample / 8;
+    const size_t bytesPerSample = blockAlign / channels;
     const int64_t chunk = std::min(frames, std::max<int64_t>(1, kConversionBytes / blockAlign));
     std::unique_ptr<uint8_t[]> conversion(new uint8_t[static_cast<size_t>(chunk) * blockAlign]);
     const int ch = channels;
@@ -400,7 +400,7 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
     if (IsPlainMono16(formatTag, bitsPerSample, channels)) {
         frames = static_cast<int64_t>(std::fwrite(buffer, 2, static_cast<size_t>(count), stream));
     } else {
-        const size_t bytesPerSample = bitsPerSample / 8;
+        const size_t bytesPerSample = blockAlign / channels;
         const int64_t chunk = std::min(count, std::max<int64_t>(1, kConversionBytes / blockAlign));
         std::unique_ptr<uint8_t[]> conversion(new uint8_t[static_cast<size_t>(chunk) * blockAlign]);
         while (frames < count) {
@@ -572,7 +572,7 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
         }
         used = 0;
     };
-    const size_t bytesPerSample = format.bitsPerSample / 8;
+    const size_t bytesPerSample = blockAlign / format.channels;
     const bool plain = IsPlainMono16(format.formatTag, format.bitsPerSample, format.channels);
     for (const SampleSpan& piece : pieces) {
         for (int64_t i = 0; ok && plain && i < piece.count;) {

@@ -122,10 +122,8 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
         measure(frames * unstarted / parts, frames);
     for (std::thread& helper : helpers)
         helper.join();
-    if (stop) {
-        track.Clear();
-        return false;
-    }
+    if (stop)
+        return false; // the track is still empty
     for (const FrameMeasure& m : measures)
         DecideFrame(m.voicing, m.candidate, m.energy);
     nextFramePosition = frames * frameStep;

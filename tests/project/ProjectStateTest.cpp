@@ -68,12 +68,12 @@ TEST(ProjectFile, FoldersAndNamesAProjectCanHave) {
                                             NameFromFilePath("  /rec/Interview 3.wav", 4),
                                             NameFromFilePath("talk.vprj", 5),
                                             NameFromFilePath("a.w", 4),
-                                            NameFromFilePath(".wav", -1),
+                                            NameFromFilePath("/r/take", 0),
                                             ReplaceAll("talk.vprj.vprj", ".vprj", ""),
                                             ReplaceAll("aaa", "aa", "b"),
                                             ReplaceAll("aaa", "", "b")};
-    EXPECT_EQ(names, (std::vector<std::string>{"talk", "/e/moved/talk", "talk", "Interview 3", "talk", "", "",
-                                               "talk", "ba", "aaa"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"talk", "/e/moved/talk", "talk", "Interview 3", "talk", "",
+                                               "take", "talk", "ba", "aaa"}));
 }
 
 TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {

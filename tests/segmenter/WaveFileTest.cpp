@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -185,6 +187,9 @@ TEST(WaveFileWrite, EveryFormatReadsBackItsKnownValues) {
         auto r = OpenWaveFile(path);
         EXPECT_EQ(r->blockAlign, c.bits / 8 * c.channels);
         EXPECT_EQ(ReadAll(*r), c.back) << "tag " << c.tag << " bits " << c.bits << " channels " << c.channels;
+        const int fd = fileno(r->stream);
+        r->Close(); // gives the descriptor back: a session opens thousands of segments
+        EXPECT_EQ(fcntl(fd, F_GETFD), -1);
     }
 }
 
