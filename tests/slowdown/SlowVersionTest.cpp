@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <set>
 
 using namespace lectorio;
 using namespace lectorio::testing;
@@ -103,7 +102,6 @@ TEST(SlowVersion, ResultsTheirTextsAndWhatTheyLeave) {
         {"the copy was cancelled", Track::Own, R::Cancelled, "seg.wav", "seg_y.wav", 2.0, true},
     };
     const std::vector<uint8_t> previous = {'o', 'l', 'd'};
-    std::set<std::string> texts;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         TempFolder folder;
@@ -123,7 +121,6 @@ TEST(SlowVersion, ResultsTheirTextsAndWhatTheyLeave) {
                       }),
                   c.expected);
         EXPECT_STREQ(SlowVersionResultText(c.expected), c.text);
-        texts.insert(c.text);
         if (c.expected == R::Done) {
             const auto copy = OpenWaveFile(folder.File("seg_y.wav"));
             EXPECT_EQ(copy->frameCount, static_cast<int64_t>(8000 * c.factor + 0.5));
@@ -135,7 +132,6 @@ TEST(SlowVersion, ResultsTheirTextsAndWhatTheyLeave) {
         EXPECT_EQ(ReadBytes(folder.File("seg.wav")), segment);
         EXPECT_EQ(folder.Names().size(), c.track == Track::None ? 3u : 4u);
     }
-    EXPECT_EQ(texts.size(), 10u);
 }
 
 TEST(SlowVersion, TracksOfOtherSegmentsAreRefused) {
