@@ -155,6 +155,22 @@ double CorrelationSum(const float* x, int32_t n, int32_t lag) {
     return sum;
 }
 
+void CorrelationSumPair(const float* x, int32_t lagX, const float* y, int32_t lagY, int32_t n, double* sums) {
+    const int32_t termsX = std::max(n - lagX, 0), termsY = std::max(n - lagY, 0);
+    double a = 0.0, b = 0.0;
+    int32_t i = 0;
+    for (; i < termsX && i < termsY; ++i) {
+        a += static_cast<double>(x[i + lagX]) * static_cast<double>(x[i]);
+        b += static_cast<double>(y[i + lagY]) * static_cast<double>(y[i]);
+    }
+    for (int32_t k = i; k < termsX; ++k)
+        a += static_cast<double>(x[k + lagX]) * static_cast<double>(x[k]);
+    for (int32_t k = i; k < termsY; ++k)
+        b += static_cast<double>(y[k + lagY]) * static_cast<double>(y[k]);
+    sums[0] = a;
+    sums[1] = b;
+}
+
 namespace {
 
 // The stages of a transform of size `half` down to h = 4, decimated in

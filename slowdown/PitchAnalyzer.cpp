@@ -60,6 +60,31 @@ void PitchAnalyzer::Prepare(float lowestFrequency, float highestFrequency) {
         frameLength, static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)));
 }
 
+namespace {
+
+// Takes the mean (sum / n) away from a frame of n samples.
+void CentreFrame(float* x, int32_t n, double sum) {
+    const double mean = sum / static_cast<double>(n);
+    for (int32_t i = 0; i < n; ++i)
+        x[i] = static_cast<float>(x[i] - mean);
+}
+
+// The sums of squares of the n samples of a and of b (when given), each added
+// up in order of the samples.
+void SumsOfSquares(const float* a, const float* b, int32_t n, double* sums) {
+    double first = 0.0, second = 0.0;
+    for (int32_t i = 0; b && i < n; ++i) {
+        first += static_cast<double>(a[i]) * static_cast<double>(a[i]);
+        second += static_cast<double>(b[i]) * static_cast<double>(b[i]);
+    }
+    for (int32_t i = 0; !b && i < n; ++i)
+        first += static_cast<double>(a[i]) * static_cast<double>(a[i]);
+    sums[0] = first;
+    sums[1] = second;
+}
+
+} // namespace
+
 int DefaultAnalysisThreads() {
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
@@ -91,20 +116,31 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     // Each thread measures one contiguous stretch of frames.
     auto measure = [&](int64_t first, int64_t end) {
         constexpr int64_t kCheckEvery = 32;
-        std::vector<float> frame(static_cast<size_t>(frameLength));
-        std::vector<double> sums;
+        std::vector<float> frame(2 * static_cast<size_t>(frameLength));
+        MeasureScratch scratch;
         for (int64_t i = first; i < end; ++i) {
             if ((i - first) % kCheckEvery == 0 && (stop || (cancelled && cancelled()))) {
                 stop = true;
                 return;
             }
-            const int16_t* start = samples + i * frameStep;
-            int64_t wholeSum = 0;
-            for (int32_t k = 0; k < frameLength; ++k) {
-                frame[k] = start[k];
-                wholeSum += start[k];
+            // Two frames at a time: the sums of both frames, each added up in
+            // its own order, run side by side instead of one after the other.
+            const bool pair = i + 1 < end && (i + 1 - first) % kCheckEvery != 0;
+            for (int64_t j = 0; j < (pair ? 2 : 1); ++j) {
+                const int16_t* start = samples + (i + j) * frameStep;
+                float* x = frame.data() + j * frameLength;
+                int64_t wholeSum = 0;
+                for (int32_t k = 0; k < frameLength; ++k) {
+                    x[k] = start[k];
+                    wholeSum += start[k];
+                }
+                CentreFrame(x, frameLength, static_cast<double>(wholeSum));
             }
-            measures[static_cast<size_t>(i)] = MeasureFrame(frame.data(), sums, &wholeSum);
+            const float* x[2] = {frame.data(), frame.data() + frameLength};
+            double energy[2] = {0.0, 0.0};
+            SumsOfSquares(x[0], pair ? x[1] : nullptr, frameLength, energy);
+            MeasureCentred(x, energy, pair ? 2 : 1, scratch, measures.data() + i);
+            i += pair ? 1 : 0;
         }
     };
     const int64_t parts = std::clamp<int64_t>(threads, 1, frames);
@@ -130,72 +166,94 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     return true;
 }
 
-FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum) const {
-    const int32_t n = frameLength;
-    // Whole numbers below 2^53 add up exactly in double, in any order.
-    double sum = wholeSum ? static_cast<double>(*wholeSum) : 0.0;
-    for (int32_t i = 0; !wholeSum && i < n; ++i)
+FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) const {
+    double sum = 0.0;
+    for (int32_t i = 0; i < frameLength; ++i)
         sum += x[i];
-    const double mean = sum / static_cast<double>(n);
-    for (int32_t i = 0; i < n; ++i)
-        x[i] = static_cast<float>(x[i] - mean);
+    CentreFrame(x, frameLength, sum);
+    double energy[2] = {0.0, 0.0};
+    SumsOfSquares(x, nullptr, frameLength, energy);
+    MeasureScratch scratch;
+    scratch.sums.swap(sums);
+    FrameMeasure m;
+    MeasureCentred(&x, energy, 1, scratch, &m);
+    sums.swap(scratch.sums);
+    return m;
+}
 
-    double energy = 0.0;
-    for (int32_t i = 0; i < n; ++i)
-        energy += static_cast<double>(x[i]) * static_cast<double>(x[i]);
-
+void PitchAnalyzer::MeasureCentred(const float* const* x, const double* energy, int frames,
+                                   MeasureScratch& scratch, FrameMeasure* out) const {
+    const int32_t n = frameLength;
     // Not limited to N here: 40 Hz is always shorter than the 40 ms frame.
     const int32_t lowLag = static_cast<int32_t>(fs / static_cast<double>(params.highestFrequency));
     const int32_t highLag = static_cast<int32_t>(fs / static_cast<double>(params.lowestFrequency));
     const size_t count = static_cast<size_t>(highLag - lowLag + 1);
+    std::vector<double>& sums = scratch.sums;
 
     // Strictly larger wins, so the smallest lag wins among equal sums.
-    double best = -1.0e10;
-    int32_t bestLag = lowLag;
-    if (energy == 0.0) {
-        // Every product is 0 and every sum +0: the first lag wins.
-        best = 0.0;
-    } else if (fullCorrelation || !fourier_) {
-        sums.resize(count);
-        CorrelationSums(x, n, lowLag, highLag, sums.data());
-        for (int32_t lag = lowLag; lag <= highLag; ++lag) {
-            if (sums[lag - lowLag] > best) {
-                best = sums[lag - lowLag];
-                bestLag = lag;
-            }
+    double best[2] = {-1.0e10, -1.0e10};
+    int32_t bestLag[2] = {lowLag, lowLag};
+    auto offer = [&](int f, int32_t lag, double sum) {
+        if (sum > best[f]) {
+            best[f] = sum;
+            bestLag[f] = lag;
         }
-    } else {
-        // Only the winning sum needs its exact value. Each approximation is
-        // within `margin` of its lag's exact sum, so a lag whose approximation
-        // lies more than twice that below the largest one has a smaller exact
-        // sum than that lag's: it cannot win. The others (mostly one) are
-        // summed exactly and compared as above. Three margins rather than two
-        // leave room for the rounding of the threshold itself.
-        sums.resize(count + fourier_->WorkSize());
-        fourier_->Sums(x, lowLag, highLag, sums.data(), sums.data() + count);
-        const double margin = FourierCorrelation::kError * energy;
-        double top = sums[0];
-        for (size_t k = 1; k < count; ++k)
-            top = sums[k] > top ? sums[k] : top;
-        const double threshold = top - 3.0 * margin;
-        for (int32_t lag = lowLag; lag <= highLag; ++lag) {
-            if (sums[lag - lowLag] >= threshold) {
-                const double exact = CorrelationSum(x, n, lag);
-                if (exact > best) {
-                    best = exact;
-                    bestLag = lag;
-                }
+    };
+    for (int f = 0; f < frames; ++f) {
+        std::vector<int32_t>& candidates = scratch.candidates[f];
+        candidates.clear();
+        if (energy[f] == 0.0) {
+            // Every product is 0 and every sum +0: the first lag wins.
+            best[f] = 0.0;
+        } else if (fullCorrelation || !fourier_) {
+            sums.resize(count);
+            CorrelationSums(x[f], n, lowLag, highLag, sums.data());
+            for (int32_t lag = lowLag; lag <= highLag; ++lag)
+                offer(f, lag, sums[lag - lowLag]);
+        } else {
+            // Only the winning sum needs its exact value. Each approximation
+            // is within `margin` of its lag's exact sum, so a lag whose
+            // approximation lies more than twice that below the largest one
+            // has a smaller exact sum than that lag's: it cannot win. The
+            // others (mostly one) are summed exactly and compared as above.
+            // Three margins rather than two leave room for the rounding of
+            // the threshold itself.
+            sums.resize(count + fourier_->WorkSize());
+            fourier_->Sums(x[f], lowLag, highLag, sums.data(), sums.data() + count);
+            const double margin = FourierCorrelation::kError * energy[f];
+            double top = sums[0];
+            for (size_t k = 1; k < count; ++k)
+                top = sums[k] > top ? sums[k] : top;
+            const double threshold = top - 3.0 * margin;
+            for (int32_t lag = lowLag; lag <= highLag; ++lag) {
+                if (sums[lag - lowLag] >= threshold)
+                    candidates.push_back(lag);
             }
         }
     }
-    // A peak at either end of the range is no pitch. Inside the range the
-    // energy is positive: a frame of zeros has its peak at the first lag.
-    FrameMeasure m;
-    m.voicing = (bestLag == lowLag || bestLag == highLag) ? 0.0f : static_cast<float>(best / energy);
-    m.candidate = static_cast<float>(fs) / static_cast<float>(bestLag);
-    m.energy = energy;
-    m.bestLag = bestLag;
-    return m;
+    // The exact sums, each frame's in the order of its lags; the two frames'
+    // side by side as long as both have lags left.
+    const size_t common =
+        frames == 2 ? std::min(scratch.candidates[0].size(), scratch.candidates[1].size()) : 0;
+    for (size_t k = 0; k < common; ++k) {
+        const int32_t lag0 = scratch.candidates[0][k], lag1 = scratch.candidates[1][k];
+        double exact[2];
+        CorrelationSumPair(x[0], lag0, x[1], lag1, n, exact);
+        offer(0, lag0, exact[0]);
+        offer(1, lag1, exact[1]);
+    }
+    for (int f = 0; f < frames; ++f) {
+        for (size_t k = common; k < scratch.candidates[f].size(); ++k)
+            offer(f, scratch.candidates[f][k], CorrelationSum(x[f], n, scratch.candidates[f][k]));
+        // A peak at either end of the range is no pitch. Inside the range the
+        // energy is positive: a frame of zeros has its peak at the first lag.
+        FrameMeasure& m = out[f];
+        m.voicing =
+            (bestLag[f] == lowLag || bestLag[f] == highLag) ? 0.0f : static_cast<float>(best[f] / energy[f]);
+        m.candidate = static_cast<float>(fs) / static_cast<float>(bestLag[f]);
+        m.energy = energy[f];
+        m.bestLag = bestLag[f];
+    }
 }
 
 float PitchAnalyzer::DecideFrame(float v, float candidate, double energy) {

@@ -98,9 +98,7 @@ public:
 
     // The correlation of one frame of N samples (x is changed: its mean is
     // removed), without touching the running state; `sums` is scratch space.
-    // `wholeSum`, when given, is the sum of x, whose samples are whole
-    // numbers: added up in any order they give the same sum.
-    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums, const int64_t* wholeSum = nullptr) const;
+    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums) const;
 
     // The decisions after the correlation: voicing hysteresis, energy gate,
     // history shift and smoother. v is the voicing value, candidate the
@@ -137,6 +135,15 @@ public:
     bool fullCorrelation = false;
 
 private:
+    struct MeasureScratch {
+        std::vector<double> sums;
+        std::vector<int32_t> candidates[2];
+    };
+    // MeasureFrame of one or two frames (`frames`) whose means are removed
+    // and whose sums of squares are `energy`, into out[0 .. frames - 1].
+    void MeasureCentred(const float* const* x, const double* energy, int frames, MeasureScratch& scratch,
+                        FrameMeasure* out) const;
+
     std::unique_ptr<const FourierCorrelation> fourier_; // for the prepared sizes
     std::unique_ptr<WaveFile> decoder_;
     bool inputComplete_ = false;
