@@ -15,6 +15,7 @@
 #include "WaveFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -211,12 +212,10 @@ public:
         drained_ = from_ == end_;
         pa_stream_set_state_callback(stream_, &PulseStream::OnStateChange, this);
         pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
-        pa_buffer_attr attr{};
-        attr.maxlength = static_cast<uint32_t>(-1);
+        // Every field (uint32_t) -1, the server's choice, but the target length.
+        pa_buffer_attr attr;
+        std::memset(&attr, 0xff, sizeof attr);
         attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec));
-        attr.prebuf = static_cast<uint32_t>(-1);
-        attr.minreq = static_cast<uint32_t>(-1);
-        attr.fragsize = static_cast<uint32_t>(-1);
         const auto flags = static_cast<pa_stream_flags_t>(
             PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
@@ -368,13 +367,13 @@ private:
     std::shared_ptr<PulseConnection> connection_; // of the current or last run
     std::shared_ptr<PcmSource> track_;
     pa_stream* stream_ = nullptr; // the current run; null between runs
-    bool mono_ = false;           // plays the mono mix
-    // Under the loop's lock while a run exists:
-    int64_t from_ = 0;
-    int64_t lastHeard_ = 0; // the last frame the server reported heard in this run
-    int64_t writeCursor_ = 0;
-    int64_t end_ = 0; // the frame the run ends at
-    bool drained_ = false;
+    // Set by Start for each run; under the loop's lock while a run exists:
+    bool mono_{}; // plays the mono mix
+    int64_t from_{};
+    int64_t lastHeard_{}; // the last frame the server reported heard in this run
+    int64_t writeCursor_{};
+    int64_t end_{}; // the frame the run ends at
+    bool drained_{};
     // Owner's thread only:
     int64_t stoppedAt_ = 0;
 };
