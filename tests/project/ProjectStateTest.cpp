@@ -117,15 +117,16 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
 TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
     TempFolder t;
     ProjectState s = Talk(t.Path());
-    for (const std::string& file : {s.SegmentWavePath(12345), t.File("rec.wav"), t.File("x_talk.wav")})
-        Touch(file, "RIFF");
+    for (const char* name : {"12345_talk.wav", "rec.wav", "x1234_talk.wav", "1234_talk.wav"})
+        Touch(t.File(name), "RIFF");
     fs::create_hard_link(s.SegmentWavePath(12345), t.File("linked.wav"));
     // One of the segments under its own name or another; other files and
     // another project's name are not.
     EXPECT_TRUE(RecordingIsProjectSegment(s, s.SegmentWavePath(12345)) &&
                 RecordingIsProjectSegment(s, t.File("linked.wav")) &&
                 !RecordingIsProjectSegment(s, t.File("rec.wav")) &&
-                !RecordingIsProjectSegment(s, t.File("x_talk.wav")));
+                !RecordingIsProjectSegment(s, t.File("x1234_talk.wav")) &&
+                !RecordingIsProjectSegment(s, t.File("1234_talk.wav")));
     s.projectName = "other";
     EXPECT_FALSE(RecordingIsProjectSegment(s, t.File("linked.wav")));
     EXPECT_TRUE(IsWritableFolder(s.outputFolder) && !IsWritableFolder(t.File("rec.wav")) &&

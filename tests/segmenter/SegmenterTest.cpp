@@ -248,6 +248,11 @@ TEST(Segmenter, ReportsStatusCountsAndClosingStepsInOrder) {
     std::filesystem::remove(dir.File("in.lab"));
     EXPECT_FALSE(SegmentRecording(dir.File("in.wav"), dir.Path(), "p", noLabel, r).labelFileWritten);
     EXPECT_FALSE(std::filesystem::exists(dir.File("in.lab")));
+    // On a full disk the three segments and the label file (failing when it is closed) count as failed.
+    EXPECT_EQ(
+        WithFileSizeLimit(3, [&] { return SegmentRecording(dir.File("in.wav"), dir.Path(), "q", {}, r); })
+            .failedFiles,
+        4);
 }
 
 TEST(Segmenter, NeverWritesOverTheInput) {
