@@ -76,6 +76,10 @@ TEST(PitchAnalyzer, SteadySineIsTrackedAfterTheFirstFrame) {
     EXPECT_TRUE(a.track.Empty());
     a.RunOnSamples(sine.data(), 640 + 159);
     EXPECT_EQ(a.track.Size(), 1u);
+    // Every run starts its energy floor afresh: a quiet run before opens no gate.
+    a.RunOnSamples(Sine(200, 2, 16000, 16000).data(), 16000);
+    a.RunOnSamples(Sine(200, 350, 16000, 16000).data(), 16000);
+    EXPECT_EQ(a.track.Values(), std::vector<float>(97, 0.0f));
 }
 
 TEST(PitchAnalyzer, SilenceAndPeaksAtEitherEndOfTheLagRangeAreUnvoiced) {
