@@ -113,49 +113,48 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     const int64_t frames = (n - frameLength) / frameStep + 1;
     std::vector<FrameMeasure> measures(static_cast<size_t>(frames));
     std::atomic<bool> stop = false;
-    // Each thread measures one contiguous stretch of frames.
-    auto measure = [&](int64_t first, int64_t end) {
-        constexpr int64_t kCheckEvery = 32;
+    // The threads take stretches of frames in turn until none is left, so a
+    // thread that starts late or runs slowly leaves more to the others.
+    constexpr int64_t kStretch = 32;
+    std::atomic<int64_t> next = 0;
+    auto measure = [&] {
         std::vector<float> frame(2 * static_cast<size_t>(frameLength));
         MeasureScratch scratch;
-        for (int64_t i = first; i < end; ++i) {
-            if ((i - first) % kCheckEvery == 0 && (stop || (cancelled && cancelled()))) {
+        for (int64_t first; (first = next.fetch_add(kStretch)) < frames;) {
+            if (stop || (cancelled && cancelled())) {
                 stop = true;
                 return;
             }
             // Two frames at a time: the sums of both frames, each added up in
             // its own order, run side by side instead of one after the other.
-            const bool pair = i + 1 < end && (i + 1 - first) % kCheckEvery != 0;
-            for (int64_t j = 0; j < (pair ? 2 : 1); ++j) {
-                const int16_t* start = samples + (i + j) * frameStep;
-                float* x = frame.data() + j * frameLength;
-                int64_t wholeSum = 0;
-                for (int32_t k = 0; k < frameLength; ++k) {
-                    x[k] = start[k];
-                    wholeSum += start[k];
+            const int64_t end = std::min(first + kStretch, frames);
+            for (int64_t i = first; i < end; i += 2) {
+                const int pair = i + 1 < end ? 2 : 1;
+                const float* x[2] = {frame.data(), frame.data() + frameLength};
+                for (int j = 0; j < pair; ++j) {
+                    const int16_t* start = samples + (i + j) * frameStep;
+                    float* centred = frame.data() + j * frameLength;
+                    int64_t wholeSum = 0;
+                    for (int32_t k = 0; k < frameLength; ++k) {
+                        centred[k] = start[k];
+                        wholeSum += start[k];
+                    }
+                    CentreFrame(centred, frameLength, static_cast<double>(wholeSum));
                 }
-                CentreFrame(x, frameLength, static_cast<double>(wholeSum));
+                double energy[2] = {0.0, 0.0};
+                SumsOfSquares(x[0], pair == 2 ? x[1] : nullptr, frameLength, energy);
+                MeasureCentred(x, energy, pair, scratch, measures.data() + i);
             }
-            const float* x[2] = {frame.data(), frame.data() + frameLength};
-            double energy[2] = {0.0, 0.0};
-            SumsOfSquares(x[0], pair ? x[1] : nullptr, frameLength, energy);
-            MeasureCentred(x, energy, pair ? 2 : 1, scratch, measures.data() + i);
-            i += pair ? 1 : 0;
         }
     };
-    const int64_t parts = std::clamp<int64_t>(threads, 1, frames);
     std::vector<std::thread> helpers;
-    int64_t unstarted = parts; // the first part a helper could not take
-    for (int64_t part = 1; part < parts && unstarted == parts; ++part) {
-        try {
-            helpers.emplace_back(measure, frames * part / parts, frames * (part + 1) / parts);
-        } catch (const std::system_error&) {
-            unstarted = part; // no thread to be had: this thread measures the rest
-        }
+    try {
+        for (int64_t t = 1; t < std::min<int64_t>(threads, frames); ++t)
+            helpers.emplace_back(measure);
+    } catch (const std::system_error&) {
+        // No more threads to be had: those there are take the frames.
     }
-    measure(0, frames / parts);
-    if (unstarted < parts)
-        measure(frames * unstarted / parts, frames);
+    measure();
     for (std::thread& helper : helpers)
         helper.join();
     if (stop)
