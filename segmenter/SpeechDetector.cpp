@@ -162,7 +162,6 @@ void SpeechDetector::AnalyseBlock(int16_t* block, int64_t n, BoundarySink& sink)
             const bool full = position_ - speechStart_ + frameLength >= kBlockSamples;
             const float endLimit = (static_cast<float>(history) * lengthMultiplier_) * endThreshold_;
             if (full || static_cast<float>(active_) < endLimit) {
-                lengthMultiplier_ = 1.0f;
                 ++cuts_;
                 if (position_ <= speechStart_ && position_ < kBlockSamples) {
                     sink.EmptySpeech();

@@ -271,10 +271,7 @@ void WaveFile::ParseHeader() {
         channels = Le16(&body[2]);
     if (have >= 8)
         sampleRate = Le32(&body[4]);
-    if (have >= 12)
-        byteRate = Le32(&body[8]);
-    if (have >= 14)
-        blockAlign = Le16(&body[12]);
+    // Bytes 8 to 13, the byte rate and block align, are computed instead.
     if (have >= 16)
         bitsPerSample = Le16(&body[14]);
     const int64_t fmtRest = static_cast<int64_t>(fmtSize) - static_cast<int64_t>(have);
