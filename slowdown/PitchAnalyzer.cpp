@@ -45,9 +45,8 @@ bool PitchAnalyzer::OpenInput() {
     return true;
 }
 
-void PitchAnalyzer::Prepare(float lowestFrequency, float highestFrequency) {
-    params.lowestFrequency = lowestFrequency;
-    params.highestFrequency = highestFrequency;
+void PitchAnalyzer::Prepare() {
+    const float lowestFrequency = params.lowestFrequency, highestFrequency = params.highestFrequency;
     AnalysisFrameSizes(fs, frameLength, frameStep);
     if (frameLength == 0) {
         minimumLag = maximumLag = 0;
@@ -329,7 +328,7 @@ PitchTrackOutcome Analyze(PitchAnalyzer& analyzer, const std::string& segmentPat
     analyzer.SetFiles(segmentPath, "");
     if (!analyzer.OpenInput())
         return PitchTrackOutcome::SegmentUnreadable;
-    analyzer.Prepare(analyzer.params.lowestFrequency, analyzer.params.highestFrequency);
+    analyzer.Prepare();
     if (analyzer.frameLength == 0)
         return PitchTrackOutcome::UnsupportedRate;
     if (!analyzer.Run(threads > 0 ? threads : DefaultAnalysisThreads(), cancelled))

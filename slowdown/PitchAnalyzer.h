@@ -80,10 +80,11 @@ public:
     // rate, or 44100 when the file cannot be read. Returns whether it can.
     bool OpenInput();
 
-    // Frame length N, step H and the lag range, in samples, from fs. A
+    // Frame length N, step H and the lag range, in samples, from fs and
+    // the frequency range in params. A
     // rate outside kLowestAnalysisRate..kHighestAnalysisRate gives N = H = 0
     // and no frames.
-    void Prepare(float lowestFrequency, float highestFrequency);
+    void Prepare();
 
     // Reads the opened input and analyses every whole frame of it, the
     // frames' correlations on `threads` threads. False (with an empty track)

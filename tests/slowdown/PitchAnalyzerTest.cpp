@@ -106,7 +106,7 @@ TEST(PitchAnalyzer, AnUnreadableInputACancelledRunAndAnEmptyTrack) {
     const auto sine = Sine(200, 10000, 16000, 16000);
     WriteWave(folder.File("seg.wav"), sine, 16000);
     ASSERT_TRUE(a.OpenInput());
-    a.Prepare(40, 400);
+    a.Prepare();
     ASSERT_TRUE(a.RunOnSamples(sine.data(), 16000));
     EXPECT_FALSE(a.Run(1, [] { return true; }));
     EXPECT_TRUE(a.track.Empty());

@@ -27,7 +27,7 @@ inline std::vector<int16_t> Sine(double frequency, double amplitude, uint32_t ra
 // An analyzer prepared for `rate` with the usual range of 40 to 400 Hz.
 inline void PrepareAt(PitchAnalyzer& analysis, int32_t rate) {
     analysis.fs = rate;
-    analysis.Prepare(40, 400);
+    analysis.Prepare();
 }
 
 // The pitch track of `samples` at `rate`.
