@@ -46,17 +46,16 @@ bool PitchAnalyzer::OpenInput() {
 }
 
 void PitchAnalyzer::Prepare() {
-    const float lowestFrequency = params.lowestFrequency, highestFrequency = params.highestFrequency;
     AnalysisFrameSizes(fs, frameLength, frameStep);
     if (frameLength == 0) {
         minimumLag = maximumLag = 0;
         fourier_.reset();
         return;
     }
-    minimumLag = static_cast<int32_t>(fs / static_cast<double>(highestFrequency));
-    maximumLag = std::min(static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)), frameLength);
-    fourier_ = std::make_unique<const FourierCorrelation>(
-        frameLength, static_cast<int32_t>(fs / static_cast<double>(lowestFrequency)));
+    const int32_t longestLag = static_cast<int32_t>(fs / static_cast<double>(params.lowestFrequency));
+    minimumLag = static_cast<int32_t>(fs / static_cast<double>(params.highestFrequency));
+    maximumLag = std::min(longestLag, frameLength);
+    fourier_ = std::make_unique<const FourierCorrelation>(frameLength, longestLag);
 }
 
 namespace {
@@ -72,12 +71,15 @@ void CentreFrame(float* x, int32_t n, double sum) {
 // up in order of the samples.
 void SumsOfSquares(const float* a, const float* b, int32_t n, double* sums) {
     double first = 0.0, second = 0.0;
-    for (int32_t i = 0; b && i < n; ++i) {
-        first += static_cast<double>(a[i]) * static_cast<double>(a[i]);
-        second += static_cast<double>(b[i]) * static_cast<double>(b[i]);
+    if (b) {
+        for (int32_t i = 0; i < n; ++i) {
+            first += static_cast<double>(a[i]) * static_cast<double>(a[i]);
+            second += static_cast<double>(b[i]) * static_cast<double>(b[i]);
+        }
+    } else {
+        for (int32_t i = 0; i < n; ++i)
+            first += static_cast<double>(a[i]) * static_cast<double>(a[i]);
     }
-    for (int32_t i = 0; !b && i < n; ++i)
-        first += static_cast<double>(a[i]) * static_cast<double>(a[i]);
     sums[0] = first;
     sums[1] = second;
 }
