@@ -329,8 +329,6 @@ private:
     static void OnWrite(pa_stream* stream, size_t bytes, void* selfPointer) {
         auto* self = static_cast<PulseStream*>(selfPointer);
         const int64_t remaining = self->end_ - self->writeCursor_;
-        if (remaining <= 0)
-            return;
         const size_t frameBytes = pa_frame_size(pa_stream_get_sample_spec(stream));
         int64_t frames = std::min<int64_t>(static_cast<int64_t>(bytes / frameBytes), remaining);
         void* data = nullptr;

@@ -1,24 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectSafety.h"
 
-#include <unistd.h>
-
-#include <sys/stat.h>
-
 #include <cstdio>
+#include <filesystem>
 
 namespace lectorio {
 
 namespace {
 
+// Following links, as opening the files does; false when the path cannot be
+// looked at.
 bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
 }
 
 bool IsFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
 }
 
 // Segment 1 or 2 exists (a segmentation error may use up a number, never
@@ -66,13 +65,9 @@ std::string ResumeFileContent(const ResumePoint& point) {
 
 std::optional<ResumePoint> ReadResumeFile(const ProjectState& state) {
     // A FIFO planted under the name is refused, not waited on.
-    const int fd = OpenRegularForReading(ResumeFilePath(state));
-    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "rb");
-    if (!file) {
-        if (fd >= 0)
-            ::close(fd);
+    std::FILE* file = StreamOf(OpenRegularForReading(ResumeFilePath(state)), "rb");
+    if (!file)
         return std::nullopt;
-    }
     ResumePoint point;
     char rest = 0;
     const int fields = std::fscanf(file, "%d %d %c", &point.segment, &point.speedPosition, &rest);

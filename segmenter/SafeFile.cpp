@@ -78,6 +78,15 @@ int OpenRegularForReading(const std::string& path) {
     return fd;
 }
 
+std::FILE* StreamOf(int fd, const char* mode) {
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = fdopen(fd, mode);
+    if (!stream)
+        ::close(fd);
+    return stream;
+}
+
 int CreateFreshFile(const std::string& path, const FileIdentity& keep) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0) {

@@ -18,6 +18,7 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,10 @@ mode_t ProcessUmask();
 // Opens an existing regular file read-only; a FIFO, device or folder is
 // refused at once (errno EINVAL) instead of blocking. Returns -1 on failure.
 int OpenRegularForReading(const std::string& path);
+
+// A stdio stream over `fd` (taken over: the stream closes it), or nullptr when
+// fd < 0 or no stream can be made, the descriptor then closed.
+std::FILE* StreamOf(int fd, const char* mode);
 
 // Reads a whole regular file (through OpenRegularForReading) into `text`.
 // False when it cannot be opened or a read fails.

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <unistd.h>
 
 namespace lectorio {
 
@@ -29,10 +28,7 @@ bool SegmentWriter::IsInputFile(const std::string& path) const {
 bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
     labelPath_ = labelPath;
     // A link or a second name of the recording must not be emptied either.
-    const int fd = CreateFreshFile(labelPath, inputIdentity_);
-    label_ = fd < 0 ? nullptr : fdopen(fd, "w");
-    if (!label_ && fd >= 0)
-        ::close(fd);
+    label_ = StreamOf(CreateFreshFile(labelPath, inputIdentity_), "w");
     if (!label_ || std::fputs("#\n", label_) < 0) {
         ++result_.failedFiles;
         listener_.OnFileWriteFailed(labelPath);

@@ -194,11 +194,7 @@ std::unique_ptr<WaveFile> OpenWaveFile(const std::string& path) {
     if (path.empty())
         return std::make_unique<WaveFile>();
     // A FIFO, a device or a folder is no recording: refused without blocking.
-    const int fd = OpenRegularForReading(path);
-    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "rb");
-    if (!f && fd >= 0)
-        ::close(fd);
-    return OpenWaveStream(f);
+    return OpenWaveStream(StreamOf(OpenRegularForReading(path), "rb"));
 }
 
 std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* f) {
@@ -310,9 +306,7 @@ void WaveFile::ParseHeader() {
         if (std::memcmp(chunk, "data", 4) == 0) {
             size = std::min(size, remaining);
             frameCount = size / blockAlign;
-            dataStart = ftello(stream);
-            if (dataStart < 0)
-                return Fail(WaveStatus::ReadError);
+            dataStart = length - remaining; // every byte before it was read or skipped
             framesConsumed_ = 0;
             status = WaveStatus::Reading;
             return;
@@ -442,10 +436,7 @@ std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampl
     const bool writable = HasReadingPath(formatTag, bitsPerSample) && channels != 0 &&
                           ComputeRates(bitsPerSample, channels, sampleRate, byteRate, blockAlign);
     // Never through a link, never into the inode of another name.
-    const int fd = path.empty() || !writable ? -1 : CreateFreshFile(path);
-    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
-    if (!f && fd >= 0)
-        ::close(fd);
+    std::FILE* f = path.empty() || !writable ? nullptr : StreamOf(CreateFreshFile(path), "wb");
     return CreateWaveStream(f, sampleRate, bitsPerSample, channels, formatTag);
 }
 
@@ -468,9 +459,8 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
         w->status = WaveStatus::OpenFailed;
         return w;
     }
-    uint8_t h[44];
+    uint8_t h[44] = {}; // the two sizes stay 0 until Close writes them
     std::memcpy(h, "RIFF", 4);
-    PutLe32(h + 4, 0);
     std::memcpy(h + 8, "WAVEfmt ", 8);
     PutLe32(h + 16, 16);
     PutLe16(h + 20, formatTag);
@@ -480,7 +470,6 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
     PutLe16(h + 32, w->blockAlign);
     PutLe16(h + 34, bitsPerSample);
     std::memcpy(h + 36, "data", 4);
-    PutLe32(h + 40, 0);
     if (std::fwrite(h, 1, sizeof h, w->stream) != sizeof h) {
         w->Fail(WaveStatus::WriteError);
         return w;
@@ -488,10 +477,6 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
     w->byteCount = 44;
     w->status = WaveStatus::Writing;
     return w;
-}
-
-std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source) {
-    return CreateWaveFile(path, source.sampleRate, source.bitsPerSample, source.channels, source.formatTag);
 }
 
 void WaveFile::Close() {

@@ -119,9 +119,6 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
 bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
                         const std::function<bool()>& cancelled = {});
 
-// CreateWaveFile with the sample rate, sample width, channels and format tag of `source`.
-std::unique_ptr<WaveFile> CreateWaveFileLike(const std::string& path, const WaveFile& source);
-
 // The sample format of a file to write.
 struct WaveFormat {
     uint32_t sampleRate = 16000;

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace lectorio {
 
@@ -39,12 +38,9 @@ bool HeaderInteger(float value, int64_t& result) {
 
 TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
     const int fd = OpenRegularForReading(path);
-    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "rb");
-    if (!f) {
-        if (fd >= 0)
-            ::close(fd);
+    std::FILE* f = StreamOf(fd, "rb");
+    if (!f)
         return TrackReadResult::Missing;
-    }
     uint8_t header[16];
     if (std::fread(header, 1, sizeof header, f) != sizeof header) {
         std::fclose(f);

@@ -300,11 +300,8 @@ SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& 
     // old copy stays when this one fails.
     ReplacementFile replacement(outputPath);
     const int fd = replacement.IsOpen() ? ::dup(replacement.Descriptor()) : -1;
-    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
-    if (!stream && fd >= 0)
-        ::close(fd);
-    std::unique_ptr<WaveFile> writer =
-        CreateWaveStream(stream, input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
+    std::unique_ptr<WaveFile> writer = CreateWaveStream(
+        StreamOf(fd, "wb"), input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
     bool ok = writer->status == WaveStatus::Writing &&
               writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
                   static_cast<int64_t>(output.size());

@@ -25,7 +25,7 @@ TEST(SegmentNumbers, HugeCountsVisitOnlyNumbersWithAFile) {
               std::pair(size_t{0}, static_cast<size_t>(kDirectVisitLimit)));
     TempFolder t;
     for (const char* name : {"00000_talk.txt", "00001_talk.txt", "00002_talk.txt", "00007_talk.wav",
-                             "00002_talk.wav", "123456_talk.txt", "2147483647_talk.txt", "0000001_talk.txt",
+                             "00002_talk.wav", "123456_talk.txt", "2147483647_talk.txt", "0000001_talk_y.wav",
                              "00003_other.txt", "00004_talk.txt.bak", "talk.txt", "00009_talk_y.wav",
                              "99999999999_talk.txt", "2147483648_talk.txt", "x0005_talk.txt"})
         Touch(t.File(name));

@@ -61,6 +61,8 @@ TEST(ProjectFile, FoldersAndNamesAProjectCanHave) {
     EXPECT_FALSE(IsValidProjectName(s.projectName) || WriteFileAtomically(s.SlowWavePath(INT32_MAX), "x"));
     EXPECT_FALSE(IsValidProjectName("../esc") || IsValidProjectName(std::string("a\0b", 3)));
     EXPECT_TRUE(IsValidProjectName(""));
+    // Where the program finds its helpers: its own folder, with the slash.
+    EXPECT_EQ(ApplicationFolder(), std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
 
     const std::vector<std::string> names = {ProjectNameFromProjectPath("/d/out/talk.vprj", "/d/out"),
                                             ProjectNameFromProjectPath("/e/moved/talk.vprj", "/d/out"),

@@ -61,6 +61,7 @@ TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
     close(fd);
     EXPECT_EQ(Slurp(t.File("alias")), "");
     EXPECT_FALSE(WriteFileAtomically(t.File("no/such/folder.txt"), "x"));
+    EXPECT_FALSE(ReplacementFile(t.File("no/such/folder.txt")).Commit(Durability::Rebuilt));
     // A full disk: the old content stays.
     EXPECT_FALSE(WithFileSizeLimit(2, [&] { return WriteFileAtomically(t.File("old"), "longer"); }));
     EXPECT_EQ(Slurp(t.File("old")), "new");
@@ -74,7 +75,9 @@ TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
     close(0);
     std::string text;
     const bool zero = WriteFileAtomically(t.File("zero"), "0") && ReadRegularFile(t.File("zero"), text);
+    std::FILE* stream = StreamOf(OpenRegularForReading(t.File("zero")), "rb");
+    const bool streamed = stream && std::fgetc(stream) == '0' && std::fclose(stream) == 0;
     dup2(input, 0);
     close(input);
-    EXPECT_TRUE(zero && text == "0");
+    EXPECT_TRUE(zero && text == "0" && streamed);
 }

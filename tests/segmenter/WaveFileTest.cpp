@@ -186,6 +186,8 @@ TEST(WaveFileWrite, EveryFormatReadsBackItsKnownValues) {
         EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 44), header);
         auto r = OpenWaveFile(path);
         EXPECT_EQ(r->blockAlign, c.bits / 8 * c.channels);
+        EXPECT_EQ(std::pair(r->WriteMonoSamples(samples.data(), 1), w->WriteMonoSamples(samples.data(), 1)),
+                  std::pair(int64_t{-1}, int64_t{-1})); // a reader, a closed writer
         EXPECT_EQ(ReadAll(*r), c.back) << "tag " << c.tag << " bits " << c.bits << " channels " << c.channels;
         const int fd = fileno(r->stream);
         r->Close(); // gives the descriptor back: a session opens thousands of segments
@@ -228,4 +230,13 @@ TEST(WaveFileRead, LargeFilesGoThroughBoundedPiecesAndACutFileIsNoticed) {
     std::vector<int16_t> back;
     EXPECT_FALSE(ReadAllMonoSamples(*cut, back));
     EXPECT_EQ(back, std::vector<int16_t>(x.begin(), x.begin() + 1000));
+    // Cut inside a sample and restored, a 16-bit mono file reads on from that sample.
+    ASSERT_TRUE(WriteWave(path, x, 8000));
+    const Bytes whole = ReadBytes(path);
+    cut = OpenWaveFile(path);
+    std::filesystem::resize_file(path, 44 + 2 * 5000 + 1); // beyond what the header read buffered
+    back.resize(5001);
+    EXPECT_EQ(cut->ReadMonoSamples(back.data(), 5001), 5000);
+    WriteBytes(path, whole);
+    EXPECT_EQ(std::pair(cut->ReadMonoSamples(back.data(), 1), back[0]), std::pair(int64_t{1}, x[5000]));
 }
