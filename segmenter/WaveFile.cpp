@@ -331,9 +331,10 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
     // host: it is read straight into the caller's buffer.
     if (IsPlainMono16(formatTag, bitsPerSample, channels)) {
         const size_t got = std::fread(buffer, 1, static_cast<size_t>(frames) * 2, stream);
+        // A short read ends the stream (its end-of-file mark stays set), so
+        // an odd byte at a cut is dropped as the conversion path drops a
+        // partial frame.
         const int64_t delivered = static_cast<int64_t>(got / 2);
-        if (got % 2 != 0)
-            fseeko(stream, -1, SEEK_CUR); // back to a frame boundary
         framesConsumed_ += delivered;
         return delivered;
     }

@@ -50,7 +50,7 @@ void ReverseSamples(float* buffer, int64_t length) {
 
 bool PlaceMarks(const PitchTrack& track, int64_t sampleCount, PitchMarks& marks) {
     marks.position.assign(1, 0);
-    marks.voiced.assign(1, 0);
+    marks.voiced.assign(1, false);
     const int64_t h = track.frameStep;
     if (h <= 0)
         return false;
@@ -65,7 +65,7 @@ bool PlaceMarks(const PitchTrack& track, int64_t sampleCount, PitchMarks& marks)
             if (p >= lastSample)
                 return false;
             marks.position.push_back(p);
-            marks.voiced.push_back(0);
+            marks.voiced.push_back(false);
             continue;
         }
         const double period = std::ceil((1.0 / f) * fs);
@@ -79,7 +79,7 @@ bool PlaceMarks(const PitchTrack& track, int64_t sampleCount, PitchMarks& marks)
             if (p >= lastSample)
                 return false;
             marks.position.push_back(p);
-            marks.voiced.push_back(1);
+            marks.voiced.push_back(true);
         }
     }
     return true;
@@ -299,9 +299,9 @@ SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& 
     // Never written in place: a half-written copy is never played, and the
     // old copy stays when this one fails.
     ReplacementFile replacement(outputPath);
-    const int fd = replacement.IsOpen() ? ::dup(replacement.Descriptor()) : -1;
-    std::unique_ptr<WaveFile> writer = CreateWaveStream(
-        StreamOf(fd, "wb"), input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
+    std::FILE* stream = replacement.IsOpen() ? StreamOf(::dup(replacement.Descriptor()), "wb") : nullptr;
+    std::unique_ptr<WaveFile> writer =
+        CreateWaveStream(stream, input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
     bool ok = writer->status == WaveStatus::Writing &&
               writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
                   static_cast<int64_t>(output.size());

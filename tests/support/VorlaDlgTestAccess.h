@@ -39,9 +39,8 @@ struct VorlaDlgTestAccess {
     void FinishBackgroundWork() { dialog.FinishBackgroundWork(); }
     // Blocks until the transcripts saved so far are on the disk.
     void FlushSaves() { dialog.FlushSaves(); }
-    bool IsSetupShown() const { return dialog.IsSetupShown(); }
     bool CloseProcedure() { return dialog.CloseProcedure(); }
-    void EnterRunLayout() { dialog.EnterRunLayout(); }
+    bool IsSetupShown() const { return dialog.IsSetupShown(); }
 
     CVorlaDlg& dialog;
     ProjectState& state = dialog.state;
@@ -60,8 +59,6 @@ struct VorlaDlgTestAccess {
     QLineEdit* const outputEdit = dialog.outputEdit;
     QLineEdit* const projectNameEdit = dialog.projectNameEdit;
     QPushButton* const startButton = dialog.startButton;
-    QLabel* const statusLine = dialog.statusLine;
-    QProgressBar* const progressBar = dialog.progressBar;
     QSlider* const positionSlider = dialog.positionSlider;
     QLabel* const totalLabel = dialog.totalLabel;
     QLineEdit* const segmentNumberEdit = dialog.segmentNumberEdit;
