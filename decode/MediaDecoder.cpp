@@ -304,10 +304,6 @@ WaveFormat MediaDecoder::Format() const {
     return WaveFormat{sampleRate_, 16, channels_, kFormatPcm};
 }
 
-std::string MediaDecoder::Description() const {
-    return std::string(impl_->format->iformat->name) + ", " + avcodec_get_name(impl_->codec->codec_id);
-}
-
 // Decodes until converted samples are pending; false at the end of the
 // stream (or when it cannot go on, with failure_ set).
 bool MediaDecoder::Refill() {

@@ -44,8 +44,6 @@ public:
 
     // Reads up to `frames` frames interleaved (Format().channels samples each).
     int64_t ReadInterleaved(int16_t* buffer, int64_t frames);
-    // FFmpeg's name of the container and the codec ("mp3", "aac", ...).
-    std::string Description() const;
 
     struct Impl;
 

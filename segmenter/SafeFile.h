@@ -81,7 +81,6 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }
-    const std::string& TemporaryPath() const { return temporary_; }
 
     // Writes all of `content` to the temporary; false when a write fails.
     bool Write(std::string_view content);

@@ -75,7 +75,6 @@ public:
     // none for an empty input.
     std::optional<FinalPart> Finish() const;
 
-    int64_t SamplesSeen() const { return samplesSeen_; }
     int64_t BlockBase() const { return base_; }
 
 private:
