@@ -149,11 +149,10 @@ std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outp
     return plan;
 }
 
-std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
-                                    double factor, const CancelCheck& cancelled) {
+bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& marks, double factor,
+                        const SampleSink& sink, const CancelCheck& cancelled) {
     const int64_t outputLength = StretchedLength(static_cast<int64_t>(samples.size()), factor);
     const std::vector<OverlapSegment> plan = PlanOverlapAdd(marks, outputLength, factor);
-    std::vector<int16_t> result(static_cast<size_t>(outputLength));
 
     // Pieces start ever later, so every output sample before the start of
     // the next piece is complete. The sums live in a ring longer than any
@@ -168,23 +167,34 @@ std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const P
     const int64_t mask = ringSize - 1;
     std::vector<float> out(static_cast<size_t>(ringSize), 0.0f);
     std::vector<float> weight(static_cast<size_t>(ringSize), 0.0f);
-    // The loops below run over stretches of the ring without a wrap, so
-    // that they are simple enough to vectorise.
+    // Finished samples go to the sink a block at a time, so the copy is
+    // never held whole. The loops below run over stretches of the ring
+    // without a wrap, so that they are simple enough to vectorise.
+    constexpr int64_t kBlock = 8192;
+    std::vector<int16_t> block(kBlock);
+    int64_t filled = 0;
+    bool delivered = true;
     int64_t finished = 0;
     auto finishUpTo = [&](int64_t end) {
         while (finished < end) {
             const int64_t r = finished & mask;
-            const int64_t count = std::min(end - finished, ringSize - r);
+            const int64_t count = std::min({end - finished, ringSize - r, kBlock - filled});
+            int16_t* result = block.data() + filled;
             for (int64_t i = 0; i < count; ++i) {
                 // A weighted mean of 16-bit samples; the clamp only guards
                 // rounding. Dividing by 1 changes nothing.
                 const float divisor = weight[r + i] != 0.0f ? weight[r + i] : 1.0f;
                 const float value = out[r + i] / divisor;
-                result[finished + i] = static_cast<int16_t>(std::clamp(value, -32768.0f, 32767.0f));
+                result[i] = static_cast<int16_t>(std::clamp(value, -32768.0f, 32767.0f));
                 out[r + i] = 0.0f;
                 weight[r + i] = 0.0f;
             }
             finished += count;
+            filled += count;
+            if (filled == kBlock) {
+                delivered = delivered && sink(block.data(), filled);
+                filled = 0;
+            }
         }
     };
 
@@ -192,8 +202,8 @@ std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const P
     std::vector<float> segment;
     constexpr size_t kCheckEvery = 1024;
     for (size_t p = 0; p < plan.size(); ++p) {
-        if (cancelled && p % kCheckEvery == 0 && cancelled())
-            return {};
+        if (!delivered || (cancelled && p % kCheckEvery == 0 && cancelled()))
+            return false;
         const OverlapSegment& piece = plan[p];
         finishUpTo(piece.outputStart);
         const int64_t length = piece.length;
@@ -221,7 +231,21 @@ std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const P
         }
     }
     finishUpTo(outputLength);
-    return result;
+    return delivered && (filled == 0 || sink(block.data(), filled));
+}
+
+std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
+                                    double factor, const CancelCheck& cancelled) {
+    std::vector<int16_t> result;
+    result.reserve(static_cast<size_t>(StretchedLength(static_cast<int64_t>(samples.size()), factor)));
+    const bool whole = StretchSamplesInto(
+        samples, marks, factor,
+        [&](const int16_t* finished, int64_t count) {
+            result.insert(result.end(), finished, finished + count);
+            return true;
+        },
+        cancelled);
+    return whole ? result : std::vector<int16_t>{};
 }
 
 bool TrackFitsSegment(const PitchTrack& track, int64_t sampleRate, int64_t sampleCount) {
@@ -292,20 +316,22 @@ SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& 
     if (!TrackFitsSegment(track, input->sampleRate, got) || !PlaceMarks(track, got, marks))
         return SlowVersionResult::TrackMismatch;
 
-    const std::vector<int16_t> output = StretchSamples(samples, marks, factor, cancelled);
-    if (cancelled && cancelled())
-        return SlowVersionResult::Cancelled;
-
     // Never written in place: a half-written copy is never played, and the
-    // old copy stays when this one fails.
+    // old copy stays when this one fails or is cancelled.
     ReplacementFile replacement(outputPath);
     std::FILE* stream = replacement.IsOpen() ? StreamOf(::dup(replacement.Descriptor()), "wb") : nullptr;
     std::unique_ptr<WaveFile> writer =
         CreateWaveStream(stream, input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
     bool ok = writer->status == WaveStatus::Writing &&
-              writer->WriteMonoSamples(output.data(), static_cast<int64_t>(output.size())) ==
-                  static_cast<int64_t>(output.size());
+              StretchSamplesInto(
+                  samples, marks, factor,
+                  [&](const int16_t* finished, int64_t count) {
+                      return writer->WriteMonoSamples(finished, count) == count;
+                  },
+                  cancelled);
     writer->Close();
+    if (cancelled && cancelled())
+        return SlowVersionResult::Cancelled;
     // Made again for every shown segment and speed: not worth a sync.
     ok = ok && writer->status == WaveStatus::Closed && replacement.Commit(Durability::Rebuilt);
     return ok ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;

@@ -10,6 +10,7 @@
 #include "PitchTrackFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,9 +77,17 @@ struct OverlapSegment {
 // would run past the last mark or the last output sample.
 std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outputLength, double factor);
 
+// Takes finished output samples in order; false stops the synthesis.
+using SampleSink = std::function<bool(const int16_t* samples, int64_t count)>;
+
 // The overlap-add proper: `samples` is the segment, `marks` its marks (all
-// below samples.size() - 1). Returns StretchedLength(samples.size(), factor)
-// samples, or nothing when `cancelled` said so.
+// below samples.size() - 1). Hands StretchedLength(samples.size(), factor)
+// samples to `sink`, a block at a time as they are finished, and returns
+// true; false when the sink refused a block or `cancelled` said so.
+bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& marks, double factor,
+                        const SampleSink& sink, const CancelCheck& cancelled = {});
+
+// The same into one vector (empty when cancelled).
 std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
                                     double factor, const CancelCheck& cancelled = {});
 
