@@ -167,19 +167,18 @@ bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& m
     const int64_t mask = ringSize - 1;
     std::vector<float> out(static_cast<size_t>(ringSize), 0.0f);
     std::vector<float> weight(static_cast<size_t>(ringSize), 0.0f);
-    // Finished samples go to the sink a block at a time, so the copy is
-    // never held whole. The loops below run over stretches of the ring
-    // without a wrap, so that they are simple enough to vectorise.
-    constexpr int64_t kBlock = 8192;
-    std::vector<int16_t> block(kBlock);
-    int64_t filled = 0;
+    // Finished samples wait in a block beside the ring, at the same places,
+    // and go to the sink each time the block is full: the copy is never held
+    // whole. The loops below run over stretches of the ring without a wrap,
+    // so that they are simple enough to vectorise.
+    std::vector<int16_t> block(static_cast<size_t>(ringSize));
     bool delivered = true;
     int64_t finished = 0;
     auto finishUpTo = [&](int64_t end) {
         while (finished < end) {
             const int64_t r = finished & mask;
-            const int64_t count = std::min({end - finished, ringSize - r, kBlock - filled});
-            int16_t* result = block.data() + filled;
+            const int64_t count = std::min(end - finished, ringSize - r);
+            int16_t* result = block.data() + r;
             for (int64_t i = 0; i < count; ++i) {
                 // A weighted mean of 16-bit samples; the clamp only guards
                 // rounding. Dividing by 1 changes nothing.
@@ -190,11 +189,8 @@ bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& m
                 weight[r + i] = 0.0f;
             }
             finished += count;
-            filled += count;
-            if (filled == kBlock) {
-                delivered = delivered && sink(block.data(), filled);
-                filled = 0;
-            }
+            if (r + count == ringSize)
+                delivered = delivered && sink(block.data(), ringSize);
         }
     };
 
@@ -231,7 +227,7 @@ bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& m
         }
     }
     finishUpTo(outputLength);
-    return delivered && (filled == 0 || sink(block.data(), filled));
+    return delivered && sink(block.data(), finished & mask); // the rest, perhaps none
 }
 
 std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,

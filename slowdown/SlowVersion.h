@@ -77,12 +77,13 @@ struct OverlapSegment {
 // would run past the last mark or the last output sample.
 std::vector<OverlapSegment> PlanOverlapAdd(const PitchMarks& marks, int64_t outputLength, double factor);
 
-// Takes finished output samples in order; false stops the synthesis.
+// Takes finished output samples in order (`count` may be 0); false stops the
+// synthesis.
 using SampleSink = std::function<bool(const int16_t* samples, int64_t count)>;
 
 // The overlap-add proper: `samples` is the segment, `marks` its marks (all
 // below samples.size() - 1). Hands StretchedLength(samples.size(), factor)
-// samples to `sink`, a block at a time as they are finished, and returns
+// samples to `sink` in blocks as they are finished, and returns
 // true; false when the sink refused a block or `cancelled` said so.
 bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& marks, double factor,
                         const SampleSink& sink, const CancelCheck& cancelled = {});
