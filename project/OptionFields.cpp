@@ -16,12 +16,15 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Every scan here stops at the '\0' that ends a std::string (text[size()]),
+// which no rule accepts, so no index passes the end.
+
 // Leading white space and an optional sign; returns true for '-'.
 bool SkipBlanksAndSign(const std::string& text, size_t& i) {
-    while (i < text.size() && IsBlank(text[i]))
+    while (IsBlank(text[i]))
         ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    if (text[i] == '+' || text[i] == '-')
         negative = text[i++] == '-';
     return negative;
 }
@@ -33,7 +36,7 @@ int32_t ReadIntField(const std::string& text) {
     const bool negative = SkipBlanksAndSign(text, i);
     constexpr int64_t kLimit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
     int64_t value = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i)
+    for (; IsDigit(text[i]); ++i)
         value = std::min<int64_t>(value * 10 + (text[i] - '0'), kLimit);
     if (negative)
         value = -value;
@@ -49,7 +52,7 @@ double ReadFloatField(const std::string& text) {
     int64_t leadExponent = 0;
     bool seenNonZero = false;
     int64_t integerDigits = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) {
+    for (; IsDigit(text[i]); ++i, ++digits) {
         if (text[i] != '0' && !seenNonZero) {
             seenNonZero = true;
             integerDigits = 0;
@@ -58,10 +61,10 @@ double ReadFloatField(const std::string& text) {
             ++integerDigits;
     }
     leadExponent = integerDigits - 1;
-    if (i < text.size() && text[i] == '.') {
+    if (text[i] == '.') {
         ++i;
         int64_t fractionPlace = 0;
-        for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) {
+        for (; IsDigit(text[i]); ++i, ++digits) {
             ++fractionPlace;
             if (text[i] != '0' && !seenNonZero) {
                 seenNonZero = true;
@@ -73,13 +76,13 @@ double ReadFloatField(const std::string& text) {
         return 0.0;
     size_t end = i;
     int64_t exponent = 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    if (text[i] == 'e' || text[i] == 'E') {
         size_t j = i + 1;
         bool expNegative = false;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+        if (text[j] == '+' || text[j] == '-')
             expNegative = text[j++] == '-';
-        if (j < text.size() && IsDigit(text[j])) {
-            for (; j < text.size() && IsDigit(text[j]); ++j)
+        if (IsDigit(text[j])) {
+            for (; IsDigit(text[j]); ++j)
                 exponent = std::min<int64_t>(exponent * 10 + (text[j] - '0'), 1'000'000'000);
             if (expNegative)
                 exponent = -exponent;

@@ -54,7 +54,7 @@ TEST(FinalTextWords, TranscriptsBecomeOneLineOfWords) {
         {"", 0}, {"a", 1}, {"\x7F", 1}, {"Öx", 2}, {"€", 3}, {"\xF0\x9F\x98\x80", 4}, {"\xC2\x80", 2}, {"\xC1\xBF", 1},
         {"\xDF\xBF", 2}, {"\xEF\xBF\xBF", 3}, {"\xED\x9F\xBF", 3}, {"\xF4\x8F\xBF\xBF", 4}, {"\xE0\x80\x80", 1},
         {"\xE0\xA0\x80", 3}, {"\xF0\x8F\xBF\xBF", 1}, {"\xF0\x90\x80\x80", 4}, {"\xED\xA0\x80", 1},
-        {"\xF4\x90\x80\x80", 1}, {"\xF0\x9F\x98\x7F", 1}, {"\xF5\x80\x80\x80", 1}, {"\xE2\x82", 1}, {"\xE2\x82\x7F", 1}, {"\x80", 1}};
+        {"\xF4\x90\x80\x80", 1}, {"\xF0\x9F\x98\x7F", 1}, {"\xF0\x9F\x7F\x80", 1}, {"\xF5\x80\x80\x80", 1}, {"\xE2\x82", 1}, {"\xE2\x82\x7F", 1}, {"\x80", 1}};
     // clang-format on
     for (const auto& [text, length] : lengths)
         EXPECT_EQ(FirstCharacterLength(text), length) << text;

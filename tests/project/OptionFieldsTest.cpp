@@ -28,7 +28,8 @@ TEST(OptionFields, FractionsInDecimalNotationOnly) {
     const std::pair<std::string, double> cases[] = {
         {"0.6", 0.6}, {" -.5e1x", -5.0}, {"5.", 5.0}, {"1e", 1.0}, {"2E+1", 20.0}, {"3e12", 3e12}, {"nan", 0.0}, {"inf", 0.0},
         {"-infinity", 0.0}, {"0x1p3", 0.0}, {".", 0.0}, {"1e999", inf}, {"-1e999", -inf}, {"1e-999", 0.0},
-        {"0.000e999", 0.0}, {"0.1e310", inf}, {"1" + std::string(400, '0') + "1e-90", inf}};
+        {"0.000e999", 0.0}, {"0.1e310", inf}, {"1" + std::string(400, '0') + "1e-90", inf},
+        {"0." + std::string(330, '0') + "1e5", 0.0}};
     // clang-format on
     for (const auto& [text, value] : cases)
         EXPECT_EQ(ReadFloatField(text), value) << text;

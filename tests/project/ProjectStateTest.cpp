@@ -109,6 +109,15 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     EXPECT_TRUE(!fs::exists(s.SegmentWavePath(58)) && fs::exists(s.SegmentWavePath(5000)));
     for (const char* other : others)
         EXPECT_TRUE(fs::exists(t.File(other))) << other;
+    // A moved project's name holds a folder: its numbers are tried one by one.
+    ProjectState moved = Talk(t.Path(), 2);
+    moved.projectName = "in/talk";
+    for (int n : {2, 3}) {
+        fs::create_directory(t.File(SegmentNumberText(n) + "_in"));
+        Touch(moved.SegmentWavePath(n));
+    }
+    moved.DeleteStaleSegmentFiles();
+    EXPECT_TRUE(fs::exists(moved.SegmentWavePath(2)) && !fs::exists(moved.SegmentWavePath(3)));
 
     EXPECT_FALSE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)) + "|" + Slurp(s.SegmentTextPath(40)) + "|" +
