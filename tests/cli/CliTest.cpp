@@ -153,8 +153,6 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
          "@/My  Rec\t /talk.vprj"}, 0, "@/My  Rec\t /talk.txt\n", "", "@/My  Rec\t /talk.txt", "hello "},
         {"final text", project, {"text", "@/out/talk.vprj"}, 0, "@/out/talk.txt\n", "", "@/out/talk.txt",
          "\nA: hi [LAUGH] "},
-        {"final text of a relative project path", project, {"text", "out/talk.vprj"}, 0, "", "",
-         "@/out/talk.txt", "\nA: hi [LAUGH] "},
         {"final text that cannot be written",
          [project](auto d) { project(d); fs::create_directory(d + "/out/talk.txt"); }, {"text",
          "@/out/talk.vprj"}, 2, "", "cannot write the final text file"},
