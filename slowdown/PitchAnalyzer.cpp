@@ -108,7 +108,6 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     lowestLogEnergy = 10.0f;
     previousVoicing = olderVoicing = 0.0f;
     previousRaw = olderRaw = 0.0f;
-    nextFramePosition = 0;
     if (frameLength <= 0 || frameStep <= 0 || n < frameLength)
         return true;
     const int64_t frames = (n - frameLength) / frameStep + 1;
@@ -162,7 +161,6 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
         return false; // the track is still empty
     for (const FrameMeasure& m : measures)
         DecideFrame(m.voicing, m.candidate, m.energy);
-    nextFramePosition = frames * frameStep;
     return true;
 }
 

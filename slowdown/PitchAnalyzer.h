@@ -125,11 +125,10 @@ public:
 
     // Running state of one run.
     float lowestLogEnergy = 10.0f;
-    float previousVoicing = 0.0f;  // p1
-    float olderVoicing = 0.0f;     // p2
-    float previousRaw = 0.0f;      // h1
-    float olderRaw = 0.0f;         // h0
-    int64_t nextFramePosition = 0; // samples
+    float previousVoicing = 0.0f; // p1
+    float olderVoicing = 0.0f;    // p2
+    float previousRaw = 0.0f;     // h1
+    float olderRaw = 0.0f;        // h0
 
     // Every lag's sum taken in full, as a check of the faster way (which
     // gives the same measures).
