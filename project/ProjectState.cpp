@@ -193,13 +193,10 @@ std::string NameFromFilePath(const std::string& path, int extensionLength) {
 }
 
 std::string ApplicationFolder() {
-    std::string buffer(PATH_MAX, '\0');
-    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n <= 0)
-        return "./";
-    buffer.resize(static_cast<size_t>(n));
-    const size_t slash = buffer.rfind('/');
-    return slash == std::string::npos ? std::string("./") : buffer.substr(0, slash + 1);
+    std::error_code error; // an unreadable link reads as "", which holds no slash
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    const size_t slash = program.rfind('/');
+    return slash == std::string::npos ? std::string("./") : program.substr(0, slash + 1);
 }
 
 bool IsWritableFolder(const std::string& folder) {
