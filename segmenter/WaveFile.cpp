@@ -44,7 +44,8 @@ bool IsPlainMono16(uint16_t tag, uint16_t bits, uint16_t channels) {
 }
 
 // Samples are converted through a buffer of at most this many bytes, so the
-// memory a call needs does not grow with the channel count.
+// memory a call needs does not grow with the channel count. It holds at least
+// five frames: a frame is at most 65535 channels of 3 bytes.
 constexpr int64_t kConversionBytes = 1 << 20;
 
 bool ReadExact(std::FILE* f, void* buffer, size_t n) {
@@ -339,7 +340,7 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
         return delivered;
     }
     const size_t bytesPerSample = blockAlign / channels;
-    const int64_t chunk = std::min(frames, std::max<int64_t>(1, kConversionBytes / blockAlign));
+    const int64_t chunk = std::min(frames, kConversionBytes / blockAlign);
     std::unique_ptr<uint8_t[]> conversion(new uint8_t[static_cast<size_t>(chunk) * blockAlign]);
     const int ch = channels;
     int64_t delivered = 0;
@@ -393,7 +394,7 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
         frames = static_cast<int64_t>(std::fwrite(buffer, 2, static_cast<size_t>(count), stream));
     } else {
         const size_t bytesPerSample = blockAlign / channels;
-        const int64_t chunk = std::min(count, std::max<int64_t>(1, kConversionBytes / blockAlign));
+        const int64_t chunk = std::min(count, kConversionBytes / blockAlign);
         std::unique_ptr<uint8_t[]> conversion(new uint8_t[static_cast<size_t>(chunk) * blockAlign]);
         while (frames < count) {
             const int64_t n = std::min(chunk, count - frames);
