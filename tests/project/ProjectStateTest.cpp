@@ -115,9 +115,11 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     for (int n : {2, 3}) {
         fs::create_directory(t.File(SegmentNumberText(n) + "_in"));
         Touch(moved.SegmentWavePath(n));
+        Touch(moved.SegmentTextPath(n));
     }
     moved.DeleteStaleSegmentFiles();
-    EXPECT_TRUE(fs::exists(moved.SegmentWavePath(2)) && !fs::exists(moved.SegmentWavePath(3)));
+    // Segment 2's two files stay, segment 3's go.
+    EXPECT_EQ(t.NamesIn(t.File("00002_in")).size() + t.NamesIn(t.File("00003_in")).size(), 2u);
 
     EXPECT_FALSE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)) + "|" + Slurp(s.SegmentTextPath(40)) + "|" +
