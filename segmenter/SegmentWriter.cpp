@@ -89,10 +89,13 @@ void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
     auto [end, ec] = std::to_chars(line, line + 64, seconds, std::chars_format::fixed, 6);
     if (ec != std::errc())
         end = line;
-    const int tail =
-        std::snprintf(end, static_cast<size_t>(line + sizeof line - end), " 121 %c%d\n", kind, n);
-    const size_t length = static_cast<size_t>(end - line) + static_cast<size_t>(std::max(tail, 0));
-    std::fwrite(line, 1, length, label_); // a failure is seen when the file is closed
+    // The rest, " 121 S-2147483648\n" at most, fits the 32 bytes left.
+    std::memcpy(end, " 121 ", 5);
+    end[5] = kind;
+    end = std::to_chars(end + 6, line + sizeof line, n).ptr;
+    *end++ = '\n';
+    std::fwrite(line, 1, static_cast<size_t>(end - line),
+                label_); // a failure is seen when the file is closed
 }
 
 void SegmentWriter::SilenceEnds(const BlockView& blocks, int64_t from, int64_t to) {
