@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace lectorio {
 
@@ -37,21 +38,19 @@ bool HeaderInteger(float value, int64_t& result) {
 } // namespace
 
 TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
-    const int fd = OpenRegularForReading(path);
-    std::FILE* f = StreamOf(fd, "rb");
+    // Closed on every way out.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(StreamOf(OpenRegularForReading(path), "rb"),
+                                                               ::fclose);
+    std::FILE* f = file.get();
     if (!f)
         return TrackReadResult::Missing;
     uint8_t header[16];
-    if (std::fread(header, 1, sizeof header, f) != sizeof header) {
-        std::fclose(f);
+    if (std::fread(header, 1, sizeof header, f) != sizeof header)
         return TrackReadResult::Truncated;
-    }
     int64_t n = 0, h = 0, fs = 0, k = 0;
     if (!HeaderInteger(GetFloat(header), n) || !HeaderInteger(GetFloat(header + 4), h) ||
-        !HeaderInteger(GetFloat(header + 8), fs) || !HeaderInteger(GetFloat(header + 12), k)) {
-        std::fclose(f);
+        !HeaderInteger(GetFloat(header + 8), fs) || !HeaderInteger(GetFloat(header + 12), k))
         return TrackReadResult::Malformed;
-    }
     // Read in pieces so that a header claiming a huge K costs no memory
     // before the file proves to hold the values.
     std::vector<float> values;
@@ -62,14 +61,10 @@ TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
         const size_t got = std::fread(block, 1, static_cast<size_t>(wanted) * 4, f);
         for (size_t i = 0; i + 4 <= got; i += 4)
             values.push_back(GetFloat(block + i));
-        if (got != static_cast<size_t>(wanted) * 4) {
-            std::fclose(f);
+        if (got != static_cast<size_t>(wanted) * 4)
             return TrackReadResult::Truncated;
-        }
     }
-    const bool extra = std::fgetc(f) != EOF;
-    std::fclose(f);
-    if (extra)
+    if (std::fgetc(f) != EOF)
         return TrackReadResult::Malformed;
     for (const float v : values)
         if (!std::isfinite(v) || v < 0.0f)
