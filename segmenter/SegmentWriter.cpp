@@ -94,8 +94,8 @@ void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
     end[5] = kind;
     end = std::to_chars(end + 6, line + sizeof line, n).ptr;
     *end++ = '\n';
-    std::fwrite(line, 1, static_cast<size_t>(end - line),
-                label_); // a failure is seen when the file is closed
+    // A failed write is seen when the file is closed.
+    std::fwrite(line, 1, static_cast<size_t>(end - line), label_);
 }
 
 void SegmentWriter::SilenceEnds(const BlockView& blocks, int64_t from, int64_t to) {
