@@ -5,6 +5,7 @@
 // own.
 //
 //   OpenRegularForReading  never blocks on a FIFO or device, refuses them
+//   StreamOf               a stdio stream over such a descriptor, or none
 //   CreateFreshFile        a new file under a name: never through a link,
 //                          never into the inode of another name
 //   ReplacementFile        write a temporary beside the file, then rename it
