@@ -22,13 +22,14 @@ int Fail(const std::string& message) {
     return 2;
 }
 
-// The segment must be readable before anything is written; says why not.
-bool SegmentReadable(const std::string& path) {
-    const auto wave = OpenWaveFile(path);
+// The segment must be readable before anything is written; says why not
+// and returns null when it is not.
+std::unique_ptr<WaveFile> OpenSegment(const std::string& path) {
+    auto wave = OpenWaveFile(path);
     if (wave->status == WaveStatus::Reading)
-        return true;
+        return wave;
     Fail("cannot read " + path + ": " + WaveStatusText(wave->status));
-    return false;
+    return nullptr;
 }
 
 bool ParseWhole(const std::string& text, long& value) {
@@ -56,7 +57,7 @@ int RunPitch(const Args& args) {
         return Fail("pitch needs SEGMENT.wav TRACK.ptc (see lectorio-cli --help)");
     const std::string& segment = args[0];
     const std::string& track = args[1];
-    if (!SegmentReadable(segment))
+    if (!OpenSegment(segment))
         return 2;
     if (SameFile(segment, track))
         return Fail("the track " + track + " would replace the segment");
@@ -113,31 +114,41 @@ int RunStretch(const Args& args) {
         return Fail("stretch: --track and --use-track exclude each other");
     const std::string& segment = positional[0];
     const std::string& output = positional[1];
-    if (!SegmentReadable(segment))
+    const std::unique_ptr<WaveFile> wave = OpenSegment(segment);
+    if (!wave)
         return 2;
     if (SameFile(segment, output))
         return Fail("the output " + output + " would replace the segment");
     if (!trackPath.empty() && (SameFile(trackPath, segment) || SameFile(trackPath, output)))
         return Fail("the track " + trackPath + " would replace the segment or the output");
 
-    // Without --track the track stays in memory.
-    const std::string& track = useTrackPath.empty() ? trackPath : useTrackPath;
-    PitchTrack analysed;
-    if (useTrackPath.empty()) {
-        const PitchTrackOutcome outcome =
-            track.empty() ? AnalyzeSegment(segment, analysed) : AnalyzeSegment(segment, track);
+    SlowVersionResult result = SlowVersionResult::Done;
+    if (!useTrackPath.empty()) {
+        result = SynthesizeSlowVersion(segment, output, useTrackPath, factor);
+    } else {
+        // The segment is read once, for the analysis and the copy; without
+        // --track the track stays in memory.
+        std::vector<int16_t> samples;
+        const bool complete = ReadAllMonoSamples(*wave, samples);
+        wave->Close();
+        PitchTrack analysed;
+        PitchTrackOutcome outcome = complete ? AnalyzeSamples(samples, wave->sampleRate, analysed)
+                                             : PitchTrackOutcome::SegmentTruncated;
+        if (outcome == PitchTrackOutcome::Written && !trackPath.empty() &&
+            !WritePitchTrack(trackPath, analysed))
+            outcome = PitchTrackOutcome::WriteFailed;
         if (outcome != PitchTrackOutcome::Written)
-            return Fail((outcome == PitchTrackOutcome::WriteFailed ? track : segment) + ": " +
+            return Fail((outcome == PitchTrackOutcome::WriteFailed ? trackPath : segment) + ": " +
                         PitchTrackOutcomeText(outcome) + "; no copy written");
+        result = SynthesizeSlowVersion(*wave, samples, output, analysed, factor);
     }
-    const SlowVersionResult result = track.empty() ? SynthesizeSlowVersion(segment, output, analysed, factor)
-                                                   : SynthesizeSlowVersion(segment, output, track, factor);
     if (result != SlowVersionResult::Done) {
         const bool aboutTrack = result == SlowVersionResult::TrackMissing ||
                                 result == SlowVersionResult::TrackTruncated ||
                                 result == SlowVersionResult::TrackMismatch;
-        return Fail((aboutTrack ? track : (result == SlowVersionResult::OutputFailed ? output : segment)) +
-                    ": " + SlowVersionResultText(result) + "; no copy written");
+        return Fail(
+            (aboutTrack ? useTrackPath : (result == SlowVersionResult::OutputFailed ? output : segment)) +
+            ": " + SlowVersionResultText(result) + "; no copy written");
     }
     return 0;
 }

@@ -322,18 +322,19 @@ const char* PitchTrackOutcomeText(PitchTrackOutcome outcome) {
 
 namespace {
 
-// Analyses the segment; the analyzer keeps the track.
-PitchTrackOutcome Analyze(PitchAnalyzer& analyzer, const std::string& segmentPath, int threads,
+// Analyses the given samples, or else the analyzer's opened input, at the
+// analyzer's rate; the analyzer keeps the track.
+PitchTrackOutcome Measure(PitchAnalyzer& analyzer, const std::vector<int16_t>* samples, int threads,
                           const CancelCheck& cancelled) {
-    analyzer.SetFiles(segmentPath, "");
-    if (!analyzer.OpenInput())
-        return PitchTrackOutcome::SegmentUnreadable;
     analyzer.Prepare();
     if (analyzer.frameLength == 0)
         return PitchTrackOutcome::UnsupportedRate;
-    if (!analyzer.Run(threads > 0 ? threads : DefaultAnalysisThreads(), cancelled))
+    threads = threads > 0 ? threads : DefaultAnalysisThreads();
+    if (!(samples ? analyzer.RunOnSamples(samples->data(), static_cast<int64_t>(samples->size()), threads,
+                                          cancelled)
+                  : analyzer.Run(threads, cancelled)))
         return PitchTrackOutcome::Cancelled;
-    if (!analyzer.InputComplete())
+    if (!samples && !analyzer.InputComplete())
         return PitchTrackOutcome::SegmentTruncated;
     if (analyzer.track.Empty())
         return PitchTrackOutcome::TooShort;
@@ -345,17 +346,20 @@ PitchTrackOutcome Analyze(PitchAnalyzer& analyzer, const std::string& segmentPat
 PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath, int threads,
                                  const CancelCheck& cancelled) {
     PitchAnalyzer analyzer;
-    PitchTrackOutcome outcome = Analyze(analyzer, segmentPath, threads, cancelled);
+    analyzer.SetFiles(segmentPath, trackPath);
+    if (!analyzer.OpenInput())
+        return PitchTrackOutcome::SegmentUnreadable;
+    const PitchTrackOutcome outcome = Measure(analyzer, nullptr, threads, cancelled);
     if (outcome != PitchTrackOutcome::Written)
         return outcome;
-    analyzer.outputPath = trackPath;
     return analyzer.WriteTrack() ? PitchTrackOutcome::Written : PitchTrackOutcome::WriteFailed;
 }
 
-PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, PitchTrack& track, int threads,
-                                 const CancelCheck& cancelled) {
+PitchTrackOutcome AnalyzeSamples(const std::vector<int16_t>& samples, int64_t sampleRate, PitchTrack& track,
+                                 int threads, const CancelCheck& cancelled) {
     PitchAnalyzer analyzer;
-    const PitchTrackOutcome outcome = Analyze(analyzer, segmentPath, threads, cancelled);
+    analyzer.fs = static_cast<int32_t>(std::min<int64_t>(sampleRate, std::numeric_limits<int32_t>::max()));
+    const PitchTrackOutcome outcome = Measure(analyzer, &samples, threads, cancelled);
     if (outcome == PitchTrackOutcome::Written)
         track = analyzer.Track();
     return outcome;

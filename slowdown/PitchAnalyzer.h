@@ -168,10 +168,11 @@ const char* PitchTrackOutcomeText(PitchTrackOutcome outcome);
 PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, const std::string& trackPath,
                                  int threads = 0, const CancelCheck& cancelled = {});
 
-// The same analysis with the track kept in memory: Written means `track`
-// holds it (WriteFailed never comes).
-PitchTrackOutcome AnalyzeSegment(const std::string& segmentPath, PitchTrack& track, int threads = 0,
-                                 const CancelCheck& cancelled = {});
+// The same analysis of a segment's samples already read in full, with the
+// track kept in memory: Written means `track` holds it; UnsupportedRate,
+// TooShort and Cancelled are the other outcomes.
+PitchTrackOutcome AnalyzeSamples(const std::vector<int16_t>& samples, int64_t sampleRate, PitchTrack& track,
+                                 int threads = 0, const CancelCheck& cancelled = {});
 
 // AnalyzeSegment(...) == Written. A segment shorter than one analysis frame
 // (40 ms) gets no track and the call returns false: the caller then plays

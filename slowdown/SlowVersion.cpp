@@ -283,33 +283,32 @@ const char* SlowVersionResultText(SlowVersionResult result) {
 
 namespace {
 
-// Fills the track, or says why it cannot.
-using TrackSource = std::function<SlowVersionResult(PitchTrack&)>;
-
-SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& outputPath,
-                             const TrackSource& readTrack, double factor, const CancelCheck& cancelled) {
-    if (!(factor >= kSmallestFactor && factor <= kLargestFactor))
-        return SlowVersionResult::BadFactor;
-    std::unique_ptr<WaveFile> input = OpenWaveFile(segmentPath);
+// Reads the whole segment for a copy at outputPath, or says why it cannot.
+SlowVersionResult ReadSegment(const std::string& segmentPath, const std::string& outputPath,
+                              std::unique_ptr<WaveFile>& input, std::vector<int16_t>& samples,
+                              const CancelCheck& cancelled) {
+    input = OpenWaveFile(segmentPath);
     if (input->status != WaveStatus::Reading)
         return SlowVersionResult::SegmentUnreadable;
     if (SameFile(segmentPath, outputPath))
         return SlowVersionResult::OutputIsSegment;
-
-    std::vector<int16_t> samples;
     const bool complete = ReadAllMonoSamples(*input, samples, cancelled);
     input->Close();
     if (cancelled && cancelled())
         return SlowVersionResult::Cancelled;
-    if (!complete)
-        return SlowVersionResult::SegmentTruncated;
-    const int64_t got = static_cast<int64_t>(samples.size());
+    return complete ? SlowVersionResult::Done : SlowVersionResult::SegmentTruncated;
+}
 
-    PitchTrack track;
-    if (const SlowVersionResult trackResult = readTrack(track); trackResult != SlowVersionResult::Done)
-        return trackResult;
+} // namespace
+
+SlowVersionResult SynthesizeSlowVersion(const WaveFile& format, const std::vector<int16_t>& samples,
+                                        const std::string& outputPath, const PitchTrack& track, double factor,
+                                        const CancelCheck& cancelled) {
+    if (!(factor >= kSmallestFactor && factor <= kLargestFactor))
+        return SlowVersionResult::BadFactor;
+    const int64_t got = static_cast<int64_t>(samples.size());
     PitchMarks marks;
-    if (!TrackFitsSegment(track, input->sampleRate, got) || !PlaceMarks(track, got, marks))
+    if (!TrackFitsSegment(track, format.sampleRate, got) || !PlaceMarks(track, got, marks))
         return SlowVersionResult::TrackMismatch;
 
     // Never written in place: a half-written copy is never played, and the
@@ -317,7 +316,7 @@ SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& 
     ReplacementFile replacement(outputPath);
     std::FILE* stream = replacement.IsOpen() ? StreamOf(::dup(replacement.Descriptor()), "wb") : nullptr;
     std::unique_ptr<WaveFile> writer =
-        CreateWaveStream(stream, input->sampleRate, input->bitsPerSample, input->channels, input->formatTag);
+        CreateWaveStream(stream, format.sampleRate, format.bitsPerSample, format.channels, format.formatTag);
     bool ok = writer->status == WaveStatus::Writing &&
               StretchSamplesInto(
                   samples, marks, factor,
@@ -333,34 +332,36 @@ SlowVersionResult Synthesize(const std::string& segmentPath, const std::string& 
     return ok ? SlowVersionResult::Done : SlowVersionResult::OutputFailed;
 }
 
-} // namespace
-
 SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
                                         const std::string& trackPath, double factor,
                                         const CancelCheck& cancelled) {
-    auto readTrack = [&](PitchTrack& track) {
-        switch (ReadPitchTrack(trackPath, track)) {
-        case TrackReadResult::Ok:
-            break;
-        case TrackReadResult::Missing:
-            return SlowVersionResult::TrackMissing;
-        case TrackReadResult::Truncated:
-        case TrackReadResult::Malformed:
-            return SlowVersionResult::TrackTruncated;
-        }
-        return SlowVersionResult::Done;
-    };
-    return Synthesize(segmentPath, outputPath, readTrack, factor, cancelled);
+    std::unique_ptr<WaveFile> input;
+    std::vector<int16_t> samples;
+    if (const auto read = ReadSegment(segmentPath, outputPath, input, samples, cancelled);
+        read != SlowVersionResult::Done)
+        return read;
+    PitchTrack track;
+    switch (ReadPitchTrack(trackPath, track)) {
+    case TrackReadResult::Ok:
+        return SynthesizeSlowVersion(*input, samples, outputPath, track, factor, cancelled);
+    case TrackReadResult::Missing:
+        return SlowVersionResult::TrackMissing;
+    case TrackReadResult::Truncated:
+    case TrackReadResult::Malformed:
+        break;
+    }
+    return SlowVersionResult::TrackTruncated;
 }
 
 SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
                                         const PitchTrack& track, double factor,
                                         const CancelCheck& cancelled) {
-    auto copyTrack = [&](PitchTrack& into) {
-        into = track;
-        return SlowVersionResult::Done;
-    };
-    return Synthesize(segmentPath, outputPath, copyTrack, factor, cancelled);
+    std::unique_ptr<WaveFile> input;
+    std::vector<int16_t> samples;
+    const auto read = ReadSegment(segmentPath, outputPath, input, samples, cancelled);
+    return read == SlowVersionResult::Done
+               ? SynthesizeSlowVersion(*input, samples, outputPath, track, factor, cancelled)
+               : read;
 }
 
 } // namespace lectorio

@@ -16,6 +16,8 @@
 
 namespace lectorio {
 
+class WaveFile;
+
 // Hann window w[i] = 0.5 * (1 - cos(2pi * (i + 1) / (L + 1))), i = 0..L-1,
 // with 2pi the single-precision 6.2831855, evaluated in double and stored as
 // float. Never 0 at its ends.
@@ -137,6 +139,13 @@ SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const st
 // The same with the track in memory (from AnalyzeSegment for this segment).
 SlowVersionResult SynthesizeSlowVersion(const std::string& segmentPath, const std::string& outputPath,
                                         const PitchTrack& track, double factor,
+                                        const CancelCheck& cancelled = {});
+
+// The same from a segment already read: `format` is its opened file and
+// `samples` all of its samples (ReadAllMonoSamples, complete). The caller
+// has made sure that outputPath does not name the segment.
+SlowVersionResult SynthesizeSlowVersion(const WaveFile& format, const std::vector<int16_t>& samples,
+                                        const std::string& outputPath, const PitchTrack& track, double factor,
                                         const CancelCheck& cancelled = {});
 
 } // namespace lectorio
