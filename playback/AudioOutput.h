@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace lectorio {
@@ -55,7 +54,6 @@ public:
 
 private:
     PcmSource() = default;
-    std::mutex mutex_;
     std::unique_ptr<WaveFile> file_;
     int64_t frameCount_ = 0;
     uint32_t sampleRate_ = 0;

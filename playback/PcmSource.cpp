@@ -4,7 +4,9 @@
 #include "WaveFile.h"
 
 #include <sys/types.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -49,12 +51,11 @@ int64_t PcmSource::ReadFrames(int64_t from, int64_t count, uint8_t* out) {
     count = std::min(count, frameCount_ - from);
     if (from < 0 || count <= 0)
         return 0;
-    std::lock_guard lock(mutex_);
-    std::FILE* stream = file_->stream;
-    if (fseeko(stream, static_cast<off_t>(file_->dataStart + from * blockAlign_), SEEK_SET) != 0)
-        return 0;
-    const size_t got = std::fread(out, 1, static_cast<size_t>(count) * blockAlign_, stream);
-    return static_cast<int64_t>(got / blockAlign_);
+    // A read at its own offset leaves the stream's position alone, so the
+    // sound thread and the window can read at the same time.
+    const ssize_t got = ::pread(fileno(file_->stream), out, static_cast<size_t>(count) * blockAlign_,
+                                static_cast<off_t>(file_->dataStart + from * blockAlign_));
+    return std::max<int64_t>(got, 0) / blockAlign_;
 }
 
 int64_t PcmSource::ReadMonoFrames(int64_t from, int64_t count, int16_t* out) {
