@@ -284,12 +284,8 @@ private:
             spec.format = PA_SAMPLE_ULAW;
         else if (track_->BitsPerSample() == 8)
             spec.format = PA_SAMPLE_U8;
-        else if (track_->BitsPerSample() == 16)
-            spec.format = PA_SAMPLE_S16LE;
-        else if (track_->BitsPerSample() == 24)
-            spec.format = PA_SAMPLE_S24LE;
-        else
-            return false;
+        else // the other PCM sizes a segment opens with
+            spec.format = track_->BitsPerSample() == 16 ? PA_SAMPLE_S16LE : PA_SAMPLE_S24LE;
         // WAV files order their channels as WAVE_FORMAT_EXTENSIBLE does.
         pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
         return pa_sample_spec_valid(&spec) != 0;

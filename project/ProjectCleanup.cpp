@@ -5,6 +5,7 @@
 
 #include "ProjectSafety.h"
 #include "SegmentNumbers.h"
+#include "Segmenter.h"
 
 #include <sys/stat.h>
 

@@ -2,6 +2,7 @@
 #include "ProjectState.h"
 
 #include "OptionFields.h"
+#include "Segmenter.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -18,12 +19,6 @@
 #include <vector>
 
 namespace lectorio {
-
-std::string SegmentNumberText(int32_t n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%.5d", n);
-    return buffer;
-}
 
 std::string ProjectState::SegmentStem(int32_t n) const {
     return SegmentNumberText(n) + "_" + projectName;

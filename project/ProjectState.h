@@ -62,9 +62,6 @@ struct ProjectState {
     void DeleteStaleSegmentFiles();
 };
 
-// "%.5d" of a segment number: at least five digits, zero-padded.
-std::string SegmentNumberText(int32_t n);
-
 struct ProjectFileContents {
     bool ok = false;            // false: the file could not be opened or read
     int32_t segmentCount = 0;   // first token by atoi rules (saturating)

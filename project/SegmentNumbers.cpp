@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ProjectState.h"
+#include "Segmenter.h"
 
 namespace lectorio {
 

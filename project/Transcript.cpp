@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -69,10 +70,7 @@ bool ShouldSaveOnMove(int32_t currentSegment, int32_t segmentCount, bool skipSil
 }
 
 int32_t GoToTarget(int32_t value, int32_t segmentCount, bool skipSilence) {
-    if (value < 1)
-        value = 1;
-    if (value > segmentCount)
-        value = segmentCount;
+    value = std::min(std::max(value, 1), segmentCount);
     if (skipSilence && value == segmentCount)
         value -= 1;
     return value;

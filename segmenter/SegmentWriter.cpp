@@ -71,10 +71,14 @@ int32_t SegmentWriter::RaiseCount() {
     return count_;
 }
 
+std::string SegmentNumberText(int32_t n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.5d", n);
+    return buffer;
+}
+
 std::string SegmentWriter::SegmentName(int32_t n) const {
-    char number[16];
-    std::snprintf(number, sizeof number, "%.5d", n);
-    return std::string(number) + "_" + projectName_ + ".wav";
+    return SegmentNumberText(n) + "_" + projectName_ + ".wav";
 }
 
 std::string SegmentWriter::SegmentPath(int32_t n) const {

@@ -56,17 +56,17 @@ struct SegmentationResult {
     int32_t segmentCount = 0;
     uint32_t sampleRate = 0;
     int64_t framesRead = 0;
-    int64_t speechFrames = 0;   // frames written into speech (even) segment files
-    int64_t silenceFrames = 0;  // frames written into silence (odd) segment files
-    int32_t filesWritten = 0;   // segment files written completely
-    int32_t failedFiles = 0;    // segment files (and the label file) that could not be written
+    int64_t speechFrames = 0;  // frames written into speech (even) segment files
+    int64_t silenceFrames = 0; // frames written into silence (odd) segment files
+    int32_t filesWritten = 0;  // segment files written completely
+    int32_t failedFiles = 0;   // segment files (and the label file) that could not be written
     bool labelFileWritten = false;
     std::string labelPath;           // where the label file went, when one was opened
     bool projectFileWritten = false; // set by RunSegmentation, which writes it
     // Ended by a stop or a declined partial input: no closing steps ran, the
     // files written were removed again, segmentCount holds the numbers used.
     bool stopped = false;
-    std::string inputFailure; // why the input ended early, when it did
+    std::string inputFailure;   // why the input ended early, when it did
     int64_t framesExpected = 0; // frames the input's header announces (0 when unknown)
 
     // The input ended (or failed) before the length its header gives; the
@@ -96,5 +96,9 @@ SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget&
 // file name only, never in its folders; ".lab" appended when the name holds no
 // ".wav". So the label file is never the input file.
 std::string LabelFilePath(const std::string& inputPath);
+
+// "%.5d" of a segment number, as the segment files are named: at least five
+// digits, zero-padded.
+std::string SegmentNumberText(int32_t n);
 
 } // namespace lectorio

@@ -33,8 +33,8 @@ void PutLe16(uint8_t* p, uint16_t v) {
 }
 
 void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    PutLe16(p, static_cast<uint16_t>(v));
+    PutLe16(p + 2, static_cast<uint16_t>(v >> 16));
 }
 
 // True when the file's bytes are the mono 16-bit samples themselves (16-bit
@@ -249,7 +249,9 @@ void WaveFile::ParseHeader() {
             fmtSize = static_cast<uint32_t>(size);
             break;
         }
-        const int64_t skip = size + ((size & 1) && remaining > size ? 1 : 0);
+        // Chunks are padded to an even length. Without its pad byte, the
+        // chunk was the last one anyway.
+        const int64_t skip = size + (size & 1);
         if (!Skip(stream, skip))
             return Fail(WaveStatus::ReadError);
         remaining -= skip;
@@ -387,8 +389,7 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
 int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
     if (status != WaveStatus::Writing)
         return -1;
-    if (count < 1)
-        return 0;
+    count = std::max<int64_t>(count, 0);
     int64_t frames = 0;
     if (IsPlainMono16(formatTag, bitsPerSample, channels)) {
         frames = static_cast<int64_t>(std::fwrite(buffer, 2, static_cast<size_t>(count), stream));

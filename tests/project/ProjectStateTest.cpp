@@ -2,6 +2,7 @@
 #include "ProjectState.h"
 #include "ProjectSafety.h"
 #include "SafeFile.h"
+#include "Segmenter.h"
 #include "TestFiles.h"
 
 using namespace lectorio;
