@@ -121,9 +121,7 @@ int CorrelationKernelFamilies() {
 }
 
 void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, double* r, int family) {
-    const std::vector<Family>& families = Families();
-    const Family& kernels =
-        families[std::clamp<size_t>(static_cast<size_t>(std::max(family, 0)), 0, families.size() - 1)];
+    const Family& kernels = Families().at(static_cast<size_t>(family));
     // Zeros after the frame let every lane of a block run as many terms as
     // its first lane: the extra products are zeros, and adding a zero never
     // changes a sum that started at +0 (such a sum is never -0).
