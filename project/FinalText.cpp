@@ -55,8 +55,9 @@ void AppendWord(std::string& out, std::string word) {
         else
             word[colon] = '\n';
     }
+    // A star at the end meets the string's terminating '\0', which names no tag.
     const size_t star = word.find('*');
-    if (star != std::string::npos && star + 1 < word.size()) {
+    if (star != std::string::npos) {
         if (const char* tag = TagForLetter(word[star + 1]))
             word = tag;
     }

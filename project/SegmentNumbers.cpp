@@ -26,8 +26,8 @@ int32_t NumberOfFile(const std::string& file, const std::string& name,
     if (!matches)
         return 0;
     const long long n = std::stoll(file.substr(0, digits));
-    if (n < 1 || n > INT32_MAX)
-        return 0;
+    if (n > INT32_MAX)
+        return 0; // and "00000" comes back as 0, which is no segment
     const auto number = static_cast<int32_t>(n);
     return SegmentNumberText(number) == file.substr(0, digits) ? number : 0;
 }

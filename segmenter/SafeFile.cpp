@@ -170,11 +170,14 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
     if (fd < 0)
         return false;
     char block[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, block, sizeof block)) > 0)
+    for (;;) {
+        const ssize_t got = ::read(fd, block, sizeof block);
+        if (got <= 0) {
+            ::close(fd);
+            return got == 0;
+        }
         text.append(block, static_cast<size_t>(got));
-    ::close(fd);
-    return got == 0;
+    }
 }
 
 } // namespace lectorio

@@ -97,12 +97,13 @@ SegmentationLimits ComputeSegmentationLimits(const SegmentationOptions& options,
     limits.maxLength =
         static_cast<float>(static_cast<double>(options.maxSegmentLength) * static_cast<double>(sampleRate));
     const float factors[9] = {1.5f, 1.3f, 0.95f, 0.9f, 0.85f, 0.8f, 0.75f, 0.7f, 0.65f};
-    for (int i = 0; i < 9; ++i)
-        limits.lengthThresholds[i] =
-            static_cast<int64_t>(static_cast<double>(limits.maxLength) * static_cast<double>(factors[i]));
+    std::transform(std::begin(factors), std::end(factors), limits.lengthThresholds, [&](float factor) {
+        return static_cast<int64_t>(static_cast<double>(limits.maxLength) * static_cast<double>(factor));
+    });
     const double fractions[7] = {0.45, 0.425, 0.4, 0.375, 0.35, 0.325, 0.3};
-    for (int i = 0; i < 7; ++i)
-        limits.multipliers[i] = static_cast<float>(fractions[i] / static_cast<double>(options.endThreshold));
+    std::transform(std::begin(fractions), std::end(fractions), limits.multipliers, [&](double fraction) {
+        return static_cast<float>(fraction / static_cast<double>(options.endThreshold));
+    });
     return limits;
 }
 

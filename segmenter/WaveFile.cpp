@@ -113,13 +113,9 @@ int16_t DecodeSample(const uint8_t* p, uint16_t tag, uint16_t bits) {
         return static_cast<int16_t>((p[0] - 128) * 256);
     case 16:
         return static_cast<int16_t>(Le16(p));
-    default: {
-        // Signed 24-bit value, arithmetic shift right by 8.
-        const int32_t v =
-            static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
-                                 static_cast<uint32_t>(p[2]) << 24);
-        return static_cast<int16_t>(v >> 16);
-    }
+    default:
+        // The top 16 bits of the signed 24-bit value (its low byte is dropped).
+        return static_cast<int16_t>(Le16(p + 1));
     }
 }
 
@@ -224,8 +220,6 @@ void WaveFile::ParseHeader() {
         return Fail(WaveStatus::ReadError);
     byteCount = length;
     int64_t remaining = length - 8;
-    if (remaining == 0)
-        return Fail(WaveStatus::NotWave);
 
     uint8_t form[4];
     if (remaining < 4 || !ReadExact(stream, form, 4) || std::memcmp(form, "WAVE", 4) != 0)
