@@ -42,4 +42,4 @@ t=$(count "${tests[@]}")
 c=$(count "${code[@]}")
 echo "test lines: $t"
 echo "code lines: $c"
-python3 -c "print(f'ratio: {$t / $c:.3f}')"
+python3 -c "print(f'ratio: {$t / $c:.5f}')"

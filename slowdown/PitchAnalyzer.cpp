@@ -48,8 +48,7 @@ bool PitchAnalyzer::OpenInput() {
 void PitchAnalyzer::Prepare() {
     AnalysisFrameSizes(fs, frameLength, frameStep);
     if (frameLength == 0) {
-        minimumLag = maximumLag = 0;
-        fourier_.reset();
+        minimumLag = maximumLag = 0; // and no frame is measured
         return;
     }
     const int32_t longestLag = static_cast<int32_t>(fs / static_cast<double>(params.lowestFrequency));
@@ -219,9 +218,7 @@ void PitchAnalyzer::MeasureCentred(const float* const* x, const double* energy, 
             sums.resize(count + fourier_->WorkSize());
             fourier_->Sums(x[f], lowLag, highLag, sums.data(), sums.data() + count);
             const double margin = FourierCorrelation::kError * energy[f];
-            double top = sums[0];
-            for (size_t k = 1; k < count; ++k)
-                top = sums[k] > top ? sums[k] : top;
+            const double top = *std::max_element(sums.begin(), sums.begin() + static_cast<ptrdiff_t>(count));
             const double threshold = top - 3.0 * margin;
             for (int32_t lag = lowLag; lag <= highLag; ++lag) {
                 if (sums[lag - lowLag] >= threshold)

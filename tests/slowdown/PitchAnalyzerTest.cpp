@@ -72,13 +72,16 @@ TEST(PitchAnalyzer, SteadySineIsTrackedAfterTheFirstFrame) {
     std::vector<float> expected(97, 200.0f); // (16000 - 640) / 160 + 1 frames
     expected[0] = 0.0f;                      // the smoother's history starts at 0
     EXPECT_EQ(a.track.Values(), expected);
-    a.RunOnSamples(sine.data(), 639);
-    EXPECT_TRUE(a.track.Empty());
+    EXPECT_TRUE(a.RunOnSamples(sine.data(), 639) && a.track.Empty());
     a.RunOnSamples(sine.data(), 640 + 159);
     EXPECT_EQ(a.track.Size(), 1u);
-    // Every run starts its energy floor afresh: a quiet run before opens no gate.
+    // Every run starts its energy floor afresh: a quiet run before opens no gate. The first
+    // sample's square counts: without this click the first frame would lower the floor.
     a.RunOnSamples(Sine(200, 2, 16000, 16000).data(), 16000);
-    a.RunOnSamples(Sine(200, 350, 16000, 16000).data(), 16000);
+    auto clicked = Sine(200, 600, 16000, 16000);
+    std::fill(clicked.begin() + 1, clicked.begin() + 640, int16_t{0});
+    clicked[0] = 32767;
+    a.RunOnSamples(clicked.data(), 16000);
     EXPECT_EQ(a.track.Values(), std::vector<float>(97, 0.0f));
 }
 
