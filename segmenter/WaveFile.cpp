@@ -571,12 +571,18 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
             uint8_t* p = buffer.data() + used;
             const bool pcm16 = format.formatTag == kFormatPcm && format.bitsPerSample == 16;
             // Every channel carries the same bytes: encoded once, then copied.
-            // Two channels, the usual stereo, in a loop simple enough to be
-            // vectorised: it is most of the time a stereo run takes.
-            for (int64_t k = i; pcm16 && format.channels == 2 && k < i + n; ++k, p += 4) {
-                const uint16_t v = static_cast<uint16_t>(piece.data[k]);
-                PutLe16(p, v);
-                PutLe16(p + 2, v);
+            // Two channels, the usual stereo, in a loop of their own: with the
+            // channel count fixed, and the bytes known not to overlap the
+            // samples, the compiler stores many frames at a time.
+            if (pcm16 && format.channels == 2) {
+                uint8_t* __restrict out = p;
+                const int16_t* __restrict in = piece.data + i;
+                for (int64_t k = 0; k < n; ++k) {
+                    const uint16_t v = static_cast<uint16_t>(in[k]);
+                    PutLe16(out + 4 * k, v);
+                    PutLe16(out + 4 * k + 2, v);
+                }
+                p += 4 * n;
             }
             for (int64_t k = i; pcm16 && format.channels != 2 && k < i + n; ++k) {
                 for (int c = 0; c < format.channels; ++c, p += 2)
