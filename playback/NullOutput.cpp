@@ -2,6 +2,7 @@
 #include "AudioOutput.h"
 
 #include <algorithm>
+#include <ratio>
 
 namespace lectorio {
 
@@ -24,7 +25,7 @@ public:
         if (!running_)
             return stoppedAt_;
         const int64_t elapsed = (output_.clock_() - startedAt_).count();
-        const int64_t frames = std::max<int64_t>(elapsed, 0) * track_->SampleRate() / 1000000;
+        const int64_t frames = std::max<int64_t>(elapsed, 0) * track_->SampleRate() / std::micro::den;
         return std::min(from_ + frames, track_->FrameCount());
     }
 

@@ -153,7 +153,8 @@ double CorrelationSum(const float* x, int32_t n, int32_t lag) {
     return sum;
 }
 
-void CorrelationSumPair(const float* x, int32_t lagX, const float* y, int32_t lagY, int32_t n, double* sums) {
+std::pair<double, double> CorrelationSumPair(const float* x, int32_t lagX, const float* y, int32_t lagY,
+                                             int32_t n) {
     const int32_t termsX = std::max(n - lagX, 0), termsY = std::max(n - lagY, 0);
     double a = 0.0, b = 0.0;
     int32_t i = 0;
@@ -165,8 +166,7 @@ void CorrelationSumPair(const float* x, int32_t lagX, const float* y, int32_t la
         a += static_cast<double>(x[k + lagX]) * static_cast<double>(x[k]);
     for (int32_t k = i; k < termsY; ++k)
         b += static_cast<double>(y[k + lagY]) * static_cast<double>(y[k]);
-    sums[0] = a;
-    sums[1] = b;
+    return {a, b};
 }
 
 namespace {

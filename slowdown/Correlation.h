@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace lectorio {
@@ -28,9 +29,10 @@ int CorrelationKernelFamilies();
 // One sum of CorrelationSums, added up by the plain loop: the same value.
 double CorrelationSum(const float* x, int32_t n, int32_t lag);
 
-// CorrelationSum of x at lagX and of y at lagY (both of n samples) into
-// sums[0] and sums[1], the two added up side by side.
-void CorrelationSumPair(const float* x, int32_t lagX, const float* y, int32_t lagY, int32_t n, double* sums);
+// CorrelationSum of x at lagX and of y at lagY (both of n samples), the two
+// added up side by side.
+std::pair<double, double> CorrelationSumPair(const float* x, int32_t lagX, const float* y, int32_t lagY,
+                                             int32_t n);
 
 // Approximate correlation sums of frames of n samples through the fast
 // Fourier transform of the frame padded with zeros to a power of two m:

@@ -117,7 +117,8 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     constexpr int64_t kStretch = 32;
     std::atomic<int64_t> next = 0;
     auto measure = [&] {
-        std::vector<float> frame(2 * static_cast<size_t>(frameLength));
+        std::vector<float> first(static_cast<size_t>(frameLength)), second(first.size());
+        float* const x[2] = {first.data(), second.data()};
         MeasureScratch scratch;
         for (int64_t first; (first = next.fetch_add(kStretch)) < frames;) {
             if (stop || (cancelled && cancelled())) {
@@ -129,10 +130,9 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
             const int64_t end = std::min(first + kStretch, frames);
             for (int64_t i = first; i < end; i += 2) {
                 const int pair = i + 1 < end ? 2 : 1;
-                const float* x[2] = {frame.data(), frame.data() + frameLength};
                 for (int j = 0; j < pair; ++j) {
                     const int16_t* start = samples + (i + j) * frameStep;
-                    float* centred = frame.data() + j * frameLength;
+                    float* centred = x[j];
                     int64_t wholeSum = 0;
                     for (int32_t k = 0; k < frameLength; ++k) {
                         centred[k] = start[k];
@@ -232,10 +232,9 @@ void PitchAnalyzer::MeasureCentred(const float* const* x, const double* energy, 
         frames == 2 ? std::min(scratch.candidates[0].size(), scratch.candidates[1].size()) : 0;
     for (size_t k = 0; k < common; ++k) {
         const int32_t lag0 = scratch.candidates[0][k], lag1 = scratch.candidates[1][k];
-        double exact[2];
-        CorrelationSumPair(x[0], lag0, x[1], lag1, n, exact);
-        offer(0, lag0, exact[0]);
-        offer(1, lag1, exact[1]);
+        const auto [exact0, exact1] = CorrelationSumPair(x[0], lag0, x[1], lag1, n);
+        offer(0, lag0, exact0);
+        offer(1, lag1, exact1);
     }
     for (int f = 0; f < frames; ++f) {
         for (size_t k = common; k < scratch.candidates[f].size(); ++k)

@@ -46,11 +46,12 @@ TEST(Reference, CorrelationSumsAreBitIdentical) {
                 const std::vector<float> frame(speech.begin() + start, speech.begin() + start + r.n);
                 std::vector<double> fast(r.high - r.low + 1), plain(r.high - r.low + 1);
                 PlainCorrelation(frame.data(), r.n, r.low, r.high, plain.data());
-                double ab[2], ba[2]; // two lags side by side, either one the longer sum
-                CorrelationSumPair(frame.data(), r.low, frame.data(), r.high, r.n, ab);
-                CorrelationSumPair(frame.data(), r.high, frame.data(), r.low, r.n, ba);
+                // Two lags side by side, either one the longer sum.
+                const auto ab = CorrelationSumPair(frame.data(), r.low, frame.data(), r.high, r.n);
+                const auto ba = CorrelationSumPair(frame.data(), r.high, frame.data(), r.low, r.n);
                 ASSERT_EQ(
-                    (std::array{ab[0], ab[1], ba[0], ba[1], CorrelationSum(frame.data(), r.n, r.low)}),
+                    (std::array{ab.first, ab.second, ba.first, ba.second,
+                                CorrelationSum(frame.data(), r.n, r.low)}),
                     (std::array{plain.front(), plain.back(), plain.back(), plain.front(), plain.front()}));
                 for (int kernel = 0; kernel < CorrelationKernelFamilies(); ++kernel) {
                     CorrelationSums(frame.data(), r.n, r.low, r.high, fast.data(), kernel);
