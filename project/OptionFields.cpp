@@ -53,10 +53,8 @@ double ReadFloatField(const std::string& text) {
     bool seenNonZero = false;
     int64_t integerDigits = 0;
     for (; IsDigit(text[i]); ++i, ++digits) {
-        if (text[i] != '0' && !seenNonZero) {
-            seenNonZero = true;
-            integerDigits = 0;
-        }
+        // Counted from the first non-zero digit on.
+        seenNonZero = seenNonZero || text[i] != '0';
         if (seenNonZero)
             ++integerDigits;
     }

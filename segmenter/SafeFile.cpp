@@ -166,7 +166,7 @@ void DeleteFileQuietly(const std::string& path, const FileIdentity& keep) {
 
 bool ReadRegularFile(const std::string& path, std::string& text) {
     text.clear();
-    const int fd = path.empty() ? -1 : OpenRegularForReading(path);
+    const int fd = OpenRegularForReading(path); // an empty path names no file
     if (fd < 0)
         return false;
     char block[4096];
