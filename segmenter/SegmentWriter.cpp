@@ -29,14 +29,12 @@ bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
     labelPath_ = labelPath;
     // A link or a second name of the recording must not be emptied either.
     label_ = StreamOf(CreateFreshFile(labelPath, inputIdentity_), "w");
-    if (!label_ || std::fputs("#\n", label_) < 0) {
+    if (!label_) {
         ++result_.failedFiles;
         listener_.OnFileWriteFailed(labelPath);
-        if (label_)
-            std::fclose(label_);
-        label_ = nullptr;
         return false;
     }
+    std::fputs("#\n", label_); // a failed write shows when the file is closed, as the lines' do
     return true;
 }
 

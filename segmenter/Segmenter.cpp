@@ -57,8 +57,7 @@ private:
 } // namespace
 
 std::string LabelFilePath(const std::string& inputPath) {
-    const size_t slash = inputPath.rfind('/');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t nameStart = inputPath.rfind('/') + 1; // 0 without a folder: npos + 1 wraps
     std::string result = inputPath.substr(0, nameStart);
     bool replaced = false;
     size_t i = nameStart;

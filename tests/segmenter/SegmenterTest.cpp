@@ -87,7 +87,7 @@ TEST(LabelFilePath, ReplacesOnlyInTheFileName) {
     const std::pair<const char*, const char*> cases[] = {{"/a/Talk.WAV", "/a/Talk.lab"},
                                                          {"rec.WaV", "rec.lab"},
                                                          {"/d/x.wav.d/t.wav", "/d/x.wav.d/t.lab"},
-                                                         {"/a/b.wav.wav", "/a/b.lab.lab"},
+                                                         {"/a/.wav.wav", "/a/.lab.lab"},
                                                          {"/a/take.flac", "/a/take.flac.lab"},
                                                          {"/a.wav/take", "/a.wav/take.lab"},
                                                          {"/a/gravy", "/a/gravy.lab"}};
