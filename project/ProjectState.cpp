@@ -58,7 +58,7 @@ bool ProjectState::CreateEmptyTextFiles() {
     bool ok = true;
     for (int32_t n = 1; n <= segmentCount; ++n) {
         const int fd = CreateFreshFile(SegmentTextPath(n), recording);
-        ok = fd >= 0 && ::close(fd) == 0 && ok;
+        ok = ::close(fd) == 0 && ok; // as it fails for -1, a file not created
     }
     currentTextPath = outputFolder + "/00001_" + projectName + ".txt";
     currentWavePath = outputFolder + "/00001_" + projectName + ".wav";
@@ -127,12 +127,10 @@ ProjectFileContents ReadProjectFile(const std::string& path) {
     result.countIsNumber = count.find_first_not_of("0123456789") == std::string::npos;
     if (i < text.size() && text[i] == ' ')
         ++i;
-    size_t end = text.find('\n', i);
-    if (end == std::string::npos)
-        end = text.size();
-    else if (end > i && text[end - 1] == '\r')
-        --end; // a line end added by a text editor
+    const size_t end = text.find('\n', i);
     result.outputFolder = text.substr(i, end - i);
+    if (end != std::string::npos && result.outputFolder.ends_with('\r'))
+        result.outputFolder.pop_back(); // a line end added by a text editor
     result.ok = true;
     return result;
 }

@@ -63,7 +63,6 @@ void SaveQueue::Run() {
         std::unique_ptr<ReplacementFile> file = std::move(jobs_.front().file);
         lock.unlock();
         const bool saved = file->Commit();
-        file.reset(); // removes the temporary of a failed save
         lock.lock();
         const Job& job = jobs_.front();
         if (!saved && job.report) {

@@ -66,7 +66,6 @@ SegmentationResult Run(ProjectState& state, const SegmentationOptions& options, 
         source ? SegmentSource(source, {state.outputFolder, state.projectName, state.inputPath, labelPath},
                                options, listener)
                : SegmentRecording(state.inputPath, state.outputFolder, state.projectName, options, listener);
-    state.segmentCount = result.segmentCount;
     result.projectFileWritten = listener.projectFileWritten;
     // The segmenter removed the files of a stopped run; the project file
     // written ahead of it goes too.

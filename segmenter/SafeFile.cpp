@@ -7,8 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <fstream>
 
 namespace lectorio {
 
@@ -26,19 +25,11 @@ std::string FolderOf(const std::string& path) {
 }
 
 mode_t ReadUmask() {
-    std::FILE* status = std::fopen("/proc/self/status", "re");
-    if (!status)
-        return 022;
-    mode_t mask = 022;
-    char line[256];
-    while (std::fgets(line, sizeof line, status)) {
-        if (std::strncmp(line, "Umask:", 6) == 0) {
-            mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8) & 0777);
-            break;
-        }
-    }
-    std::fclose(status);
-    return mask;
+    std::ifstream status("/proc/self/status");
+    unsigned mask = 022; // the usual one, should the kernel not tell
+    for (std::string line; std::getline(status, line);)
+        std::sscanf(line.c_str(), "Umask: %o", &mask);
+    return static_cast<mode_t>(mask);
 }
 
 } // namespace
@@ -103,15 +94,13 @@ int CreateFreshFile(const std::string& path, const FileIdentity& keep) {
 ReplacementFile::ReplacementFile(const std::string& path, const FileIdentity& keep)
     : path_(path), temporary_(FolderOf(path) + "/.lectorio-XXXXXX"), keep_(keep) {
     fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
-    if (fd_ < 0)
-        temporary_.clear();
 }
 
 ReplacementFile::~ReplacementFile() {
-    if (fd_ >= 0)
+    if (fd_ >= 0) { // never committed
         ::close(fd_);
-    if (!temporary_.empty())
         ::unlink(temporary_.c_str());
+    }
 }
 
 bool ReplacementFile::Commit(Durability durability) {
@@ -125,9 +114,10 @@ bool ReplacementFile::Commit(Durability durability) {
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     ok = ok && std::rename(temporary_.c_str(), path_.c_str()) == 0;
-    if (!ok)
-        return false; // the destructor removes the temporary
-    temporary_.clear();
+    if (!ok) {
+        ::unlink(temporary_.c_str());
+        return false;
+    }
     if (!flushed)
         return true;
     // The new name is durable once its folder is.

@@ -95,6 +95,7 @@ TEST(SegmentationRun, StoppedRunRemovesWhatItWrote) {
     Display display(state);
     display.pollsBeforeStop = 1;
     const auto result = RunSegmentation(state, {}, display);
-    EXPECT_TRUE(result.stopped && result.segmentCount > 1 && state.lastRunSegmentCount == 0);
+    EXPECT_TRUE(result.stopped && result.segmentCount > 1 && state.lastRunSegmentCount == 0 &&
+                !result.projectFileWritten);
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"00900_talk.txt", "long.wav"}));
 }
