@@ -263,10 +263,10 @@ TEST(Segmenter, NeverWritesOverTheInput) {
     WriteWave(dir.File("00002_p.wav"), x, 16000);
     std::filesystem::create_symlink(dir.File("00002_p.wav"), dir.File("00002_p.lab"));
     Recorder r;
-    const auto result = SegmentRecording(dir.File("00002_p.wav"), dir.Path(), "p", {}, r);
+    const auto result = SegmentRecording(dir.File("00002_p.wav"), dir.Path() + "/", "p", {}, r);
     EXPECT_EQ(ReadWave(dir.File("00002_p.wav")), x);
     EXPECT_EQ(r.failed, (std::vector<std::string>{dir.File("00002_p.lab"), dir.File("00002_p.wav")}));
-    EXPECT_EQ(result.failedFiles, 2);
+    EXPECT_EQ((std::pair{result.failedFiles, result.speechFrames}), (std::pair{2, int64_t{99607}}));
 }
 
 TEST(Segmenter, AStopOrACutInputEndsTheRun) {
