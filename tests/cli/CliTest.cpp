@@ -10,8 +10,6 @@
 
 #include <sys/stat.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -61,9 +61,9 @@ std::array<std::vector<int>, 2> MonitorRecorder::ToneRuns() {
     // whether the block is loud.
     std::array<std::vector<int>, 2> runs;
     std::array<int, 2> peak{0, 0}, gap{-1, -1}; // gap: quiet blocks since the last run; -1 before the first
-    FILE* f = std::fopen(path_.c_str(), "rb");
+    std::ifstream recorded(path_, std::ios::binary);
     unsigned char frame[4];
-    for (int n = 1; f && std::fread(frame, 1, 4, f) == 4; ++n) {
+    for (int n = 1; recorded.read(reinterpret_cast<char*>(frame), 4); ++n) {
         for (int side = 0; side < 2; ++side) {
             const int16_t sample = static_cast<int16_t>(frame[2 * side] | (frame[2 * side + 1] << 8));
             peak[side] = std::max(peak[side], std::abs(int{sample}));
@@ -78,8 +78,6 @@ std::array<std::vector<int>, 2> MonitorRecorder::ToneRuns() {
             peak[side] = 0;
         }
     }
-    if (f)
-        std::fclose(f);
     return runs;
 }
 

@@ -3,8 +3,6 @@
 #include "SpeechSignal.h"
 #include "TestFiles.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 

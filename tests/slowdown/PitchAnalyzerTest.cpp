@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 
@@ -39,18 +40,19 @@ std::vector<uint8_t> Floats(std::initializer_list<float> values, int extra = 0) 
 } // namespace
 
 TEST(PitchAnalyzer, FrameSizesAndLagsAtCommonAndLimitRates) {
-    struct Row {
-        int32_t fs, n, h, low, high;
-    };
-    for (const Row& r :
-         {Row{8000, 320, 80, 20, 200}, Row{11025, 441, 110, 27, 275}, Row{16000, 640, 160, 40, 400},
-          Row{22050, 882, 220, 55, 551}, Row{44100, 1764, 441, 110, 1102}, Row{400, 16, 4, 1, 10},
-          Row{384000, 15360, 3840, 960, 9600}, Row{399, 0, 0, 0, 0}, Row{384001, 0, 0, 0, 0}}) {
+    // Rate, frame length and step, lowest and highest lag.
+    // clang-format off
+    const std::array<int32_t, 5> rows[] = {
+        {8000, 320, 80, 20, 200}, {11025, 441, 110, 27, 275}, {16000, 640, 160, 40, 400}, {22050, 882, 220, 55, 551},
+        {44100, 1764, 441, 110, 1102}, {400, 16, 4, 1, 10}, {384000, 15360, 3840, 960, 9600}, {399, 0, 0, 0, 0},
+        {384001, 0, 0, 0, 0}};
+    // clang-format on
+    for (const auto& [fs, n, h, low, high] : rows) {
         PitchAnalyzer a;
-        PrepareAt(a, r.fs);
-        EXPECT_EQ((std::vector<int32_t>{a.frameLength, a.frameStep, a.minimumLag, a.maximumLag}),
-                  (std::vector<int32_t>{r.n, r.h, r.low, r.high}))
-            << r.fs;
+        PrepareAt(a, fs);
+        EXPECT_EQ((std::array{a.frameLength, a.frameStep, a.minimumLag, a.maximumLag}),
+                  (std::array{n, h, low, high}))
+            << fs;
     }
 }
 

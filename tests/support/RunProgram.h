@@ -24,27 +24,19 @@ struct ProgramResult {
     std::string err;
 };
 
-// The argv of `arguments`, pointing into them.
-inline std::vector<char*> Argv(const std::vector<std::string>& arguments) {
+// Starts `arguments` (the first is the program, looked up on PATH when it
+// holds no "/") with its output written to `outPath` and its errors to
+// `errFd` when that is given (else to the test's own); returns its process
+// id, or -1.
+inline pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& outPath,
+                          int errFd = -1) {
     std::vector<char*> argv;
     for (const std::string& a : arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    return argv;
-}
-
-// Starts `arguments` (the first is the program, looked up on PATH when it
-// holds no "/") with its output and errors written to the given files ("" for
-// the test's own) or its errors to `errFd` when that is given; returns its
-// process id, or -1.
-inline pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& outPath,
-                          const std::string& errPath = "", int errFd = -1) {
-    std::vector<char*> argv = Argv(arguments);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    for (const auto& [fd, path] : {std::pair{1, &outPath}, std::pair{2, &errPath}})
-        if (!path->empty())
-            posix_spawn_file_actions_addopen(&actions, fd, path->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (errFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     pid_t pid = -1;
@@ -66,7 +58,7 @@ inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
     const pid_t pid = WithFileSizeLimit(
-        fileSizeLimit, [&] { return StartProgram(arguments, scratch.File("out"), "", pipeEnds[1]); });
+        fileSizeLimit, [&] { return StartProgram(arguments, scratch.File("out"), pipeEnds[1]); });
     close(pipeEnds[1]);
     char block[4096];
     for (ssize_t n; (n = read(pipeEnds[0], block, sizeof block)) > 0;)

@@ -90,15 +90,11 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
 // a failure fails the test and returns false.
 inline bool WriteWave(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 16000,
                       uint16_t bits = 16, uint16_t channels = 1, uint16_t tag = kFormatPcm) {
-    auto w = CreateWaveFile(path, rate, bits, channels, tag);
-    const bool written = w->status == WaveStatus::Writing &&
-                         w->WriteMonoSamples(samples.data(), static_cast<int64_t>(samples.size())) ==
-                             static_cast<int64_t>(samples.size());
-    w->Close();
-    if (written && w->status == WaveStatus::Closed)
-        return true;
-    ADD_FAILURE() << "cannot write " << path;
-    return false;
+    const bool written =
+        WriteWaveFile(path, {rate, bits, channels, tag},
+                      {{samples.data(), static_cast<int64_t>(samples.size())}}) == WaveStatus::Closed;
+    EXPECT_TRUE(written) << "cannot write " << path;
+    return written;
 }
 
 // The mono mixdown of a WAV file (empty when it cannot be read).
