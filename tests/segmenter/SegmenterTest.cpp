@@ -232,6 +232,7 @@ TEST(Segmenter, ReportsStatusCountsAndClosingStepsInOrder) {
     r.labelPath = dir.File("in.lab");
     const auto result = SegmentRecording(dir.File("in.wav"), dir.Path() + "/", "", {}, r);
     EXPECT_EQ(r.labelAtProject, "#\n0.850000 121 S1\n1.775000 121 V2\n3.000000 121 S3\n"); // closed
+    EXPECT_EQ(result.labelPath, r.labelPath);
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{"00001_.wav", "00002_.wav", "00003_.wav", "in.lab", "in.wav"}));
     EXPECT_EQ(r.statuses, (std::vector<std::string>{"File in process ", "Created File  : 00002_.wav",
