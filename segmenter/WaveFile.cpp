@@ -268,7 +268,7 @@ void WaveFile::ParseHeader() {
     if (have >= 16)
         bitsPerSample = Le16(&body[14]);
     const int64_t fmtRest = static_cast<int64_t>(fmtSize) - static_cast<int64_t>(have);
-    const int64_t fmtSkip = fmtRest + ((fmtSize & 1) && remaining > fmtSize ? 1 : 0);
+    const int64_t fmtSkip = fmtRest + (fmtSize & 1);
     if (!Skip(stream, fmtSkip))
         return Fail(WaveStatus::ReadError);
     remaining -= static_cast<int64_t>(have) + fmtSkip;
@@ -310,7 +310,8 @@ void WaveFile::ParseHeader() {
         }
         if (size > remaining)
             return Fail(WaveStatus::NoDataChunk);
-        const int64_t skip = size + ((size & 1) && remaining > size ? 1 : 0);
+        // A last chunk without its pad byte leaves `remaining` at -1: the search ends.
+        const int64_t skip = size + (size & 1);
         if (!Skip(stream, skip))
             return Fail(WaveStatus::ReadError);
         remaining -= skip;
@@ -369,12 +370,9 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
             }
         }
         delivered += n;
-        if (n < wanted) {
-            // Keep the stream on a frame boundary after a short read.
-            if (got % blockAlign != 0)
-                fseeko(stream, -static_cast<off_t>(got % blockAlign), SEEK_CUR);
-            break;
-        }
+        if (n < wanted)
+            break; // the end of the stream, which stays marked: a partial frame is dropped
+
     }
     framesConsumed_ += delivered;
     return delivered;
