@@ -71,24 +71,6 @@ __attribute__((target("avx2,fma"))) void SumBlockAvx2(const double* xd, int32_t 
     for (int k = 0; k < kAccumulators; ++k)
         _mm256_storeu_pd(acc + 4 * k, a[k]);
 }
-
-template <int kAccumulators>
-__attribute__((target("avx512f"))) void SumBlockAvx512(const double* xd, int32_t common, int32_t first,
-                                                       double* acc) {
-    __m512d a[kAccumulators];
-    for (auto& v : a)
-        v = _mm512_setzero_pd();
-    const double* shifted = xd + first;
-    for (int32_t i = 0; i < common; ++i) {
-        const __m512d v = _mm512_set1_pd(xd[i]);
-        const double* s = shifted + i;
-#pragma GCC unroll 8
-        for (int k = 0; k < kAccumulators; ++k)
-            a[k] = _mm512_fmadd_pd(_mm512_loadu_pd(s + 8 * k), v, a[k]);
-    }
-    for (int k = 0; k < kAccumulators; ++k)
-        _mm512_storeu_pd(acc + 8 * k, a[k]);
-}
 #endif
 
 // Kernel families this processor runs, best first. Within a family the
@@ -100,8 +82,6 @@ std::vector<Family> ChooseFamilies() {
     std::vector<Family> families;
 #ifdef LECTORIO_X86_KERNELS
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f"))
-        families.push_back({{64, SumBlockAvx512<8>}, {16, SumBlockAvx512<2>}});
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
         families.push_back({{32, SumBlockAvx2<8>}, {16, SumBlockAvx2<4>}});
 #endif
@@ -125,20 +105,18 @@ void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, 
     // Zeros after the frame let every lane of a block run as many terms as
     // its first lane: the extra products are zeros, and adding a zero never
     // changes a sum that started at +0 (such a sum is never -0).
-    constexpr int32_t kWidest = 64;
     if (minLag > maxLag)
         return;
-    const int32_t count = std::max<int32_t>(n, 0);
-    std::vector<double> xd(static_cast<size_t>(count + kWidest), 0.0);
+    const int32_t count = std::max<int32_t>(n, 0), widest = kernels.front().lanes;
+    std::vector<double> xd(static_cast<size_t>(count + widest), 0.0), acc(static_cast<size_t>(widest));
     std::copy(x, x + count, xd.begin());
-    double acc[kWidest];
     int32_t lag = minLag;
     for (size_t k = 0; k < kernels.size(); ++k) {
         const Kernel& kernel = kernels[k];
         const bool last = k + 1 == kernels.size();
         // The narrowest kernel also takes the lags left over at the end.
         while (lag <= maxLag && (last || maxLag - lag + 1 >= kernel.lanes)) {
-            kernel.sum(xd.data(), std::max<int32_t>(count - lag, 0), lag, acc);
+            kernel.sum(xd.data(), std::max<int32_t>(count - lag, 0), lag, acc.data());
             for (int l = 0; l < kernel.lanes && lag + l <= maxLag; ++l)
                 r[lag + l - minLag] = acc[l];
             lag += kernel.lanes;

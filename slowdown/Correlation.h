@@ -17,8 +17,8 @@ namespace lectorio {
 // its own products in the same order as the plain loop, so every sum is bit
 // for bit the plain one. The product of two floats is exact in double.
 //
-// Family 0 is the best kernel family the processor has (AVX-512, AVX2 with
-// FMA, or the portable one, which is always last); the others, up to
+// Family 0 is the best kernel family the processor has (AVX2 with FMA, or
+// the portable one, which is always last); the others, up to
 // CorrelationKernelFamilies() - 1, are there so that tests can check every
 // family on one machine.
 void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, double* r, int family = 0);
