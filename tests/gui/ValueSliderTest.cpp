@@ -12,16 +12,10 @@ namespace {
 // of a value (truncated), and the value of a position. A vertical slider has
 // its greatest value at the top.
 TEST(ValueSlider, PositionsAndValuesOnBothOrientations) {
-    struct Case {
-        Qt::Orientation orientation;
-        int lo, hi;
-        float vlo, vhi, initial;
-        int startsAt;
-        float value;
-        int valueAt;
-        int position;
-        float atPosition;
-    };
+    // clang-format off
+    struct Case { Qt::Orientation orientation; int lo, hi; float vlo, vhi, initial; int startsAt; float value;
+                  int valueAt; int position; float atPosition; };
+    // clang-format on
     const Case cases[] = {
         // A master volume of 0..65535 standing at its maximum.
         {Qt::Vertical, 0, 65535, 0, 65535, 65535, 0, 0, 65535, 16384, 49151},

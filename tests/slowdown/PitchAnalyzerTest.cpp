@@ -124,10 +124,7 @@ TEST(PitchAnalyzer, VoicingHysteresisAtItsBoundaries) {
     const float below = std::nextafter(0.4f, 0.0f), above = std::nextafter(0.4f, 1.0f);
     const float weak = std::nextafter(0.3f, 0.0f);
     // clang-format off
-    const struct {
-        std::initializer_list<float> voicing;
-        float raw, previous, older;
-    } cases[] = {
+    const struct { std::initializer_list<float> voicing; float raw, previous, older; } cases[] = {
         {{0.4f}, 100, 0.4f, 0},                    // the threshold is voiced
         {{below}, 0, below, 0},                    // just below is not
         {{0.5f, 0.5f, 0.3f}, 100, 0.41f, 0.5f},    // 0.3 after two voiced frames counts
