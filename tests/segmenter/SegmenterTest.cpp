@@ -157,6 +157,9 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
         for (const auto& p : got.parts)
             parts.push_back({p.from, p.to});
         EXPECT_EQ(parts, c.parts);
+        // The last number counts every part and empty number before it.
+        EXPECT_EQ(parts.empty() ? 0 : got.parts.back().number,
+                  static_cast<int32_t>(parts.size() + c.empty.size()));
     }
 }
 

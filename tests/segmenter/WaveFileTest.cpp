@@ -40,7 +40,7 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
         uint32_t rate;
         uint16_t blockAlign;
     } cases[] = {
-        {FmtChunk(1, 1, 8000, 8), {0x80, 0xFF, 0x00}, {0, 32512, -32768}, 8000, 1},
+        {FmtChunk(1, 1, 0x01020304, 8), {0x80, 0xFF, 0x00}, {0, 32512, -32768}, 0x01020304, 1},
         {FmtChunk(7, 1, 8000, 8), {0xFF, 0x00}, {0, -32124}, 8000, 1},
         {FmtChunk(1, 2, 16000, 16), {0xE9, 0x03, 0xFD, 0xFF}, {499}, 16000, 4}, // 1001 / 2 + (-3) / 2
         {FmtChunk(1, 1, 48000, 24), {0x80, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
