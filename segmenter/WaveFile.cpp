@@ -215,20 +215,21 @@ void WaveFile::ParseHeader() {
     // The RIFF size field is often wrong: the file's real length counts.
     if (fseeko(stream, 0, SEEK_END) != 0)
         return Fail(WaveStatus::ReadError);
+    // A file cut meanwhile below 12 bytes (or an ftello that fails) leaves
+    // no room for "WAVE" and is taken for no WAVE file.
     const int64_t length = ftello(stream);
-    if (length < 8 || fseeko(stream, 8, SEEK_SET) != 0)
+    if (fseeko(stream, 8, SEEK_SET) != 0)
         return Fail(WaveStatus::ReadError);
     byteCount = length;
     int64_t remaining = length - 8;
 
-    uint8_t form[4];
-    if (remaining < 4 || !ReadExact(stream, form, 4) || std::memcmp(form, "WAVE", 4) != 0)
+    uint8_t chunk[8];
+    if (remaining < 4 || !ReadExact(stream, chunk, 4) || std::memcmp(chunk, "WAVE", 4) != 0)
         return Fail(WaveStatus::NotWave);
     remaining -= 4;
 
     // Format search. Chunk sizes are unsigned; an odd-sized chunk is followed
-    // by a pad byte when the file holds it.
-    uint8_t chunk[8];
+    // by a pad byte.
     uint32_t fmtSize = 0;
     for (;;) {
         if (remaining < 8)
@@ -372,7 +373,6 @@ int64_t WaveFile::ReadMonoSamples(int16_t* buffer, int64_t count) {
         delivered += n;
         if (n < wanted)
             break; // the end of the stream, which stays marked: a partial frame is dropped
-
     }
     framesConsumed_ += delivered;
     return delivered;
