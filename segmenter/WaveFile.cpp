@@ -493,7 +493,6 @@ void WaveFile::Close() {
     ok = ok && fseeko(stream, 40, SEEK_SET) == 0;
     PutLe32(v, static_cast<uint32_t>(std::min(dataBytes, kMax)));
     ok = ok && std::fwrite(v, 1, 4, stream) == 4;
-    ok = ok && fseeko(stream, 0, SEEK_END) == 0;
     // A full disk shows up at the latest when the buffered data is flushed.
     ok = (std::fclose(stream) == 0) && ok;
     stream = nullptr;
