@@ -58,7 +58,7 @@ bool ProjectState::CreateEmptyTextFiles() {
     bool ok = true;
     for (int32_t n = 1; n <= segmentCount; ++n) {
         const int fd = CreateFreshFile(SegmentTextPath(n), recording);
-        ok = ::close(fd) == 0 && ok; // as it fails for -1, a file not created
+        ok = ::close(fd) == 0 && ok; // close(-1) fails too: a file not created
     }
     currentTextPath = outputFolder + "/00001_" + projectName + ".txt";
     currentWavePath = outputFolder + "/00001_" + projectName + ".wav";
