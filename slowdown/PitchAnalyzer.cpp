@@ -107,7 +107,7 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     lowestLogEnergy = 10.0f;
     previousVoicing = olderVoicing = 0.0f;
     previousRaw = olderRaw = 0.0f;
-    if (frameLength <= 0 || frameStep <= 0 || n < frameLength)
+    if (frameLength <= 0 || n < frameLength) // no rate gives a frame but not a step
         return true;
     const int64_t frames = (n - frameLength) / frameStep + 1;
     std::vector<FrameMeasure> measures(static_cast<size_t>(frames));
@@ -199,10 +199,9 @@ void PitchAnalyzer::MeasureCentred(const float* const* x, const double* energy, 
     for (int f = 0; f < frames; ++f) {
         std::vector<int32_t>& candidates = scratch.candidates[f];
         candidates.clear();
-        if (energy[f] == 0.0) {
-            // Every product is 0 and every sum +0: the first lag wins.
-            best[f] = 0.0;
-        } else if (fullCorrelation || !fourier_) {
+        if (energy[f] == 0.0)
+            continue; // every product is 0 and every sum +0: the first lag stands
+        if (fullCorrelation || !fourier_) {
             sums.resize(count);
             CorrelationSums(x[f], n, lowLag, highLag, sums.data());
             for (int32_t lag = lowLag; lag <= highLag; ++lag)
