@@ -59,10 +59,10 @@ TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
         const int64_t wanted = std::min<int64_t>(static_cast<int64_t>(sizeof block) / 4,
                                                  k - static_cast<int64_t>(values.size()));
         const size_t got = std::fread(block, 1, static_cast<size_t>(wanted) * 4, f);
-        for (size_t i = 0; i + 4 <= got; i += 4)
-            values.push_back(GetFloat(block + i));
         if (got != static_cast<size_t>(wanted) * 4)
             return TrackReadResult::Truncated;
+        for (size_t i = 0; i < got; i += 4)
+            values.push_back(GetFloat(block + i));
     }
     if (std::fgetc(f) != EOF)
         return TrackReadResult::Malformed;
