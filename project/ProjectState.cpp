@@ -116,8 +116,9 @@ ProjectFileContents ReadProjectFile(const std::string& path) {
     if (!ReadRegularFile(path, text))
         return result;
     const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    // text[text.size()] is the '\0' that ends the string: no blank.
     size_t i = 0;
-    while (i < text.size() && space(text[i]))
+    while (space(text[i]))
         ++i;
     const size_t countStart = i;
     while (i < text.size() && !space(text[i]))
@@ -125,7 +126,7 @@ ProjectFileContents ReadProjectFile(const std::string& path) {
     const std::string count = text.substr(countStart, i - countStart);
     result.segmentCount = ReadIntField(count);
     result.countIsNumber = count.find_first_not_of("0123456789") == std::string::npos;
-    if (i < text.size() && text[i] == ' ')
+    if (text[i] == ' ')
         ++i;
     const size_t end = text.find('\n', i);
     result.outputFolder = text.substr(i, end - i);

@@ -24,14 +24,6 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-mode_t ReadUmask() {
-    std::ifstream status("/proc/self/status");
-    unsigned mask = 022; // the usual one, should the kernel not tell
-    for (std::string line; std::getline(status, line);)
-        std::sscanf(line.c_str(), "Umask: %o", &mask);
-    return static_cast<mode_t>(mask);
-}
-
 } // namespace
 
 FileIdentity FileIdentity::Of(const std::string& path) {
@@ -50,8 +42,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 mode_t ProcessUmask() {
-    static const mode_t mask = ReadUmask();
-    return mask;
+    std::ifstream status("/proc/self/status");
+    unsigned mask = 022; // the usual one, should the kernel not tell
+    for (std::string line; std::getline(status, line);)
+        std::sscanf(line.c_str(), "Umask: %o", &mask);
+    return static_cast<mode_t>(mask);
 }
 
 int OpenRegularForReading(const std::string& path) {

@@ -41,8 +41,8 @@ struct FileIdentity {
 // True when both paths name the same existing file.
 bool SameFile(const std::string& a, const std::string& b);
 
-// The process's umask, read once from /proc/self/status (never by calling
-// umask(), which would change it for every thread for a moment).
+// The process's umask as it stands, read from /proc/self/status (never by
+// calling umask(), which would change it for every thread for a moment).
 mode_t ProcessUmask();
 
 // Opens an existing regular file read-only; a FIFO, device or folder is
