@@ -282,7 +282,8 @@ TEST(Segmenter, AStopOrACutInputEndsTheRun) {
         Recorder r;
         r.stopAtBlock = 2;
         const auto result = SegmentRecording(dir.File("in.wav"), dir.Path(), "p", {}, r);
-        EXPECT_EQ((std::pair{result.stopped, result.segmentCount}), (std::pair{true, 2}));
+        EXPECT_EQ((std::tuple{result.stopped, result.segmentCount, result.labelPath}),
+                  (std::tuple{true, 2, std::string()}));
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"00000_p.wav", "in.wav"}));
         EXPECT_EQ(r.events, (std::vector<std::string>{"count 1", "count 2", "progress 1000"}));
     }
