@@ -184,7 +184,7 @@ TEST(WaveFileWrite, EveryFormatReadsBackItsKnownValues) {
         // A reader and a closed writer take no samples.
         EXPECT_EQ(r->WriteMonoSamples(samples.data(), 1) + w->WriteMonoSamples(samples.data(), 1), -2);
         EXPECT_EQ(ReadAll(*r), c.back) << "tag " << c.tag << " bits " << c.bits << " channels " << c.channels;
-        r->Close(); // the descriptor goes back before the object does: a session opens thousands
+        r->Close(); // gives the descriptor back at once: a session opens thousands of segments
         EXPECT_FALSE(r->stream || w->stream);
     }
 }
