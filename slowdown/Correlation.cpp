@@ -2,6 +2,7 @@
 #include "Correlation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -73,54 +74,41 @@ __attribute__((target("avx2,fma"))) void SumBlockAvx2(const double* xd, int32_t 
 }
 #endif
 
-// Kernel families this processor runs, best first. Within a family the
-// widest kernel comes first; the last one also takes the lags left over at
-// the end of the range.
-using Family = std::vector<Kernel>;
-
-std::vector<Family> ChooseFamilies() {
-    std::vector<Family> families;
+// Kernels this processor runs, best first.
+std::vector<Kernel> ChooseKernels() {
+    std::vector<Kernel> kernels;
 #ifdef LECTORIO_X86_KERNELS
-    __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
-        families.push_back({{32, SumBlockAvx2<8>}, {16, SumBlockAvx2<4>}});
+        kernels.push_back({32, SumBlockAvx2<8>});
 #endif
-    families.push_back({{16, SumBlock16}});
-    return families;
+    kernels.push_back({16, SumBlock16});
+    return kernels;
 }
 
-const std::vector<Family>& Families() {
-    static const std::vector<Family> families = ChooseFamilies();
-    return families;
+const std::vector<Kernel>& Kernels() {
+    static const std::vector<Kernel> kernels = ChooseKernels();
+    return kernels;
 }
 
 } // namespace
 
-int CorrelationKernelFamilies() {
-    return static_cast<int>(Families().size());
+int CorrelationKernelCount() {
+    return static_cast<int>(Kernels().size());
 }
 
-void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, double* r, int family) {
-    const Family& kernels = Families().at(static_cast<size_t>(family));
+void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, double* r, int kernelIndex) {
+    const Kernel& kernel = Kernels().at(static_cast<size_t>(kernelIndex));
+    if (minLag > maxLag)
+        return;
     // Zeros after the frame let every lane of a block run as many terms as
     // its first lane: the extra products are zeros, and adding a zero never
     // changes a sum that started at +0 (such a sum is never -0).
-    if (minLag > maxLag)
-        return;
-    const int32_t count = std::max<int32_t>(n, 0), widest = kernels.front().lanes;
-    std::vector<double> xd(static_cast<size_t>(count + widest), 0.0), acc(static_cast<size_t>(widest));
-    std::copy(x, x + count, xd.begin());
-    int32_t lag = minLag;
-    for (size_t k = 0; k < kernels.size(); ++k) {
-        const Kernel& kernel = kernels[k];
-        const bool last = k + 1 == kernels.size();
-        // The narrowest kernel also takes the lags left over at the end.
-        while (lag <= maxLag && (last || maxLag - lag + 1 >= kernel.lanes)) {
-            kernel.sum(xd.data(), std::max<int32_t>(count - lag, 0), lag, acc.data());
-            for (int l = 0; l < kernel.lanes && lag + l <= maxLag; ++l)
-                r[lag + l - minLag] = acc[l];
-            lag += kernel.lanes;
-        }
+    std::vector<double> xd(static_cast<size_t>(n + kernel.lanes), 0.0),
+        acc(static_cast<size_t>(kernel.lanes));
+    std::copy(x, x + n, xd.begin());
+    for (int32_t lag = minLag; lag <= maxLag; lag += kernel.lanes) {
+        kernel.sum(xd.data(), std::max<int32_t>(n - lag, 0), lag, acc.data());
+        std::copy_n(acc.begin(), std::min(kernel.lanes, maxLag - lag + 1), r + (lag - minLag));
     }
 }
 
@@ -205,10 +193,10 @@ StagesFunction WideStages() {
 #endif
 }
 
-// Products that the direct sums of lags minLag..maxLag take.
+// Products that the direct sums of lags minLag..maxLag (0 <= minLag) take.
 double DirectWork(int32_t n, int32_t minLag, int32_t maxLag) {
     double work = 0.0;
-    for (int32_t lag = std::max(minLag, 0); lag <= maxLag && lag < n; ++lag)
+    for (int32_t lag = minLag; lag <= maxLag && lag < n; ++lag)
         work += n - lag;
     return work;
 }
@@ -221,7 +209,7 @@ double TransformWork(int32_t m) {
 
 } // namespace
 
-FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(n, 0)) {
+FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(n) {
     int32_t m = 16;
     while (m < n_)
         m *= 2;
@@ -232,12 +220,10 @@ FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(
     size_ = m;
     const int32_t half = m / 2;
     firstDirect_ = std::min(m - n_, half) + 1;
-    cos_.resize(static_cast<size_t>(half) + 1);
-    sin_.resize(static_cast<size_t>(half) + 1);
     for (int32_t k = 0; k <= half; ++k) {
         const double angle = 2.0 * M_PI * k / m;
-        cos_[k] = std::cos(angle);
-        sin_[k] = std::sin(angle);
+        cos_.push_back(std::cos(angle));
+        sin_.push_back(std::sin(angle));
     }
     // Stage h (h = 1, 2, 4, ... < m / 2) uses exp(-2 pi i j / 2h) for j < h,
     // stored from index h - 1.
@@ -247,15 +233,12 @@ FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(std::max(
             stageSin_.push_back(-sin_[j * (half / h)]);
         }
     }
-    reversed_.resize(static_cast<size_t>(half));
-    int32_t bits = 0;
-    while ((1 << bits) < half)
-        ++bits;
+    const int bits = std::countr_zero(static_cast<uint32_t>(half)); // half is a power of two
     for (int32_t i = 0; i < half; ++i) {
         int32_t r = 0;
         for (int32_t b = 0; b < bits; ++b)
             r |= ((i >> b) & 1) << (bits - 1 - b);
-        reversed_[i] = r;
+        reversed_.push_back(r);
     }
 }
 

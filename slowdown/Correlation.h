@@ -10,21 +10,20 @@
 namespace lectorio {
 
 // r[L - minLag] = sum over i = 0 .. n - L - 1 of double(x[i + L]) * double(x[i]),
-// for every lag L in minLag..maxLag (0 <= minLag <= maxLag), added up in order
-// of increasing i. Lags of n or more give 0.
+// for every lag L in minLag..maxLag (0 <= minLag, 0 <= n; no lag at all when
+// minLag > maxLag), added up in order of increasing i. Lags of n or more give 0.
 //
 // Several lags are summed side by side in vector registers, each lane adding
 // its own products in the same order as the plain loop, so every sum is bit
 // for bit the plain one. The product of two floats is exact in double.
 //
-// Family 0 is the best kernel family the processor has (AVX2 with FMA, or
-// the portable one, which is always last); the others, up to
-// CorrelationKernelFamilies() - 1, are there so that tests can check every
-// family on one machine.
-void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, double* r, int family = 0);
+// Kernel 0 is the best one the processor has (AVX2 with FMA, or the portable
+// one, which is always last); the others, up to CorrelationKernelCount() - 1,
+// are there so that tests can check every kernel on one machine.
+void CorrelationSums(const float* x, int32_t n, int32_t minLag, int32_t maxLag, double* r, int kernel = 0);
 
-// Number of kernel families available on this processor (at least 1).
-int CorrelationKernelFamilies();
+// Number of kernels available on this processor (at least 1).
+int CorrelationKernelCount();
 
 // One sum of CorrelationSums, added up by the plain loop: the same value.
 double CorrelationSum(const float* x, int32_t n, int32_t lag);
@@ -55,7 +54,7 @@ class FourierCorrelation {
 public:
     static constexpr double kError = 1e-9;
 
-    // For frames of n samples and lags up to maxLag (0 <= maxLag).
+    // For frames of n samples and lags up to maxLag (0 <= n, 0 <= maxLag).
     FourierCorrelation(int32_t n, int32_t maxLag);
 
     // Doubles of scratch space that Sums needs.
@@ -71,9 +70,9 @@ private:
     // (for m / 2; reversed_[k] / 2 for m / 4).
     void Transform(double* re, double* im, int32_t half) const;
 
-    int32_t n_ = 0;
-    int32_t size_ = 1;                        // m
-    int32_t firstDirect_ = 0;                 // lags from here on are summed directly
+    int32_t n_;
+    int32_t size_;                            // m
+    int32_t firstDirect_;                     // lags from here on are summed directly
     std::vector<double> cos_;                 // cos(2 pi k / m), k = 0 .. m / 2
     std::vector<double> sin_;                 // sin(2 pi k / m)
     std::vector<double> stageCos_, stageSin_; // the twiddles of each stage, in order
