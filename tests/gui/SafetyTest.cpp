@@ -49,9 +49,8 @@ TEST(SafetyTest, KilledWindowKeepsTheTypedTextAndResumesThere) {
 
     EXPECT_EQ(Slurp(f.Folder() + "/00004_talk.txt"), "typed before the crash");
     f.Open(project);
-    EXPECT_EQ(f.state.currentSegment, 4);
-    EXPECT_EQ(f.speedSlider->value(), 15);
-    EXPECT_EQ(f.transcriptEdit->toPlainText(), "typed before the crash ");
+    EXPECT_EQ(std::tuple(f.state.currentSegment, f.speedSlider->value(), f.transcriptEdit->toPlainText()),
+              std::tuple(4, 15, QString("typed before the crash ")));
 }
 
 } // namespace

@@ -216,12 +216,10 @@ TEST(WaveFileRead, LargeFilesGoThroughBoundedPiecesAndACutFileIsNoticed) {
             WaveStatus::Closed);
         EXPECT_EQ(ReadBytes(folder.File("once.wav")), ReadBytes(path));
         std::vector<int16_t> back;
-        EXPECT_TRUE(ReadAllMonoSamples(*OpenWaveFile(path), back));
-        EXPECT_EQ(back, x);
+        EXPECT_TRUE(ReadAllMonoSamples(*OpenWaveFile(path), back) && back == x);
     }
     auto cut = OpenWaveFile(path);
     std::filesystem::resize_file(path, 44 + 9 * 1000 + 5);
     std::vector<int16_t> back;
-    EXPECT_FALSE(ReadAllMonoSamples(*cut, back));
-    EXPECT_EQ(back, std::vector<int16_t>(x.begin(), x.begin() + 1000));
+    EXPECT_TRUE(!ReadAllMonoSamples(*cut, back) && back == std::vector<int16_t>(x.begin(), x.begin() + 1000));
 }
