@@ -96,11 +96,11 @@ SegmentationLimits ComputeSegmentationLimits(const SegmentationOptions& options,
     // M rounded once to single; each threshold trunc(double(M) x double(single factor)).
     limits.maxLength =
         static_cast<float>(static_cast<double>(options.maxSegmentLength) * static_cast<double>(sampleRate));
-    const float factors[9] = {1.5f, 1.3f, 0.95f, 0.9f, 0.85f, 0.8f, 0.75f, 0.7f, 0.65f};
+    const float factors[] = {1.5f, 1.3f, 0.95f, 0.9f, 0.85f, 0.8f, 0.75f, 0.7f, 0.65f};
     std::transform(std::begin(factors), std::end(factors), limits.lengthThresholds, [&](float factor) {
         return static_cast<int64_t>(static_cast<double>(limits.maxLength) * static_cast<double>(factor));
     });
-    const double fractions[7] = {0.45, 0.425, 0.4, 0.375, 0.35, 0.325, 0.3};
+    const double fractions[] = {0.45, 0.425, 0.4, 0.375, 0.35, 0.325, 0.3};
     std::transform(std::begin(fractions), std::end(fractions), limits.multipliers, [&](double fraction) {
         return static_cast<float>(fraction / static_cast<double>(options.endThreshold));
     });

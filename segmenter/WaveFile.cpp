@@ -58,8 +58,8 @@ bool Skip(std::FILE* f, int64_t n) {
 
 // The sub-format GUID of WAVE_FORMAT_EXTENSIBLE after its first two bytes
 // (which carry the plain format tag).
-constexpr uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint8_t kGuidTail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 bool HasReadingPath(uint16_t tag, uint16_t bits) {
     if (tag == kFormatPcm)

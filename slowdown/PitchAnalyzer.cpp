@@ -118,7 +118,7 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     std::atomic<int64_t> next = 0;
     auto measure = [&] {
         std::vector<float> first(static_cast<size_t>(frameLength)), second(first.size());
-        float* const x[2] = {first.data(), second.data()};
+        float* const x[] = {first.data(), second.data()};
         MeasureScratch scratch;
         for (int64_t first; (first = next.fetch_add(kStretch)) < frames;) {
             if (stop || (cancelled && cancelled())) {
@@ -140,7 +140,7 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
                     }
                     CentreFrame(centred, frameLength, static_cast<double>(wholeSum));
                 }
-                double energy[2] = {0.0, 0.0};
+                double energy[] = {0.0, 0.0};
                 SumsOfSquares(x[0], pair == 2 ? x[1] : nullptr, frameLength, energy);
                 MeasureCentred(x, energy, pair, scratch, measures.data() + i);
             }
@@ -168,7 +168,7 @@ FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) co
     for (int32_t i = 0; i < frameLength; ++i)
         sum += x[i];
     CentreFrame(x, frameLength, sum);
-    double energy[2] = {0.0, 0.0};
+    double energy[] = {0.0, 0.0};
     SumsOfSquares(x, nullptr, frameLength, energy);
     MeasureScratch scratch;
     scratch.sums.swap(sums);
@@ -188,8 +188,8 @@ void PitchAnalyzer::MeasureCentred(const float* const* x, const double* energy, 
     std::vector<double>& sums = scratch.sums;
 
     // Strictly larger wins, so the smallest lag wins among equal sums.
-    double best[2] = {-1.0e10, -1.0e10};
-    int32_t bestLag[2] = {lowLag, lowLag};
+    double best[] = {-1.0e10, -1.0e10};
+    int32_t bestLag[] = {lowLag, lowLag};
     auto offer = [&](int f, int32_t lag, double sum) {
         if (sum > best[f]) {
             best[f] = sum;
@@ -269,9 +269,8 @@ float PitchAnalyzer::DecideFrame(float v, float candidate, double energy) {
     olderVoicing = previousVoicing;
     previousVoicing = v;
 
-    float three[3] = {olderRaw, previousRaw, f};
-    std::sort(three, three + 3);
-    const float median = three[1];
+    const float median =
+        std::max(std::min(olderRaw, previousRaw), std::min(std::max(olderRaw, previousRaw), f));
     const float smooth = static_cast<float>(0.25 * olderRaw + 0.25 * previousRaw + 0.5 * f);
     const float out = std::fabs(static_cast<double>(smooth) - median) < 10.0 ? smooth : median;
     olderRaw = previousRaw;
