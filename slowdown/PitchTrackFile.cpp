@@ -3,9 +3,9 @@
 
 #include "SafeFile.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace lectorio {
@@ -13,8 +13,7 @@ namespace lectorio {
 namespace {
 
 void PutFloat(std::vector<uint8_t>& out, float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
 }
@@ -22,9 +21,7 @@ void PutFloat(std::vector<uint8_t>& out, float value) {
 float GetFloat(const uint8_t* p) {
     const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
                           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, 4);
-    return value;
+    return std::bit_cast<float>(bits);
 }
 
 // Truncation of a header value to an integer, refusing what has none.
@@ -78,7 +75,6 @@ TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
 
 bool WritePitchTrack(const std::string& path, const PitchTrack& track) {
     std::vector<uint8_t> bytes;
-    bytes.reserve(16 + 4 * track.values.size());
     PutFloat(bytes, static_cast<float>(track.frameLength));
     PutFloat(bytes, static_cast<float>(track.frameStep));
     PutFloat(bytes, static_cast<float>(track.sampleRate));
