@@ -196,11 +196,10 @@ bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& m
 
     std::unordered_map<int64_t, std::vector<float>> windows;
     std::vector<float> segment;
-    constexpr size_t kCheckEvery = 1024;
-    for (size_t p = 0; p < plan.size(); ++p) {
-        if (!delivered || (cancelled && p % kCheckEvery == 0 && cancelled()))
+    for (const OverlapSegment& piece : plan) {
+        // A check is a load of an atomic: far less than a piece's work.
+        if (!delivered || (cancelled && cancelled()))
             return false;
-        const OverlapSegment& piece = plan[p];
         finishUpTo(piece.outputStart);
         const int64_t length = piece.length;
         std::vector<float>& window = windows[length];
@@ -233,7 +232,6 @@ bool StretchSamplesInto(const std::vector<int16_t>& samples, const PitchMarks& m
 std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const PitchMarks& marks,
                                     double factor, const CancelCheck& cancelled) {
     std::vector<int16_t> result;
-    result.reserve(static_cast<size_t>(StretchedLength(static_cast<int64_t>(samples.size()), factor)));
     const bool whole = StretchSamplesInto(
         samples, marks, factor,
         [&](const int16_t* finished, int64_t count) {
