@@ -55,9 +55,7 @@ std::string Digest(const std::string& folder) {
         for (const char c : name + Slurp(folder + "/" + name))
             hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%d %08x", files, hash);
-    return text;
+    return std::to_string(files) + " " + std::to_string(hash);
 }
 
 const std::string kLongName(238, 'n');
@@ -102,9 +100,9 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
     // clang-format off
     const std::vector<Case> cases = {
         {"a whole run", nullptr, {"segment", "@/rec.wav", "@/out", "talk.vprj"}, 0, run, "", "@/rec.lab",
-         runLabel, "6 3bcd3c61"},
+         runLabel, "6 1003306081"},
         {"the shipped sample", sample, {"segment", "@/speech.wav", "@/out", "talk"}, 0, sampleRun, "",
-         "@/speech.lab", sampleLabel, "38 9ed53ba5"},
+         "@/speech.lab", sampleLabel, "38 2664774565"},
         {"no label", nullptr, {"segment", "--no-label", "--", "@/rec.wav", "@/out", "-x"}, 0, run, "",
          "@/out/-x.vprj", "3 @/out"},
         {"relative paths are recorded absolute", nullptr, {"segment", "rec.wav", "out/", "talk"}, 0, run, "",
