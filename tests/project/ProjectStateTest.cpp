@@ -110,17 +110,20 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
     EXPECT_TRUE(!fs::exists(s.SegmentWavePath(58)) && fs::exists(s.SegmentWavePath(5000)));
     for (const char* other : others)
         EXPECT_TRUE(fs::exists(t.File(other))) << other;
-    // A moved project's name holds a folder: its numbers are tried one by one.
+    // A moved project's name holds a folder: its numbers are tried one by one,
+    // up to the last run's count.
     ProjectState moved = Talk(t.Path(), 2);
     moved.projectName = "in/talk";
-    for (int n : {2, 3}) {
+    moved.lastRunSegmentCount = 3;
+    for (int n : {2, 3, 4}) {
         fs::create_directory(t.File(SegmentNumberText(n) + "_in"));
         Touch(moved.SegmentWavePath(n));
         Touch(moved.SegmentTextPath(n));
     }
     moved.DeleteStaleSegmentFiles();
-    // Segment 2's two files stay, segment 3's go.
-    EXPECT_EQ(t.NamesIn(t.File("00002_in")).size() + t.NamesIn(t.File("00003_in")).size(), 2u);
+    // Segment 3's two files go, those of 2 and 4 stay.
+    const auto left = [&](const char* folder) { return t.NamesIn(t.File(folder)).size(); };
+    EXPECT_EQ(left("00002_in") + left("00003_in") + left("00004_in"), 4u);
 
     EXPECT_FALSE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)) + "|" + Slurp(s.SegmentTextPath(40)) + "|" +
