@@ -237,7 +237,7 @@ FourierCorrelation::FourierCorrelation(int32_t n, int32_t maxLag) : n_(n) {
     for (int32_t i = 0; i < half; ++i) {
         int32_t r = 0;
         for (int32_t b = 0; b < bits; ++b)
-            r |= ((i >> b) & 1) << (bits - 1 - b);
+            r = (r << 1) | ((i >> b) & 1);
         reversed_.push_back(r);
     }
 }
