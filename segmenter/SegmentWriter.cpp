@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 namespace lectorio {
 
@@ -17,10 +16,6 @@ SegmentWriter::SegmentWriter(const std::string& outputFolder, const std::string&
     inputIdentity_ = FileIdentity::Of(inputPath);
 }
 
-SegmentWriter::~SegmentWriter() {
-    CloseLabelFile();
-}
-
 bool SegmentWriter::IsInputFile(const std::string& path) const {
     return FileIdentity::Of(path) == inputIdentity_;
 }
@@ -28,13 +23,13 @@ bool SegmentWriter::IsInputFile(const std::string& path) const {
 bool SegmentWriter::OpenLabelFile(const std::string& labelPath) {
     labelPath_ = labelPath;
     // A link or a second name of the recording must not be emptied either.
-    label_ = StreamOf(CreateFreshFile(labelPath, inputIdentity_), "w");
+    label_.reset(StreamOf(CreateFreshFile(labelPath, inputIdentity_), "w"));
     if (!label_) {
         ++result_.failedFiles;
         listener_.OnFileWriteFailed(labelPath);
         return false;
     }
-    std::fputs("#\n", label_); // a failed write shows when the file is closed, as the lines' do
+    std::fputs("#\n", label_.get()); // a failed write shows when the file is closed, as the lines' do
     return true;
 }
 
@@ -43,9 +38,8 @@ void SegmentWriter::CloseLabelFile() {
         return;
     // A failed write leaves the stream's error flag set; a full disk shows up
     // at the latest when the buffered lines are flushed.
-    const bool ok = !std::ferror(label_);
-    const bool closed = std::fclose(label_) == 0;
-    label_ = nullptr;
+    const bool ok = !std::ferror(label_.get());
+    const bool closed = std::fclose(label_.release()) == 0;
     if (ok && closed) {
         result_.labelFileWritten = true;
         return;
@@ -92,12 +86,12 @@ void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
     if (ec != std::errc())
         end = line;
     // The rest, " 121 S-2147483648\n" at most, fits the 32 bytes left.
-    std::memcpy(end, " 121 ", 5);
-    end[5] = kind;
-    end = std::to_chars(end + 6, line + sizeof line, n).ptr;
+    end = std::copy_n(" 121 ", 5, end);
+    *end++ = kind;
+    end = std::to_chars(end, line + sizeof line, n).ptr;
     *end++ = '\n';
     // A failed write is seen when the file is closed.
-    std::fwrite(line, 1, static_cast<size_t>(end - line), label_);
+    std::fwrite(line, 1, static_cast<size_t>(end - line), label_.get());
 }
 
 void SegmentWriter::SilenceEnds(const BlockView& blocks, int64_t from, int64_t to) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace lectorio {
@@ -29,7 +30,6 @@ class SegmentWriter {
 public:
     SegmentWriter(const std::string& outputFolder, const std::string& projectName, const WaveFormat& format,
                   const std::string& inputPath, SegmentationListener& listener, SegmentationResult& result);
-    ~SegmentWriter();
     SegmentWriter(const SegmentWriter&) = delete;
     SegmentWriter& operator=(const SegmentWriter&) = delete;
 
@@ -73,7 +73,7 @@ private:
     double rate_;
     FileIdentity inputIdentity_;
     std::string labelPath_;
-    std::FILE* label_ = nullptr;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> label_{nullptr, std::fclose}; // closed at the latest here
     int32_t count_ = 0;
     float lastSpeechEndTime_ = 0.0f; // seconds, single precision by design
 };
