@@ -110,7 +110,7 @@ SegmentationLimits ComputeSegmentationLimits(const SegmentationOptions& options,
 SpeechDetector::SpeechDetector(const SegmentationOptions& options, uint32_t sampleRate)
     : limits_(ComputeSegmentationLimits(options, sampleRate)), sampleThreshold_(options.sampleThreshold),
       endThreshold_(options.endThreshold), window_(static_cast<size_t>(limits_.history), 0),
-      energies_(static_cast<size_t>(kBlockSamples / limits_.frameLength + 1)) {}
+      energies_(static_cast<size_t>(kBlockSamples / limits_.frameLength)) {} // frames of a full block
 
 void SpeechDetector::AnalyseBlock(int16_t* block, int64_t n, BoundarySink& sink) {
     const int64_t frameLength = limits_.frameLength;
