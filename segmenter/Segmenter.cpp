@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -58,14 +57,13 @@ private:
 
 std::string LabelFilePath(const std::string& inputPath) {
     const size_t nameStart = inputPath.rfind('/') + 1; // 0 without a folder: npos + 1 wraps
-    std::string result = inputPath.substr(0, nameStart);
+    std::string result = inputPath.substr(0, nameStart), lower = inputPath;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     bool replaced = false;
     size_t i = nameStart;
     while (i < inputPath.size()) {
-        if (i + 4 <= inputPath.size() && inputPath[i] == '.' &&
-            std::tolower(static_cast<unsigned char>(inputPath[i + 1])) == 'w' &&
-            std::tolower(static_cast<unsigned char>(inputPath[i + 2])) == 'a' &&
-            std::tolower(static_cast<unsigned char>(inputPath[i + 3])) == 'v') {
+        if (lower.compare(i, 4, ".wav") == 0) { // fewer than four characters left never match
             result += ".lab";
             replaced = true;
             i += 4;
