@@ -30,8 +30,7 @@ TEST(ValueSlider, PositionsAndValuesOnBothOrientations) {
         {Qt::Horizontal, 3, 3, 0, 10, 7, 3, 7, 3, 3, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.lo) + ".." + std::to_string(c.hi) + " at " +
-                     std::to_string(c.position));
+        SCOPED_TRACE(::testing::Message() << c.lo << ".." << c.hi << " at " << c.position);
         CValueSlider slider(c.orientation);
         slider.Setup(c.lo, c.hi, c.vlo, c.vhi, c.initial);
         EXPECT_EQ(slider.invertedAppearance(), c.orientation == Qt::Vertical);

@@ -212,8 +212,7 @@ TEST(WindowSession, MovesFollowTheSkipRuleAndSaveTheSegmentLeft) {
         int32_t shown = 0;
         std::istringstream moves(route);
         for (std::string move; moves >> move;) {
-            SCOPED_TRACE(std::to_string(count) + (skipSilence ? " skipping, " : ", ") +
-                         std::to_string(shown) + " " + move);
+            SCOPED_TRACE(::testing::Message() << count << " " << route << ": " << shown << " " << move);
             const size_t arrow = move.find('>');
             const int32_t next = std::stoi(move.substr(arrow == std::string::npos ? 1 : arrow + 1));
             const QString typed = QStringLiteral("typed at %1").arg(shown);

@@ -88,8 +88,7 @@ TEST(Reference, FourierSumsStayWithinTheirBoundAndFindTheLagOfTheFullSums) {
             std::vector<float> copy = x;
             const FrameMeasure a = fast.MeasureFrame(x.data(), sums),
                                b = full.MeasureFrame(copy.data(), sums);
-            ASSERT_EQ(std::tie(a.bestLag, a.voicing, a.energy), std::tie(b.bestLag, b.voicing, b.energy))
-                << rate;
+            ASSERT_EQ(std::tie(a.bestLag, a.voicing, a.energy), std::tie(b.bestLag, b.voicing, b.energy));
             fourier.Sums(x.data(), low, high, approximate.data(), work.data());
             CorrelationSums(x.data(), n, low, high, exact.data());
             for (size_t k = 0; k < exact.size(); ++k)
