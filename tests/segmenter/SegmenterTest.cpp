@@ -204,16 +204,17 @@ TEST(Segmenter, FilesAndLabelsOfEveryFormatAreKnown) {
 }
 
 TEST(Segmenter, LabelLinesForGapsAroundTenMilliseconds) {
-    // 80 kHz: frames of 1000 samples, 12.5 ms. A speech start one frame after
-    // the last end gets an S line, one at the end itself none.
+    // 200 kHz: frames of 1000 samples, 5 ms. A speech start 15 ms after the
+    // last end gets an S line; one at the end itself, or at 10 ms exactly
+    // (the first, after an end at 0), none.
     TempFolder dir;
-    std::vector<int16_t> x(10000, 0);
-    for (int64_t frame : {2, 4, 7})
+    std::vector<int16_t> x(12000, 0);
+    for (int64_t frame : {3, 5, 10})
         AddLoud(x, frame * 1000, 1000);
     Recorder r;
-    EXPECT_EQ(SegmentAndHash(dir, x, Options{3, 0.0f, 0.5f, 1}, r, 80000), 8926198143686002791ull);
-    EXPECT_EQ(Slurp(dir.File("in.lab")), "#\n0.012500 121 S1\n0.037500 121 V2\n0.062500 121 V4\n"
-                                         "0.075000 121 S5\n0.100000 121 V6\n0.125000 121 S7\n");
+    EXPECT_EQ(SegmentAndHash(dir, x, Options{3, 0.0f, 0.5f, 1}, r, 200000), 7785095619845161612ull);
+    EXPECT_EQ(Slurp(dir.File("in.lab")),
+              "#\n0.020000 121 V2\n0.030000 121 V4\n0.045000 121 S5\n0.055000 121 V6\n0.060000 121 S7\n");
 }
 
 TEST(Segmenter, AnEndAtItsStartUsesUpANumberAndWritesNoFile) {
