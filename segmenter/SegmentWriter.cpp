@@ -81,11 +81,11 @@ void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
     if (!label_)
         return;
     // "%f 121 S%d": six decimals with a '.' whatever the process's locale.
+    // A position over the rate has at most 19 digits before the point ("inf"
+    // without a rate), so with " 121 S-2147483648\n" a line takes at most
+    // 44 bytes.
     char line[96];
-    auto [end, ec] = std::to_chars(line, line + 64, seconds, std::chars_format::fixed, 6);
-    if (ec != std::errc())
-        end = line;
-    // The rest, " 121 S-2147483648\n" at most, fits the 32 bytes left.
+    char* end = std::to_chars(line, line + sizeof line, seconds, std::chars_format::fixed, 6).ptr;
     end = std::copy_n(" 121 ", 5, end);
     *end++ = kind;
     end = std::to_chars(end, line + sizeof line, n).ptr;
