@@ -60,11 +60,8 @@ SegmentationResult RunRecordingSegmentation(ProjectState& state, const Segmentat
     if (OpenWaveFile(state.inputPath)->status == WaveStatus::Reading)
         return RunSegmentation(state, options, display);
     auto decoder = MediaDecoder::Open(state.inputPath, error);
-    if (!decoder) {
-        SegmentationResult refused;
-        refused.inputStatus = WaveStatus::OpenFailed;
-        return refused;
-    }
+    if (!decoder)
+        return {};
     const std::string label =
         options.createLabelFile ? DecodedLabelPath(state.inputPath, state.outputFolder) : "";
     return RunSegmentation(state, options, display, *decoder, label);

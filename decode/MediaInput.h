@@ -25,8 +25,8 @@ RecordingCheck CheckRecording(const std::string& path);
 std::string DecodedLabelPath(const std::string& inputPath, const std::string& outputFolder);
 
 // RunSegmentation on state.inputPath, decoding it when the WAV reader refuses
-// it. When the recording cannot be read at all, nothing is written or deleted:
-// `error` gets the reason and the result's inputStatus is OpenFailed.
+// it. When the recording cannot be read at all, nothing is written or deleted
+// and `error` gets the reason.
 SegmentationResult RunRecordingSegmentation(ProjectState& state, const SegmentationOptions& options,
                                             SegmentationListener& display, std::string& error);
 

@@ -86,9 +86,7 @@ SegmentationResult SegmentRecording(const std::string& inputPath, const std::str
     // that is no readable recording.
     const SegmentationTarget target{outputFolder, projectName, inputPath,
                                     readable && options.createLabelFile ? LabelFilePath(inputPath) : ""};
-    SegmentationResult result = SegmentSource(readable ? &source : nullptr, target, options, listener);
-    result.inputStatus = input->status;
-    return result;
+    return SegmentSource(readable ? &source : nullptr, target, options, listener);
 }
 
 SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget& target,
@@ -98,7 +96,6 @@ SegmentationResult SegmentSource(SampleSource* source, const SegmentationTarget&
     const int64_t total = source ? source->FrameCount() : 0; // N, or -1 when unknown
     result.framesExpected = std::max<int64_t>(total, 0);
     result.sampleRate = format.sampleRate;
-    result.inputStatus = source ? WaveStatus::Reading : WaveStatus::NotOpened;
 
     SegmentWriter writer(target.outputFolder, target.projectName, format, target.inputPath, listener, result);
     if (source && !target.labelPath.empty() && writer.OpenLabelFile(target.labelPath))

@@ -52,7 +52,6 @@ public:
 };
 
 struct SegmentationResult {
-    WaveStatus inputStatus = WaveStatus::NotOpened; // status after opening the input
     int32_t segmentCount = 0;
     uint32_t sampleRate = 0;
     int64_t framesRead = 0;

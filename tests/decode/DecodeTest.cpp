@@ -101,8 +101,7 @@ TEST(MediaDecoder, FormatsDecodeLikeTheirSourceAndSegmentLikeItsWav) {
         const auto fromWav = Segment(&wavSource, dir.File("a"), dir.File("decoded.wav"));
         decoder = MediaDecoder::Open(media, error);
         const auto fromMedia = Segment(decoder.get(), dir.File("b"), media);
-        ASSERT_EQ(fromMedia.segmentCount, fromWav.segmentCount);
-        ASSERT_GT(fromMedia.segmentCount, 5);
+        ASSERT_TRUE(fromMedia.segmentCount == fromWav.segmentCount && fromWav.segmentCount > 5);
         for (const auto& entry : std::filesystem::directory_iterator(dir.File("a")))
             EXPECT_EQ(Slurp(entry.path().string()), Slurp(dir.File("b/" + entry.path().filename().string())))
                 << entry.path().filename();

@@ -26,10 +26,9 @@ std::vector<int16_t> MakeSamples(uint32_t rate, const std::vector<Stretch>& stre
     return samples;
 }
 
-std::string Pactl(const std::vector<std::string>& arguments) {
-    std::vector<std::string> all = {"pactl"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    return RunProgram(all).out;
+std::string Pactl(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "pactl");
+    return RunProgram(arguments).out;
 }
 
 MonitorRecorder::MonitorRecorder()

@@ -30,7 +30,7 @@ inline bool ServerForTests() {
 }
 
 // Runs pactl with `arguments` and returns what it prints.
-std::string Pactl(const std::vector<std::string>& arguments);
+std::string Pactl(std::vector<std::string> arguments);
 
 // Points the sound-server clients at a socket that does not exist while it
 // lives.
