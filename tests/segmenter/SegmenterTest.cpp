@@ -142,6 +142,8 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
          {{0, 0}, {0, 4999600}, {4999600, 5000000}, {5000000, 5099999}}},
         {"an end at its start uses up a number, except at a block start", 16000, 5000400, {{0, 400}, {5000000, 400}},
          Options{3, 0.0f, 2.0f, 1}, {{0, 0}, {0, 400}, {400, 5000000}, {5000000, 5000000}, {5000000, 5000399}}, {2}},
+        {"the last frame is filled with zeros, not the block's older samples", 16000, 5000250, {{0, 400}},
+         Options{3, 0.0f, 0.5f, 1}, {{0, 0}, {0, 400}, {400, 5000249}}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -161,6 +163,9 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
         EXPECT_EQ(parts.empty() ? 0 : got.parts.back().number,
                   static_cast<int32_t>(parts.size() + c.empty.size()));
     }
+    // A constant is silence however loud: the block's mean is taken away exactly.
+    EXPECT_EQ(DetectParts(std::vector<int16_t>(400, 10000), 16000, Options{3, 0, 0.5f, 1, 0}).parts.size(),
+              1u);
 }
 
 // The files and label lines of whole runs: recordings in every format, and
