@@ -152,7 +152,7 @@ void SpeechDetector::AnalyseBlock(int16_t* block, int64_t n, BoundarySink& sink)
                 if (e < sampleThreshold_)
                     lengthMultiplier_ = 10000.0f;
             } else {
-                for (int i = 0; i < 7; ++i) {
+                for (size_t i = 0; i < std::size(limits_.multipliers); ++i) {
                     if (length > thresholds[i + 2]) {
                         lengthMultiplier_ = limits_.multipliers[i];
                         break;

@@ -82,13 +82,12 @@ TEST(SegmentationLimits, KnownValues) {
 }
 
 TEST(LabelFilePath, ReplacesOnlyInTheFileName) {
-    const std::pair<const char*, const char*> cases[] = {{"/a/Talk.WAV", "/a/Talk.lab"},
-                                                         {"rec.WaV", "rec.lab"},
-                                                         {"/d/x.wav.d/t.wav", "/d/x.wav.d/t.lab"},
-                                                         {"/a/.wav.wav", "/a/.lab.lab"},
-                                                         {"/a/take.flac", "/a/take.flac.lab"},
-                                                         {"/a.wav/take", "/a.wav/take.lab"},
-                                                         {"/a/gravy", "/a/gravy.lab"}};
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"/a/Talk.WAV", "/a/Talk.lab"}, {"rec.WaV", "rec.lab"}, {"/d/x.wav.d/t.wav", "/d/x.wav.d/t.lab"},
+        {"/a/.wav.wav", "/a/.lab.lab"}, {"/a/take.flac", "/a/take.flac.lab"}, {"/a.wav/take", "/a.wav/take.lab"},
+        {"/a/gravy", "/a/gravy.lab"}};
+    // clang-format on
     for (const auto& [input, label] : cases)
         EXPECT_EQ(LabelFilePath(input), label);
 }
@@ -133,7 +132,7 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
          Options{1000, 0.0001f, 0.0001f, 6251}, {{0, 0}, {0, 1250200}, {1250200, 200}, {200, 1250999}}},
         {"a restart at the last end does not either", 16000, 2000, {{0, 400}, {800, 400}}, Options{3, 0.0f, 0.5f, 1},
          {{0, 0}, {0, 400}, {400, 400}, {400, 1200}, {1200, 1999}}},
-        {"no samples, no parts", 16000, 0, {}, {}, {}},
+        {"no samples, no parts", 16000, 0, {}, {}, {}}, {"one sample, one", 16000, 1, {}, {}, {{0, 0}}},
         {"half a frame is a frame", 16000, 200, {{0, 200}}, Options{3, 0.0f, 0.5f, 1}, {{0, 0}, {0, 199}}},
         {"less is none", 16000, 199, {{0, 198}}, Options{3, 0.0f, 0.5f, 1}, {{0, 198}}},
         {"silence forces a start 5,000,000 samples on", 16000, 5100000, {}, {},

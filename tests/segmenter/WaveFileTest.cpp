@@ -147,16 +147,11 @@ TEST(WaveFileRead, MalformedHeadersGiveTheirStatusAndText) {
 
 TEST(WaveFileWrite, EveryFormatReadsBackItsKnownValues) {
     const std::vector<int16_t> samples = {0, 256, -256, 32512, -32768, 1200, -5000};
-    const struct {
-        uint16_t tag, bits, channels;
-        std::vector<int16_t> back;
-    } cases[] = {
-        {1, 16, 1, samples},
-        {1, 24, 2, samples},
-        {1, 8, 1, {0, 256, -256, 32512, -32768, 1024, -5120}},
-        {7, 8, 1, {0, 260, -260, 32124, -32124, 1180, -5116}},
-        {1, 16, 3, {0, 255, -255, 32511, -32766, 1200, -4998}},
-    };
+    // clang-format off
+    const struct { uint16_t tag, bits, channels; std::vector<int16_t> back; } cases[] = {
+        {1, 16, 1, samples}, {1, 24, 2, samples}, {1, 8, 1, {0, 256, -256, 32512, -32768, 1024, -5120}},
+        {7, 8, 1, {0, 260, -260, 32124, -32124, 1180, -5116}}, {1, 16, 3, {0, 255, -255, 32511, -32766, 1200, -4998}}};
+    // clang-format on
     TempFolder folder;
     for (const auto& c : cases) {
         const std::string path = folder.File("roundtrip.wav");
@@ -195,6 +190,10 @@ TEST(WaveFileOpen, PathsThatAreNoRecordings) {
     EXPECT_EQ(CreateWaveFile("", 8000, 16, 1, 1)->status, WaveStatus::OpenFailed);
     EXPECT_EQ(CreateWaveFile(folder.File("x.wav"), 8000, 12, 1, 1)->status, WaveStatus::UnsupportedFormat);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{});
+    // A byte rate fills its 32-bit field at most: 2^32 - 1 bytes a second is the last that fits.
+    EXPECT_EQ(std::pair(CreateWaveStream(std::tmpfile(), 4294967295u, 8, 1, 1)->status,
+                        CreateWaveStream(std::tmpfile(), 2147483648u, 16, 1, 1)->status),
+              std::pair(WaveStatus::Writing, WaveStatus::UnsupportedFormat));
 }
 
 TEST(WaveFileRead, LargeFilesGoThroughBoundedPiecesAndACutFileIsNoticed) {
