@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
 
 namespace lectorio {
 
@@ -25,11 +27,10 @@ float GetFloat(const uint8_t* p) {
 }
 
 // Truncation of a header value to an integer, refusing what has none.
-bool HeaderInteger(float value, int64_t& result) {
+std::optional<int64_t> HeaderInteger(float value) {
     if (!std::isfinite(value) || value < 0.0f || value >= 2147483648.0f)
-        return false;
-    result = static_cast<int64_t>(value);
-    return true;
+        return std::nullopt;
+    return static_cast<int64_t>(value);
 }
 
 } // namespace
@@ -44,31 +45,30 @@ TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
     uint8_t header[16];
     if (std::fread(header, 1, sizeof header, f) != sizeof header)
         return TrackReadResult::Truncated;
-    int64_t n = 0, h = 0, fs = 0, k = 0;
-    if (!HeaderInteger(GetFloat(header), n) || !HeaderInteger(GetFloat(header + 4), h) ||
-        !HeaderInteger(GetFloat(header + 8), fs) || !HeaderInteger(GetFloat(header + 12), k))
+    const auto n = HeaderInteger(GetFloat(header)), h = HeaderInteger(GetFloat(header + 4)),
+               fs = HeaderInteger(GetFloat(header + 8)), k = HeaderInteger(GetFloat(header + 12));
+    if (!n || !h || !fs || !k)
         return TrackReadResult::Malformed;
-    // Read in pieces so that a header claiming a huge K costs no memory
-    // before the file proves to hold the values.
+    // The file's size must hold the K values before any memory is spent on
+    // them, so a header claiming a huge K costs nothing.
+    const int64_t size = 16 + 4 * *k;
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) != 0 || st.st_size < size)
+        return TrackReadResult::Truncated;
+    if (st.st_size > size)
+        return TrackReadResult::Malformed;
+    std::vector<uint8_t> bytes(static_cast<size_t>(4 * *k));
+    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        return TrackReadResult::Truncated; // cut since it was measured
     std::vector<float> values;
-    uint8_t block[4096];
-    while (static_cast<int64_t>(values.size()) < k) {
-        const int64_t wanted = std::min<int64_t>(static_cast<int64_t>(sizeof block) / 4,
-                                                 k - static_cast<int64_t>(values.size()));
-        const size_t got = std::fread(block, 1, static_cast<size_t>(wanted) * 4, f);
-        if (got != static_cast<size_t>(wanted) * 4)
-            return TrackReadResult::Truncated;
-        for (size_t i = 0; i < got; i += 4)
-            values.push_back(GetFloat(block + i));
-    }
-    if (std::fgetc(f) != EOF)
-        return TrackReadResult::Malformed;
-    for (const float v : values)
-        if (!std::isfinite(v) || v < 0.0f)
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+        values.push_back(GetFloat(bytes.data() + i));
+        if (!std::isfinite(values.back()) || values.back() < 0.0f)
             return TrackReadResult::Malformed;
-    track.frameLength = static_cast<int32_t>(n);
-    track.frameStep = static_cast<int32_t>(h);
-    track.sampleRate = static_cast<int32_t>(fs);
+    }
+    track.frameLength = static_cast<int32_t>(*n);
+    track.frameStep = static_cast<int32_t>(*h);
+    track.sampleRate = static_cast<int32_t>(*fs);
     track.values = std::move(values);
     return TrackReadResult::Ok;
 }
