@@ -220,7 +220,7 @@ MciError CMciCommandLayer::Play(Device& device, const std::vector<std::string>& 
         if (keyword == "from") {
             if (i + 1 >= words.size())
                 return MciError::MissingParameter;
-            int64_t ms = 0;
+            int64_t ms; // set when the parse succeeds
             if (const MciError parsed = ParseMilliseconds(words[i + 1], ms); parsed != MciError::None)
                 return parsed;
             from = device.FrameFromMs(ms);
@@ -256,7 +256,7 @@ MciError CMciCommandLayer::Seek(Device& device, const std::vector<std::string>& 
     } else if (target == "end") {
         frame = device.track->FrameCount();
     } else {
-        int64_t ms = 0;
+        int64_t ms; // set when the parse succeeds
         if (const MciError parsed = ParseMilliseconds(words[1], ms); parsed != MciError::None)
             return parsed;
         frame = device.FrameFromMs(ms);
