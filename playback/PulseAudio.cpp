@@ -295,7 +295,7 @@ private:
     int64_t HeardFrame() {
         if (drained_)
             return end_;
-        pa_usec_t heard = 0;
+        pa_usec_t heard;
         // A stream whose server has gone keeps the last frame it reported.
         if (pa_stream_get_time(stream_, &heard) < 0)
             return lastHeard_;

@@ -69,7 +69,7 @@ std::optional<ResumePoint> ReadResumeFile(const ProjectState& state) {
     if (!file)
         return std::nullopt;
     ResumePoint point;
-    char rest = 0;
+    char rest; // anything after the two numbers makes the file invalid
     const int fields = std::fscanf(file, "%d %d %c", &point.segment, &point.speedPosition, &rest);
     std::fclose(file);
     if (fields != 2 || point.segment < 1 || point.segment > state.segmentCount || point.speedPosition < 5 ||

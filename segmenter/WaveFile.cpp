@@ -426,8 +426,8 @@ bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
 
 std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampleRate, uint16_t bitsPerSample,
                                          uint16_t channels, uint16_t formatTag) {
-    uint32_t byteRate = 0;
-    uint16_t blockAlign = 0;
+    uint32_t byteRate; // only whether they fit matters here
+    uint16_t blockAlign;
     const bool writable = HasReadingPath(formatTag, bitsPerSample) && channels != 0 &&
                           ComputeRates(bitsPerSample, channels, sampleRate, byteRate, blockAlign);
     // Never through a link, never into the inode of another name.
@@ -501,8 +501,8 @@ void WaveFile::Close() {
 
 WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
                          std::initializer_list<SampleSpan> pieces, const FileIdentity& keep) {
-    uint32_t byteRate = 0;
-    uint16_t blockAlign = 0;
+    uint32_t byteRate; // both set when the format fits
+    uint16_t blockAlign;
     if (!HasReadingPath(format.formatTag, format.bitsPerSample) || format.channels == 0 ||
         !ComputeRates(format.bitsPerSample, format.channels, format.sampleRate, byteRate, blockAlign))
         return WaveStatus::UnsupportedFormat;

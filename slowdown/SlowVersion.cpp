@@ -243,8 +243,7 @@ std::vector<int16_t> StretchSamples(const std::vector<int16_t>& samples, const P
 }
 
 bool TrackFitsSegment(const PitchTrack& track, int64_t sampleRate, int64_t sampleCount) {
-    int32_t frameLength = 0;
-    int32_t frameStep = 0;
+    int32_t frameLength, frameStep; // both always set
     AnalysisFrameSizes(sampleRate, frameLength, frameStep);
     if (frameLength == 0 || track.sampleRate != sampleRate || track.frameLength != frameLength ||
         track.frameStep != frameStep || sampleCount < frameLength)
