@@ -245,13 +245,11 @@ void WaveFile::ParseHeader() {
             break;
         }
         // Chunks are padded to an even length. Without its pad byte, the
-        // chunk was the last one anyway.
+        // chunk was the last one anyway: `remaining` is -1 and the search ends.
         const int64_t skip = size + (size & 1);
         if (!Skip(stream, skip))
             return Fail(WaveStatus::ReadError);
         remaining -= skip;
-        if (remaining == 0)
-            return Fail(WaveStatus::NoFormatChunk);
     }
 
     // Format fields, each only while the chunk still holds its width.

@@ -42,6 +42,7 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
         {FmtChunk(1, 1, 48000, 24), {0x80, 0x80, 0xFF, 0xFF, 0xFF, 0x7F}, {-128, 32767}, 48000, 3},
         {FmtChunk(1, 0, 0, 0), {1, 0}, {1}, 16000, 2}, // zero fields: mono 16-bit at 16000 Hz
         {Chunk("fmt ", {7, 0, 1, 0, 0x40, 0x1F, 0, 0}), {0x80}, {32124}, 8000, 1}, // mu-law of no width: 8 bits
+        {Chunk("fmt ", {7, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 0, 0, 0, 1, 0, 16}), {0x80}, {32124}, 8000, 1}, // nor here
         {Chunk("fmt ", {1, 0}), {}, {}, 16000, 2}, // the tag alone, and a data chunk that ends the file
         {extensible, {0, 0, 0x40}, {0x4000}, 44100, 3},
     };
@@ -112,7 +113,7 @@ TEST(WaveFileRead, MalformedHeadersGiveTheirStatusAndText) {
         WaveStatus status;
         const char* text;
     } cases[] = {
-        {{'R', 'I'}, WaveStatus::ReadError, "the file cannot be read (truncated header)"},
+        {{'R', 'I', 'F', 'F', 0, 0, 0}, WaveStatus::ReadError, "the file cannot be read (truncated header)"},
         {notRiff, WaveStatus::NotRiff, "not a RIFF file"},
         {{'R', 'I', 'F', 'F', 0, 0, 0, 0}, WaveStatus::NotWave, "not a WAVE file"},
         {notWave, WaveStatus::NotWave, "not a WAVE file"},
