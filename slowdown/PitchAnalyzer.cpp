@@ -142,7 +142,7 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
                 }
                 double energy[] = {0.0, 0.0};
                 SumsOfSquares(x[0], pair == 2 ? x[1] : nullptr, frameLength, energy);
-                MeasureCentred(x, energy, pair, scratch, measures.data() + i);
+                MeasureCentred(x, energy, pair, scratch, &measures[static_cast<size_t>(i)]);
             }
         }
     };
@@ -201,7 +201,7 @@ void PitchAnalyzer::MeasureCentred(const float* const* x, const double* energy, 
         candidates.clear();
         if (energy[f] == 0.0)
             continue; // every product is 0 and every sum +0: the first lag stands
-        if (fullCorrelation || !fourier_) {
+        if (fullCorrelation) {
             sums.resize(count);
             CorrelationSums(x[f], n, lowLag, highLag, sums.data());
             for (int32_t lag = lowLag; lag <= highLag; ++lag)

@@ -113,8 +113,10 @@ TEST(PitchAnalyzer, AnUnreadableInputACancelledRunAndAnEmptyTrack) {
     ASSERT_TRUE(a.OpenInput());
     a.Prepare();
     ASSERT_TRUE(a.RunOnSamples(sine.data(), 16000));
+    const std::vector<float> first = a.track.Values();
     EXPECT_TRUE(!a.Run(1, [] { return true; }) && a.track.Empty());
     ASSERT_TRUE(a.RunOnSamples(sine.data(), 16000));
+    EXPECT_EQ(a.track.Values(), first); // each run starts afresh
     EXPECT_TRUE(!a.RunOnSamples(sine.data(), 16000, 3, [] { return true; }) && a.track.Empty());
 }
 
