@@ -163,7 +163,7 @@ bool PitchAnalyzer::RunOnSamples(const int16_t* samples, int64_t n, int threads,
     return true;
 }
 
-FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) const {
+FrameMeasure PitchAnalyzer::MeasureFrame(float* x) const {
     double sum = 0.0;
     for (int32_t i = 0; i < frameLength; ++i)
         sum += x[i];
@@ -171,10 +171,8 @@ FrameMeasure PitchAnalyzer::MeasureFrame(float* x, std::vector<double>& sums) co
     double energy[] = {0.0, 0.0};
     SumsOfSquares(x, nullptr, frameLength, energy);
     MeasureScratch scratch;
-    scratch.sums.swap(sums);
     FrameMeasure m;
     MeasureCentred(&x, energy, 1, scratch, &m);
-    sums.swap(scratch.sums);
     return m;
 }
 

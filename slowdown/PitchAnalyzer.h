@@ -98,8 +98,8 @@ public:
     bool RunOnSamples(const int16_t* samples, int64_t n, int threads = 1, const CancelCheck& cancelled = {});
 
     // The correlation of one frame of N samples (x is changed: its mean is
-    // removed), without touching the running state; `sums` is scratch space.
-    FrameMeasure MeasureFrame(float* x, std::vector<double>& sums) const;
+    // removed), without touching the running state.
+    FrameMeasure MeasureFrame(float* x) const;
 
     // The decisions after the correlation: voicing hysteresis, energy gate,
     // history shift and smoother. v is the voicing value, candidate the
