@@ -122,7 +122,7 @@ TEST(WaveFileRead, MalformedHeadersGiveTheirStatusAndText) {
         {Riff({Chunk("LIST", {1, 2})}), WaveStatus::NoFormatChunk, nullptr},
         {Riff({Bytes(7, 0)}), WaveStatus::NoFormatChunk, nullptr}, // 7 bytes hold no chunk header
         {Riff({Chunk("fmt ", {})}), WaveStatus::UnsupportedFormat, nullptr},
-        {Riff({FmtChunk(1, 1, 8000, 16)}), WaveStatus::NoDataChunk, "no data chunk"},
+        {Riff({FmtChunk(1, 1, 8000, 16), Bytes(7, 0)}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({FmtChunk(1, 1, 8000, 16), tooLong}), WaveStatus::NoDataChunk, "no data chunk"},
         {Riff({tooLong}), WaveStatus::ChunkTooLong, "a chunk is longer than the file"},
         {Riff({FmtChunk(3, 1, 8000, 32), data}), WaveStatus::UnsupportedFormat,
