@@ -2,6 +2,7 @@
 #include "SegmentNumbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 
 #include "ProjectState.h"
@@ -16,19 +17,15 @@ namespace {
 int32_t NumberOfFile(const std::string& file, const std::string& name,
                      const std::vector<std::string>& suffixes) {
     size_t digits = 0;
-    while (digits < file.size() && file[digits] >= '0' && file[digits] <= '9')
+    while (file[digits] >= '0' && file[digits] <= '9') // the string's '\0' ends it
         ++digits;
-    if (digits == 0 || digits > 10)
-        return 0;
     const std::string rest = file.substr(digits);
     const bool matches = std::any_of(suffixes.begin(), suffixes.end(),
                                      [&](const std::string& suffix) { return rest == "_" + name + suffix; });
-    if (!matches)
+    int32_t number; // set when the digits make a number that fits
+    if (!matches || std::from_chars(file.data(), file.data() + digits, number).ec != std::errc())
         return 0;
-    const long long n = std::stoll(file.substr(0, digits));
-    if (n > INT32_MAX)
-        return 0; // and "00000" comes back as 0, which is no segment
-    const auto number = static_cast<int32_t>(n);
+    // "00000" comes back as 0, which is no segment.
     return SegmentNumberText(number) == file.substr(0, digits) ? number : 0;
 }
 
