@@ -29,13 +29,12 @@ public:
         }
         display_.OnSegmentCount(count);
     }
+    // The count is the last one OnSegmentCount gave (0 when it gave none).
     void OnDeleteStaleFiles(int32_t count) override {
-        state_.segmentCount = count;
         state_.DeleteStaleSegmentFiles();
         display_.OnDeleteStaleFiles(count);
     }
     void OnWriteProjectFile(int32_t count) override {
-        state_.segmentCount = count;
         projectFileWritten = state_.WriteProjectFile();
         if (!projectFileWritten)
             display_.OnFileWriteFailed(state_.ProjectFilePath());
