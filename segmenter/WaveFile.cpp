@@ -81,6 +81,26 @@ bool ComputeRates(uint16_t bits, uint16_t channels, uint32_t rate, uint32_t& byt
     return true;
 }
 
+// The canonical 44-byte header of a file with `dataBytes` bytes of samples
+// (sizes beyond 32 bits saturate). The tags go in last, over the fields beside
+// them, so that a tag copied one byte too long cannot pass unseen.
+void PutHeader(uint8_t* h, const WaveFormat& format, uint32_t byteRate, uint16_t blockAlign,
+               int64_t dataBytes) {
+    constexpr int64_t kMax = std::numeric_limits<uint32_t>::max();
+    PutLe32(h + 4, static_cast<uint32_t>(std::min(36 + dataBytes, kMax)));
+    PutLe32(h + 16, 16);
+    PutLe16(h + 20, format.formatTag);
+    PutLe16(h + 22, format.channels);
+    PutLe32(h + 24, format.sampleRate);
+    PutLe32(h + 28, byteRate);
+    PutLe16(h + 32, blockAlign);
+    PutLe16(h + 34, format.bitsPerSample);
+    PutLe32(h + 40, static_cast<uint32_t>(std::min(dataBytes, kMax)));
+    std::memcpy(h, "RIFF", 4);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    std::memcpy(h + 36, "data", 4);
+}
+
 void EncodeSample(uint8_t* p, int16_t s, uint16_t tag, uint16_t bits) {
     if (tag == kFormatMuLaw) {
         p[0] = MuLawCompress(s);
@@ -220,7 +240,6 @@ void WaveFile::ParseHeader() {
     const int64_t length = ftello(stream);
     if (fseeko(stream, 8, SEEK_SET) != 0)
         return Fail(WaveStatus::ReadError);
-    byteCount = length;
     int64_t remaining = length - 8;
 
     uint8_t chunk[8];
@@ -401,7 +420,6 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
         }
     }
     frameCount += frames;
-    byteCount += frames * blockAlign;
     return frames;
 }
 
@@ -429,7 +447,7 @@ std::unique_ptr<WaveFile> CreateWaveFile(const std::string& path, uint32_t sampl
     const bool writable = HasReadingPath(formatTag, bitsPerSample) && channels != 0 &&
                           ComputeRates(bitsPerSample, channels, sampleRate, byteRate, blockAlign);
     // Never through a link, never into the inode of another name.
-    std::FILE* f = path.empty() || !writable ? nullptr : StreamOf(CreateFreshFile(path), "wb");
+    std::FILE* f = writable ? StreamOf(CreateFreshFile(path), "wb") : nullptr;
     return CreateWaveStream(f, sampleRate, bitsPerSample, channels, formatTag);
 }
 
@@ -452,22 +470,12 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
         w->status = WaveStatus::OpenFailed;
         return w;
     }
-    uint8_t h[44] = {}; // the two sizes stay 0 until Close writes them
-    std::memcpy(h, "RIFF", 4);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    PutLe32(h + 16, 16);
-    PutLe16(h + 20, formatTag);
-    PutLe16(h + 22, channels);
-    PutLe32(h + 24, sampleRate);
-    PutLe32(h + 28, w->byteRate);
-    PutLe16(h + 32, w->blockAlign);
-    PutLe16(h + 34, bitsPerSample);
-    std::memcpy(h + 36, "data", 4);
+    uint8_t h[44]; // with no data yet: Close writes the sizes
+    PutHeader(h, {sampleRate, bitsPerSample, channels, formatTag}, w->byteRate, w->blockAlign, 0);
     if (std::fwrite(h, 1, sizeof h, w->stream) != sizeof h) {
         w->Fail(WaveStatus::WriteError);
         return w;
     }
-    w->byteCount = 44;
     w->status = WaveStatus::Writing;
     return w;
 }
@@ -481,16 +489,11 @@ void WaveFile::Close() {
     }
     if (status != WaveStatus::Writing)
         return;
-    constexpr int64_t kMax = std::numeric_limits<uint32_t>::max();
-    const int64_t dataBytes = frameCount * blockAlign;
-    uint8_t v[4];
-    // The two sizes of the 44-byte header every written file starts with.
-    bool ok = fseeko(stream, 4, SEEK_SET) == 0;
-    PutLe32(v, static_cast<uint32_t>(std::min(byteCount - 8, kMax)));
-    ok = ok && std::fwrite(v, 1, 4, stream) == 4;
-    ok = ok && fseeko(stream, 40, SEEK_SET) == 0;
-    PutLe32(v, static_cast<uint32_t>(std::min(dataBytes, kMax)));
-    ok = ok && std::fwrite(v, 1, 4, stream) == 4;
+    // The header again, now with the sizes of the data written.
+    uint8_t h[44];
+    PutHeader(h, {sampleRate, bitsPerSample, channels, formatTag}, byteRate, blockAlign,
+              frameCount * blockAlign);
+    bool ok = fseeko(stream, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, stream) == sizeof h;
     // A full disk shows up at the latest when the buffered data is flushed.
     ok = (std::fclose(stream) == 0) && ok;
     stream = nullptr;
@@ -507,7 +510,6 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
     int64_t frames = 0;
     for (const SampleSpan& piece : pieces)
         frames += std::max<int64_t>(piece.count, 0);
-    constexpr int64_t kMax = std::numeric_limits<uint32_t>::max();
     const int64_t dataBytes = frames * blockAlign;
 
     // Header and samples share one buffer; a part larger than the buffer goes
@@ -515,22 +517,11 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
     constexpr int64_t kBufferBytes = 4 << 20;
     const int64_t bufferBytes = std::min<int64_t>(44 + dataBytes, kBufferBytes);
     std::vector<uint8_t> buffer(static_cast<size_t>(std::max<int64_t>(bufferBytes, 44 + blockAlign)));
-    uint8_t* h = buffer.data();
-    std::memcpy(h, "RIFF", 4);
-    PutLe32(h + 4, static_cast<uint32_t>(std::min(36 + dataBytes, kMax)));
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    PutLe32(h + 16, 16);
-    PutLe16(h + 20, format.formatTag);
-    PutLe16(h + 22, format.channels);
-    PutLe32(h + 24, format.sampleRate);
-    PutLe32(h + 28, byteRate);
-    PutLe16(h + 32, blockAlign);
-    PutLe16(h + 34, format.bitsPerSample);
-    std::memcpy(h + 36, "data", 4);
-    PutLe32(h + 40, static_cast<uint32_t>(std::min(dataBytes, kMax)));
+    PutHeader(buffer.data(), format, byteRate, blockAlign, dataBytes);
 
-    // Never through a planted link, never into the inode of another name.
-    const int fd = path.empty() ? -1 : CreateFreshFile(path, keep);
+    // Never through a planted link, never into the inode of another name (an
+    // empty path names no file to create).
+    const int fd = CreateFreshFile(path, keep);
     if (fd < 0)
         return WaveStatus::OpenFailed;
     bool ok = true;

@@ -59,7 +59,6 @@ public:
 
     WaveStatus status = WaveStatus::NotOpened;
     std::FILE* stream = nullptr;
-    int64_t byteCount = 0;  // reading: file length; writing: bytes written, header included
     int64_t frameCount = 0; // reading: frames in the data chunk; writing: frames written
     uint16_t formatTag = 0;
     uint16_t channels = 0;

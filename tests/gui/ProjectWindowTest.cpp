@@ -202,12 +202,13 @@ TEST(ProjectWindow, OptionDialogs) {
     f.dialog.OnSegmentOptions();
     QDialog* segment = f.segmentOptionsDlg;
     // The field, the text typed into it, the answer to a question, and the questions asked so far.
+    // In the set-up the Yes opened, the last change asks nothing.
+    // clang-format off
     const std::tuple<const char*, const char*, Prompter::Answer, size_t> cases[] = {
-        {"maxSegmentLength", "3", Prompter::Answer::No, 0},
-        {"maxSegmentLength", "5", Prompter::Answer::No, 1},
-        {"maxSegmentLength", "5.9", Prompter::Answer::No, 1},
-        {"speechEndThreshold", "0.126", Prompter::Answer::Yes, 2},
-        {"maxSegmentLength", "7", Prompter::Answer::No, 2}}; // in the set-up the Yes opened
+        {"maxSegmentLength", "3", Prompter::Answer::No, 0}, {"maxSegmentLength", "5", Prompter::Answer::No, 1},
+        {"maxSegmentLength", "5.9", Prompter::Answer::No, 1}, {"speechEndThreshold", "0.126", Prompter::Answer::Yes, 2},
+        {"maxSegmentLength", "7", Prompter::Answer::No, 2}};
+    // clang-format on
     for (const auto& [field, typed, answer, questions] : cases) {
         SCOPED_TRACE(std::string(field) + " = " + typed);
         f.prompter.answers = {answer};

@@ -33,9 +33,8 @@ TEST(ValueSlider, PositionsAndValuesOnBothOrientations) {
         SCOPED_TRACE(::testing::Message() << c.lo << ".." << c.hi << " at " << c.position);
         CValueSlider slider(c.orientation);
         slider.Setup(c.lo, c.hi, c.vlo, c.vhi, c.initial);
-        EXPECT_EQ(slider.invertedAppearance(), c.orientation == Qt::Vertical);
-        EXPECT_EQ(slider.value(), c.startsAt);
-        EXPECT_EQ(slider.PositionFromValue(c.value), c.valueAt);
+        EXPECT_EQ(std::tuple(slider.invertedAppearance(), slider.value(), slider.PositionFromValue(c.value)),
+                  std::tuple(c.orientation == Qt::Vertical, c.startsAt, c.valueAt));
         slider.setValue(c.position);
         EXPECT_FLOAT_EQ(slider.GetValue(), c.atPosition);
     }

@@ -158,7 +158,7 @@ TEST(WaveFileWrite, EveryFormatReadsBackItsKnownValues) {
         const std::string path = folder.File("roundtrip.wav");
         auto w = CreateWaveFile(path, 22050, c.bits, c.channels, c.tag);
         ASSERT_EQ(w->status, WaveStatus::Writing);
-        EXPECT_EQ(w->WriteMonoSamples(samples.data(), 0) + w->WriteMonoSamples(samples.data(), 7), 7);
+        EXPECT_EQ(w->WriteMonoSamples(samples.data(), -1) + w->WriteMonoSamples(samples.data(), 7), 7);
         w->Close(); // and again when it is destroyed, which changes nothing
         EXPECT_EQ(w->status, WaveStatus::Closed);
         // A whole file written at once has the same bytes.

@@ -140,6 +140,10 @@ TEST(SlowVersion, TracksOfOtherSegmentsAreRefused) {
     EXPECT_FALSE(PlaceMarks(track, 1601, marks));
     track.values.assign(10, 16000.0f); // a period of one sample
     EXPECT_FALSE(PlaceMarks(track, 1000, marks));
+    // Voiced marks every 160 samples up to the last frame's centre, 1760: the last sample may not be one.
+    track.values.assign(10, 100.0f);
+    EXPECT_TRUE(PlaceMarks(track, 1762, marks) && !PlaceMarks(track, 1761, marks));
+    EXPECT_FALSE(PlaceMarks(PitchTrack{640, 0, 16000, {0.0f}}, 1000, marks)); // no step
     // Two frames: 800 to 959 samples at 16000 Hz; one frame: 640 to 799.
     const struct {
         PitchTrack track;
