@@ -568,7 +568,6 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
                     PutLe16(out + 4 * k, v);
                     PutLe16(out + 4 * k + 2, v);
                 }
-                p += 4 * n;
             }
             for (int64_t k = i; pcm16 && format.channels != 2 && k < i + n; ++k) {
                 for (int c = 0; c < format.channels; ++c, p += 2)
