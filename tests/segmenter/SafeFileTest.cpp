@@ -45,8 +45,7 @@ TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
     fs::create_hard_link(t.File("old"), t.File("alias"));
     chmod(t.File("old").c_str(), 0600);
     ASSERT_TRUE(WriteFileAtomically(t.File("old"), "new"));
-    EXPECT_EQ(Slurp(t.File("old")), "new");
-    EXPECT_EQ(Slurp(t.File("alias")), "old");
+    EXPECT_EQ(Slurp(t.File("old")) + Slurp(t.File("alias")), "newold");
     struct stat st {};
     ASSERT_EQ(stat(t.File("old").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640);
