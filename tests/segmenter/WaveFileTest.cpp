@@ -18,11 +18,10 @@ std::unique_ptr<WaveFile> FromBytes(const Bytes& bytes) {
     return OpenWaveStream(f);
 }
 
+// Every sample of the file, or {-1} when they cannot all be read.
 std::vector<int16_t> ReadAll(WaveFile& w) {
-    std::vector<int16_t> out(static_cast<size_t>(w.frameCount) + 8);
-    const int64_t n = w.ReadMonoSamples(out.data(), static_cast<int64_t>(out.size()));
-    out.resize(n < 0 ? 0 : static_cast<size_t>(n));
-    return out;
+    std::vector<int16_t> out;
+    return ReadAllMonoSamples(w, out) ? out : std::vector<int16_t>{-1};
 }
 
 } // namespace
