@@ -117,6 +117,7 @@ TEST(Detector, ThresholdsAndLimitsCutExactly) {
          {{0, 3999}}, {}, {{800, 1200}}},
         {"one step below it is active", 16000, 4000, {}, Options{3, 0.0f, 0.5f, 1, std::nextafter(faint, 0.0f)},
          {{0, 400}, {400, 2000}, {2000, 3999}}, {}, {{800, 1200}}},
+        {"also in the frames after the last four", 16000, 4000, {}, Options{3, 0.0f, 0.5f, 1, std::nextafter(faint, 0.0f)}, {{0, 2800}, {2800, 3600}, {3600, 3999}}, {}, {{3200, 400}}},
         {"the sample after the last frame is not in it", 16000, 4000, {}, Options{3, 0.0f, 0.5f, 1, faint},
          {{0, 3999}}, {}, {{3200, 402}}},
         {"a quiet frame at 1.3 maximum lengths is not yet a cut", 16000, 96000, {{0, 62000}, {62400, 33600}}, {},
