@@ -43,6 +43,7 @@ TEST(WaveFileRead, EveryAcceptedFormatReadsKnownValues) {
         {Chunk("fmt ", {7, 0, 1, 0, 0x40, 0x1F, 0, 0}), {0x80}, {32124}, 8000, 1}, // mu-law of no width: 8 bits
         {Chunk("fmt ", {7, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 0, 0, 0, 1, 0, 16}), {0x80}, {32124}, 8000, 1}, // nor here
         {Chunk("fmt ", {1, 0}), {}, {}, 16000, 2}, // the tag alone, and a data chunk that ends the file
+        {Chunk("fmt ", {1, 0, 2, 0}), {2, 0, 4, 0}, {3}, 16000, 4}, // and the channels
         {extensible, {0, 0, 0x40}, {0x4000}, 44100, 3},
     };
     // clang-format on
