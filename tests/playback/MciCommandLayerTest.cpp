@@ -95,7 +95,7 @@ TEST_F(MciLayerTest, OpensUnderAnAliasRefusesEachBadCommandOrFileWithItsOwnCodeA
         {MciError::UnrecognisedKeyword, {"play d backwards", "seek d by 3", "seek d to 5 now", "status d volume", "status d mode now", "pause d now", "open x.wav loudly",
                                          "open \"say \"hi\".wav\" alias x"}}, // an unescaped quote
         {MciError::BadInteger, {"play d from 1x", "play d from -", "play d from --5", "play d from \"\"", "seek d to 2y", "play d from 99999999999999999999999"}},
-        {MciError::OutOfRange, {"play d from -5", "play d from 1001", "play d from 9223372036854775807", "seek d to 1001"}},
+        {MciError::OutOfRange, {"play d from -1", "play d from 1001", "play d from 9223372036854775807", "seek d to 1001"}},
         {MciError::UnbalancedQuotes, {"open \"unclosed alias x"}},
         {MciError::AliasInUse, {one}},
         {MciError::FileNotFound, {open("absent.wav")}},
