@@ -398,8 +398,8 @@ public:
                                                    &PulseSinkVolume::OnContextSuccess, connection_.loop())))
             return false;
         if (const auto sink = QueryLocked()) {
-            lastVolume_ = sink->first.volume;
-            lastIndex_ = sink->second;
+            lastVolume_ = sink->state.volume;
+            lastIndex_ = sink->index;
         }
         return true;
     }
@@ -419,23 +419,20 @@ public:
         const auto sink = QueryLocked();
         if (!sink)
             return std::nullopt;
-        return sink->first;
+        return sink->state;
     }
 
     bool SetVolume(uint32_t volume) override {
         if (!Usable())
             return false;
         LoopLock lock(connection_.loop());
-        SinkReply reply;
-        reply.loop = connection_.loop();
-        if (!connection_.Wait(pa_context_get_sink_info_by_name(connection_.context(), "@DEFAULT_SINK@",
-                                                               &PulseSinkVolume::OnSinkInfo, &reply)) ||
-            !reply.found)
+        const auto sink = QueryLocked();
+        if (!sink)
             return false;
         pa_cvolume levels;
-        pa_cvolume_set(&levels, reply.channels, static_cast<pa_volume_t>(volume));
+        pa_cvolume_set(&levels, sink->channels, static_cast<pa_volume_t>(volume));
         return connection_.Wait(
-            pa_context_set_sink_volume_by_index(connection_.context(), reply.index, &levels,
+            pa_context_set_sink_volume_by_index(connection_.context(), sink->index, &levels,
                                                 &PulseSinkVolume::OnContextSuccess, connection_.loop()));
     }
 
@@ -468,15 +465,15 @@ private:
 
     bool Usable() const { return connection_.loop() && !connection_.OnLoopThread(); }
 
-    // Lock held: the default sink's state and index.
-    std::optional<std::pair<SinkVolumeState, uint32_t>> QueryLocked() {
+    // Lock held: the default sink's state, index and channel count.
+    std::optional<SinkReply> QueryLocked() {
         SinkReply reply;
         reply.loop = connection_.loop();
         if (!connection_.Wait(pa_context_get_sink_info_by_name(connection_.context(), "@DEFAULT_SINK@",
                                                                &PulseSinkVolume::OnSinkInfo, &reply)) ||
             !reply.found)
             return std::nullopt;
-        return std::make_pair(reply.state, reply.index);
+        return reply;
     }
 
     static void OnSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* replyPointer) {
