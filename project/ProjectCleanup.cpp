@@ -77,7 +77,7 @@ void DeleteClosingFiles(ProjectState& state, const FileDeleter& deleteFile) {
     if (state.outputFolder.empty())
         return;
     const int32_t last = std::max(state.lastRunSegmentCount, state.segmentCount);
-    if (!state.SlowWavePath(1).empty())
+    if (state.HasSlowCopies())
         ForEachSegmentNumber(state.outputFolder, state.projectName, {"_y.wav"}, last,
                              [&](int32_t n) { deleteFile(state.SlowWavePath(n)); });
     deleteFile(state.PitchTrackPath());

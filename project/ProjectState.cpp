@@ -32,13 +32,15 @@ std::string ProjectState::SegmentTextPath(int32_t n) const {
     return outputFolder + "/" + SegmentStem(n) + ".txt";
 }
 
-std::string ProjectState::SlowWavePath(int32_t n) const {
+bool ProjectState::HasSlowCopies() const {
     // "NNNNN_P_y.wav" is also segment NNNNN of a project "P_y": while one
     // lies in the folder, P has no slowed copies.
     struct stat st {};
-    if (::stat((outputFolder + "/" + projectName + "_y.vprj").c_str(), &st) == 0)
-        return {};
-    return outputFolder + "/" + SegmentStem(n) + "_y.wav";
+    return ::stat((outputFolder + "/" + projectName + "_y.vprj").c_str(), &st) != 0;
+}
+
+std::string ProjectState::SlowWavePath(int32_t n) const {
+    return HasSlowCopies() ? outputFolder + "/" + SegmentStem(n) + "_y.wav" : std::string();
 }
 
 std::string ProjectState::ProjectFilePath() const {

@@ -39,6 +39,7 @@ struct ProjectState {
     // The one name of segment n's slowed copy; empty when a project "P_y"
     // lies in the folder, whose segment files those names are.
     std::string SlowWavePath(int32_t n) const;
+    bool HasSlowCopies() const;
     std::string ProjectFilePath() const;
     std::string FinalTextPath() const;
     std::string PitchTrackPath() const;
