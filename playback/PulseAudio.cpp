@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -30,6 +31,31 @@ constexpr const char* kMediaRole = "production";
 // stream's timing, not from this, so it only bounds how long a cork takes to
 // be heard.
 constexpr pa_usec_t kTargetLatency = 100 * PA_USEC_PER_MSEC;
+
+struct ProplistFree {
+    void operator()(pa_proplist* props) const { pa_proplist_free(props); }
+};
+
+// The properties of the program's connections, and of its streams with their
+// media role.
+std::unique_ptr<pa_proplist, ProplistFree> Properties(const char* role = nullptr) {
+    std::unique_ptr<pa_proplist, ProplistFree> props(pa_proplist_new());
+    pa_proplist_sets(props.get(), PA_PROP_APPLICATION_NAME, kApplicationName);
+    pa_proplist_sets(props.get(), PA_PROP_APPLICATION_ICON_NAME, kIconName);
+    if (role)
+        pa_proplist_sets(props.get(), PA_PROP_MEDIA_ROLE, role);
+    return props;
+}
+
+struct OperationUnref {
+    void operator()(pa_operation* op) const { pa_operation_unref(op); }
+};
+using Operation = std::unique_ptr<pa_operation, OperationUnref>;
+
+// Starts an operation whose end nobody waits for: its callback reports it.
+void Forget(pa_operation* op) {
+    const Operation owned(op);
+}
 
 class LoopLock {
 public:
@@ -50,65 +76,40 @@ public:
     PulseConnection& operator=(const PulseConnection&) = delete;
     ~PulseConnection() { Disconnect(); }
 
-    // Connects unless a ready connection exists; true when ready. A dead
-    // connection (server gone) is replaced. Never starts a server. Not on the
-    // loop's thread.
-    bool EnsureConnected() {
-        if (loop_) {
-            LoopLock lock(loop_);
-            if (pa_context_get_state(context_) == PA_CONTEXT_READY)
-                return true;
-        }
-        Disconnect();
+    // Connects once, on a new object; true when ready. The destructor lets go
+    // of what a failure leaves. Never starts a server. Not on the loop's
+    // thread.
+    bool Connect() {
         loop_ = pa_threaded_mainloop_new();
-        if (!loop_)
+        context_ = loop_ ? pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), kApplicationName,
+                                                        Properties().get())
+                         : nullptr;
+        if (!context_)
             return false;
-        pa_proplist* props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
-        pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
-        context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), kApplicationName, props);
-        pa_proplist_free(props);
-        if (!context_) {
-            Disconnect();
-            return false;
-        }
         pa_context_set_state_callback(context_, &PulseConnection::OnStateChange, loop_);
         if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
-            pa_threaded_mainloop_start(loop_) < 0) {
-            Disconnect();
+            pa_threaded_mainloop_start(loop_) < 0)
             return false;
+        LoopLock lock(loop_);
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(context_);
+            if (!PA_CONTEXT_IS_GOOD(state) || state == PA_CONTEXT_READY)
+                return state == PA_CONTEXT_READY;
+            pa_threaded_mainloop_wait(loop_);
         }
-        bool ready = false;
-        {
-            LoopLock lock(loop_);
-            for (;;) {
-                const pa_context_state_t state = pa_context_get_state(context_);
-                if (state == PA_CONTEXT_READY) {
-                    ready = true;
-                    break;
-                }
-                if (!PA_CONTEXT_IS_GOOD(state))
-                    break;
-                pa_threaded_mainloop_wait(loop_);
-            }
-        }
-        if (!ready)
-            Disconnect();
-        return ready;
     }
 
-    bool IsReady() const { return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY; }
+    bool IsReady() const { return pa_context_get_state(context_) == PA_CONTEXT_READY; }
 
     // Waits (lock held, not on the loop's thread) until `op` has finished;
     // false if it could not be started or was cancelled.
-    bool Wait(pa_operation* op) {
+    bool Wait(pa_operation* started) {
+        const Operation op(started);
         if (!op)
             return false;
-        while (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
+        while (pa_operation_get_state(op.get()) == PA_OPERATION_RUNNING)
             pa_threaded_mainloop_wait(loop_);
-        const bool done = pa_operation_get_state(op) == PA_OPERATION_DONE;
-        pa_operation_unref(op);
-        return done;
+        return pa_operation_get_state(op.get()) == PA_OPERATION_DONE;
     }
 
     // Callback that only wakes the waiting caller; userdata is the loop.
@@ -167,7 +168,7 @@ public:
                 return current_;
         }
         auto fresh = std::make_shared<PulseConnection>();
-        if (!fresh->EnsureConnected())
+        if (!fresh->Connect())
             return nullptr;
         current_ = fresh;
         return current_;
@@ -199,12 +200,8 @@ public:
         pa_channel_map map{};
         if (!SampleSpec(spec, map))
             return MciError::OutputFailed;
-        pa_proplist* props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, kMediaRole);
-        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
-        pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
-        stream_ = pa_stream_new_with_proplist(connection_->context(), "Segment", &spec, &map, props);
-        pa_proplist_free(props);
+        stream_ = pa_stream_new_with_proplist(connection_->context(), "Segment", &spec, &map,
+                                              Properties(kMediaRole).get());
         if (!stream_)
             return MciError::OutputFailed;
         writeCursor_ = from_;
@@ -344,12 +341,10 @@ private:
         else
             pa_stream_cancel_write(stream);
         self->writeCursor_ += got;
-        if (self->writeCursor_ == self->end_) {
-            // Draining also starts a stream whose whole data is shorter than
-            // the server's start threshold.
-            if (pa_operation* op = pa_stream_drain(stream, &PulseStream::OnDrained, self))
-                pa_operation_unref(op);
-        }
+        // Draining also starts a stream whose whole data is shorter than the
+        // server's start threshold.
+        if (self->writeCursor_ == self->end_)
+            Forget(pa_stream_drain(stream, &PulseStream::OnDrained, self));
     }
 
     static void OnDrained(pa_stream*, int success, void* self) {
@@ -388,7 +383,7 @@ private:
 class PulseSinkVolume : public SinkVolumeControl {
 public:
     bool Connect() {
-        if (!connection_.EnsureConnected())
+        if (!connection_.Connect())
             return false;
         LoopLock lock(connection_.loop());
         pa_context_set_subscribe_callback(connection_.context(), &PulseSinkVolume::OnEvent, this);
@@ -402,14 +397,6 @@ public:
             lastIndex_ = sink->index;
         }
         return true;
-    }
-
-    ~PulseSinkVolume() override {
-        if (connection_.loop()) {
-            LoopLock lock(connection_.loop());
-            pa_context_set_subscribe_callback(connection_.context(), nullptr, nullptr);
-            onChange_ = nullptr;
-        }
     }
 
     std::optional<SinkVolumeState> Query() override {
@@ -499,9 +486,8 @@ private:
         const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
         if (facility != PA_SUBSCRIPTION_EVENT_SINK && facility != PA_SUBSCRIPTION_EVENT_SERVER)
             return;
-        if (pa_operation* op = pa_context_get_sink_info_by_name(context, "@DEFAULT_SINK@",
-                                                                &PulseSinkVolume::OnEventSinkInfo, self))
-            pa_operation_unref(op);
+        Forget(pa_context_get_sink_info_by_name(context, "@DEFAULT_SINK@", &PulseSinkVolume::OnEventSinkInfo,
+                                                self));
     }
 
     // Loop thread: tell the listener when the default sink's volume, or the

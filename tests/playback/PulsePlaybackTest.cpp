@@ -11,12 +11,14 @@
 #include "ServerTools.h"
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 using namespace lectorio;
 
@@ -135,6 +137,7 @@ TEST_F(ServerTest, PlaysEachEncodingAtItsRateWithItsChannelsAndCloseStopsIt) {
     test::WriteBytes(folder.File("left.wav"),
                      test::Riff({test::FmtChunk(1, 2, 16000, 16), test::Chunk("data", data)}));
     ASSERT_NO_FATAL_FAILURE(Play(folder.File("left.wav")));
+    const std::string stream = Pactl({"list", "sink-inputs"});
     std::this_thread::sleep_for(400ms);
     ASSERT_EQ(layer.SendString("close d"), MciError::None);
     std::this_thread::sleep_for(400ms);
@@ -144,6 +147,9 @@ TEST_F(ServerTest, PlaysEachEncodingAtItsRateWithItsChannelsAndCloseStopsIt) {
         EXPECT_TRUE(std::abs(left[i] - 40) <= 3 && std::abs(right[i] - 40) <= 3)
             << i << ": " << left[i] << " " << right[i];
     EXPECT_LT(left[3], 50) << "closing stops the sound";
+    for (const char* property : {"media.role = \"production\"", "application.name = \"Lectorio\"",
+                                 "application.icon_name = \"lectorio\""})
+        EXPECT_NE(stream.find(property), std::string::npos) << stream;
 }
 
 TEST_F(ServerTest, TheMasterVolumeSetsEveryChannelMutesAndHearsChangesMadeElsewhere) {
@@ -171,13 +177,11 @@ TEST_F(ServerTest, TheMasterVolumeSetsEveryChannelMutesAndHearsChangesMadeElsewh
     });
     Pactl({"set-sink-volume", "lectorio_null", "30000"});
     ASSERT_TRUE(Wait([&] { return !queued.empty() && calls.empty(); }));
-    std::vector<std::function<void()>> tasks;
-    {
+    const auto tasks = [this] {
         std::lock_guard lock(mutex);
-        tasks.swap(queued);
-    }
-    for (auto& task : tasks)
-        task();
+        return std::exchange(queued, {});
+    }();
+    std::ranges::for_each(tasks, [](const auto& task) { task(); });
     EXPECT_EQ(calls.back(), std::make_pair(int64_t{30000}, 3u));
 
     // Without an executor it is called on the server's thread; a mute is not

@@ -57,10 +57,7 @@ TEST(SafeFile, ReplacedFilesGetTheUmasksModeAndOtherNamesKeepTheirContent) {
     // A full disk: the old content stays.
     EXPECT_FALSE(WithFileSizeLimit(2, [&] { return WriteFileAtomically(t.File("old"), "longer"); }));
     EXPECT_EQ(Slurp(t.File("old")), "new");
-    {
-        ReplacementFile abandoned(t.File("old"));
-        EXPECT_TRUE(abandoned.IsOpen());
-    }
+    EXPECT_TRUE(ReplacementFile(t.File("old")).IsOpen());             // and abandoned
     EXPECT_EQ(t.Names(), (std::vector<std::string>{"alias", "old"})); // no temporary left
     // Started without standard input, the program's first file is descriptor 0.
     const int input = dup(0);

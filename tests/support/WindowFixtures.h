@@ -9,7 +9,6 @@
 #include "VorlaDlgTestAccess.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,14 +25,7 @@ namespace lectorio {
 using test::Slurp, test::TempFolder, test::WriteWave;
 
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(done, timeoutMs);
 }
 
 // A project `name` of `count` segments made in `folder` at 16 kHz (segment n:
