@@ -74,7 +74,20 @@ public:
     PulseConnection() = default;
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
-    ~PulseConnection() { Disconnect(); }
+    // The callbacks may run until the loop stops: a state change only wakes
+    // a waiter, and a volume event outlives nothing it uses.
+    ~PulseConnection() {
+        if (context_) {
+            LoopLock lock(loop_);
+            pa_context_disconnect(context_);
+        }
+        if (loop_)
+            pa_threaded_mainloop_stop(loop_);
+        if (context_)
+            pa_context_unref(context_);
+        if (loop_)
+            pa_threaded_mainloop_free(loop_);
+    }
 
     // Connects once, on a new object; true when ready. The destructor lets go
     // of what a failure leaves. Never starts a server. Not on the loop's
@@ -101,15 +114,13 @@ public:
 
     bool IsReady() const { return pa_context_get_state(context_) == PA_CONTEXT_READY; }
 
-    // Waits (lock held, not on the loop's thread) until `op` has finished;
-    // false if it could not be started or was cancelled.
-    bool Wait(pa_operation* started) {
+    // Waits (lock held, not on the loop's thread) until `op` has finished or
+    // was cancelled; at once if it could not be started. Callers read the
+    // outcome from what its callback stored.
+    void Wait(pa_operation* started) {
         const Operation op(started);
-        if (!op)
-            return false;
-        while (pa_operation_get_state(op.get()) == PA_OPERATION_RUNNING)
+        while (op && pa_operation_get_state(op.get()) == PA_OPERATION_RUNNING)
             pa_threaded_mainloop_wait(loop_);
-        return pa_operation_get_state(op.get()) == PA_OPERATION_DONE;
     }
 
     // Callback that only wakes the waiting caller; userdata is the loop.
@@ -117,27 +128,10 @@ public:
 
     pa_threaded_mainloop* loop() const { return loop_; }
     pa_context* context() const { return context_; }
-    bool OnLoopThread() const { return loop_ && pa_threaded_mainloop_in_thread(loop_); }
+    bool OnLoopThread() const { return pa_threaded_mainloop_in_thread(loop_); }
 
 private:
     static void OnStateChange(pa_context*, void* loop) { Signal(static_cast<pa_threaded_mainloop*>(loop)); }
-
-    void Disconnect() {
-        if (loop_ && context_) {
-            LoopLock lock(loop_);
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_set_subscribe_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-        }
-        if (loop_)
-            pa_threaded_mainloop_stop(loop_);
-        if (context_)
-            pa_context_unref(context_);
-        if (loop_)
-            pa_threaded_mainloop_free(loop_);
-        context_ = nullptr;
-        loop_ = nullptr;
-    }
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
@@ -389,9 +383,10 @@ public:
         pa_context_set_subscribe_callback(connection_.context(), &PulseSinkVolume::OnEvent, this);
         const auto mask =
             static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
-        if (!connection_.Wait(pa_context_subscribe(connection_.context(), mask,
-                                                   &PulseSinkVolume::OnContextSuccess, connection_.loop())))
-            return false;
+        // Should the subscription fail, the volume still works; only changes
+        // made elsewhere go unheard.
+        connection_.Wait(pa_context_subscribe(connection_.context(), mask, &PulseSinkVolume::OnContextSuccess,
+                                              connection_.loop()));
         if (const auto sink = QueryLocked()) {
             lastVolume_ = sink->state.volume;
             lastIndex_ = sink->index;
@@ -409,31 +404,31 @@ public:
         return sink->state;
     }
 
-    bool SetVolume(uint32_t volume) override {
+    void SetVolume(uint32_t volume) override {
         if (!Usable())
-            return false;
+            return;
         LoopLock lock(connection_.loop());
         const auto sink = QueryLocked();
         if (!sink)
-            return false;
+            return;
         pa_cvolume levels;
         pa_cvolume_set(&levels, sink->channels, static_cast<pa_volume_t>(volume));
-        return connection_.Wait(
-            pa_context_set_sink_volume_by_index(connection_.context(), sink->index, &levels,
-                                                &PulseSinkVolume::OnContextSuccess, connection_.loop()));
+        connection_.Wait(pa_context_set_sink_volume_by_index(connection_.context(), sink->index, &levels,
+                                                             &PulseSinkVolume::OnContextSuccess,
+                                                             connection_.loop()));
     }
 
-    bool SetMute(bool mute) override {
+    void SetMute(bool mute) override {
         if (!Usable())
-            return false;
+            return;
         LoopLock lock(connection_.loop());
-        return connection_.Wait(
-            pa_context_set_sink_mute_by_name(connection_.context(), "@DEFAULT_SINK@", mute ? 1 : 0,
-                                             &PulseSinkVolume::OnContextSuccess, connection_.loop()));
+        connection_.Wait(pa_context_set_sink_mute_by_name(connection_.context(), "@DEFAULT_SINK@",
+                                                          mute ? 1 : 0, &PulseSinkVolume::OnContextSuccess,
+                                                          connection_.loop()));
     }
 
     void SetOnChange(std::function<void(uint32_t)> callback) override {
-        if (!connection_.loop() || connection_.OnLoopThread()) {
+        if (connection_.OnLoopThread()) {
             onChange_ = std::move(callback);
             return;
         }
@@ -446,21 +441,20 @@ private:
         pa_threaded_mainloop* loop = nullptr;
         bool found = false;
         uint32_t index = PA_INVALID_INDEX;
-        uint8_t channels = 0;
+        uint8_t channels{};
         SinkVolumeState state;
     };
 
-    bool Usable() const { return connection_.loop() && !connection_.OnLoopThread(); }
+    // Not from the listener: the loop's thread would wait for itself.
+    bool Usable() const { return !connection_.OnLoopThread(); }
 
     // Lock held: the default sink's state, index and channel count.
     std::optional<SinkReply> QueryLocked() {
         SinkReply reply;
         reply.loop = connection_.loop();
-        if (!connection_.Wait(pa_context_get_sink_info_by_name(connection_.context(), "@DEFAULT_SINK@",
-                                                               &PulseSinkVolume::OnSinkInfo, &reply)) ||
-            !reply.found)
-            return std::nullopt;
-        return reply;
+        connection_.Wait(pa_context_get_sink_info_by_name(connection_.context(), "@DEFAULT_SINK@",
+                                                          &PulseSinkVolume::OnSinkInfo, &reply));
+        return reply.found ? std::optional(reply) : std::nullopt;
     }
 
     static void OnSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* replyPointer) {
@@ -473,8 +467,8 @@ private:
             reply->state.normalVolume = PA_VOLUME_NORM;
             reply->state.steps = info->n_volume_steps;
         }
-        if (eol != 0)
-            PulseConnection::Signal(reply->loop);
+        // The waiter looks at the operation's state when it wakes.
+        PulseConnection::Signal(reply->loop);
     }
 
     static void OnContextSuccess(pa_context*, int, void* loop) {

@@ -22,9 +22,10 @@ public:
     virtual ~SinkVolumeControl() = default;
     // The default sink as it is now; nothing when no server or sink is there.
     virtual std::optional<SinkVolumeState> Query() = 0;
-    // Sets every channel of the default sink to `volume`; false on failure.
-    virtual bool SetVolume(uint32_t volume) = 0;
-    virtual bool SetMute(bool mute) = 0;
+    // Set every channel of the default sink to `volume`, or its mute; a
+    // server that has gone changes nothing.
+    virtual void SetVolume(uint32_t volume) = 0;
+    virtual void SetMute(bool mute) = 0;
     // `callback` receives the first channel's volume whenever it changes, or
     // the default sink is replaced by another. It runs on the server
     // connection's own thread and must not call back into this object.

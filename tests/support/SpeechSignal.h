@@ -22,8 +22,7 @@ inline std::vector<int16_t> SpeechLike(uint32_t rate, double seconds, uint32_t s
     const int64_t n = static_cast<int64_t>(seconds * rate);
     std::vector<double> out(static_cast<size_t>(n));
     int64_t i = 0;
-    double phase = 0.0;
-    double y1 = 0, y2 = 0, z1 = 0, z2 = 0;
+    double phase = 0.0, y1 = 0, y2 = 0, z1 = 0, z2 = 0;
     while (i < n) {
         const int kind = static_cast<int>(uniform() * 10); // 0-6 voiced, 7 fricative, 8-9 pause
         const int64_t length = static_cast<int64_t>((0.06 + 0.25 * uniform()) * rate);
@@ -52,9 +51,8 @@ inline std::vector<int16_t> SpeechLike(uint32_t rate, double seconds, uint32_t s
             out[i] = level * envelope * (kind <= 6 ? 0.08 * z : 2.0 * excitation) + 30 * (uniform() - 0.5);
         }
     }
-    double peak = 1.0;
-    for (const double v : out)
-        peak = std::max(peak, std::fabs(v));
+    const auto [lowest, highest] = std::ranges::minmax(out);
+    const double peak = std::max({1.0, -lowest, highest});
     std::vector<int16_t> samples(static_cast<size_t>(n));
     for (int64_t k = 0; k < n; ++k)
         samples[k] = static_cast<int16_t>(std::lround(out[k] * (20000.0 / peak)));
