@@ -15,7 +15,7 @@ public:
         Stop();
         if (output_.startError_ != MciError::None)
             return output_.startError_;
-        from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
+        from_ = fromFrame;
         startedAt_ = output_.clock_();
         running_ = true;
         return MciError::None;

@@ -183,14 +183,14 @@ public:
 
     MciError Start(int64_t fromFrame) override {
         Discard();
-        from_ = std::clamp<int64_t>(fromFrame, 0, track_->FrameCount());
+        from_ = fromFrame;
         lastHeard_ = from_;
         stoppedAt_ = from_;
         connection_ = shared_->Get();
         if (!connection_)
             return MciError::NoAudioOutput;
         LoopLock lock(connection_->loop());
-        pa_sample_spec spec{PA_SAMPLE_INVALID, 0, 0};
+        pa_sample_spec spec{};
         pa_channel_map map{};
         if (!SampleSpec(spec, map))
             return MciError::OutputFailed;

@@ -89,9 +89,7 @@ TEST(Cli, CommandsGiveTheirStatusOutputAndFiles) {
         more.insert(more.begin(), {"stretch", "@/rec.wav", "@/o.wav"});
         return more;
     };
-    const auto usage = [](const char* command) {
-        return std::string("Usage:\n  lectorio-cli ") + command + " ";
-    };
+    auto usage = [](const char* command) { return std::string("Usage:\n  lectorio-cli ") + command + " "; };
     // Known answers, recorded once from a run checked by ear and by eye.
     const std::string run = "3 segments written: 1.43 s speech, 0.58 s silence\n";
     const std::string runLabel = "#\n0.350000 121 S1\n1.775000 121 V2\n2.000000 121 S3\n";

@@ -54,11 +54,7 @@ protected:
         }
     }
 
-    std::string Ask(const std::string& command) {
-        std::string answer;
-        EXPECT_EQ(layer.SendString(command, &answer), MciError::None) << command;
-        return answer;
-    }
+    std::string Ask(const std::string& command) { return Answer(layer, command); }
 
     // Writes a 16-bit mono tone of `milliseconds` at `rate` and returns the
     // command that opens it as "d".
@@ -75,9 +71,7 @@ protected:
 };
 
 TEST_F(MciLayerTest, OpensUnderAnAliasRefusesEachBadCommandOrFileWithItsOwnCodeAndCloses) {
-    const auto open = [this](const std::string& name) {
-        return "open " + QuoteForCommand(folder.File(name));
-    };
+    auto open = [this](const std::string& name) { return "open " + QuoteForCommand(folder.File(name)); };
     test::Touch(folder.File("notes.wav"), "these are words, not sound");
     // A 32-bit float file is a WAV file the reader does not decode.
     test::WriteBytes(folder.File("float.wav"),

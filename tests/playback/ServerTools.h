@@ -4,6 +4,10 @@
 // Programs are started with posix_spawnp, never through a shell.
 #pragma once
 
+#include "MciCommandLayer.h"
+
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +35,13 @@ inline bool ServerForTests() {
 
 // Runs pactl with `arguments` and returns what it prints.
 std::string Pactl(std::vector<std::string> arguments);
+
+// The answer to `command`, which must succeed.
+inline std::string Answer(CMciCommandLayer& layer, const std::string& command) {
+    std::string answer;
+    EXPECT_EQ(layer.SendString(command, &answer), MciError::None) << command;
+    return answer;
+}
 
 // Points the sound-server clients at a socket that does not exist while it
 // lives.
