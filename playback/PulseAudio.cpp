@@ -209,21 +209,19 @@ public:
         attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec));
         const auto flags = static_cast<pa_stream_flags_t>(
             PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
-        if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-            Release();
-            return MciError::OutputFailed;
-        }
-        for (;;) {
-            const pa_stream_state_t state = pa_stream_get_state(stream_);
-            if (state == PA_STREAM_READY)
-                return MciError::None;
-            if (!PA_STREAM_IS_GOOD(state)) {
-                const bool serverGone = !connection_->IsReady();
-                Release();
-                return serverGone ? MciError::NoAudioOutput : MciError::OutputFailed;
-            }
+        // A stream the server cannot take stays unconnected, or fails while
+        // it is set up.
+        pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr);
+        pa_stream_state_t state = pa_stream_get_state(stream_);
+        while (PA_STREAM_IS_GOOD(state) && state != PA_STREAM_READY) {
             pa_threaded_mainloop_wait(connection_->loop());
+            state = pa_stream_get_state(stream_);
         }
+        if (state == PA_STREAM_READY)
+            return MciError::None;
+        const bool serverGone = !connection_->IsReady();
+        Release();
+        return serverGone ? MciError::NoAudioOutput : MciError::OutputFailed;
     }
 
     int64_t Position() override {
