@@ -7,14 +7,11 @@
 
 namespace {
 
-long OpenDescriptors() {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-}
-
 struct DescriptorCheck : testing::EmptyTestEventListener {
+    static long Open() { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); }
     long before = 0;
-    void OnTestStart(const testing::TestInfo&) override { before = OpenDescriptors(); }
-    void OnTestEnd(const testing::TestInfo&) override { EXPECT_LE(OpenDescriptors(), before) << "left open"; }
+    void OnTestStart(const testing::TestInfo&) override { before = Open(); }
+    void OnTestEnd(const testing::TestInfo&) override { EXPECT_LE(Open(), before) << "left open"; }
 };
 
 const bool registered = (testing::UnitTest::GetInstance()->listeners().Append(new DescriptorCheck), true);
