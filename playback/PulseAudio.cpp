@@ -28,8 +28,8 @@ constexpr const char* kApplicationName = "Lectorio";
 constexpr const char* kIconName = "lectorio";
 constexpr const char* kMediaRole = "production";
 // Server-side buffer of a playback stream. The position comes from the
-// stream's timing, not from this, so it only bounds how long a cork takes to
-// be heard.
+// stream's timing, not from this, so it only bounds how much may still sound
+// once a run has ended.
 constexpr pa_usec_t kTargetLatency = 100 * PA_USEC_PER_MSEC;
 
 struct ProplistFree {
@@ -143,9 +143,8 @@ private:
 // One file's sample data on the server, read from the file as the server asks
 // for it, in the file's own encoding and channels (a file with more channels
 // than the server takes plays as its mono mix). A run is one pa_stream that
-// starts at a frame and plays to the end; pausing corks the stream, reads
-// where it stopped and ends it, so the held position is exactly what was
-// heard.
+// starts at a frame and plays to the end; pausing reads the stream's clock
+// and ends it at once, so the held position is what was heard.
 //
 // The output's streams share one connection, made at the first run and
 // replaced by a new one when the server has gone (a stream keeps the
@@ -242,11 +241,6 @@ public:
         if (!stream_)
             return stoppedAt_;
         LoopLock lock(connection_->loop());
-        if (pa_stream_get_state(stream_) == PA_STREAM_READY) {
-            connection_->Wait(pa_stream_cork(stream_, 1, &PulseStream::OnSuccess, connection_->loop()));
-            connection_->Wait(
-                pa_stream_update_timing_info(stream_, &PulseStream::OnSuccess, connection_->loop()));
-        }
         stoppedAt_ = HeardFrame();
         Release();
         return stoppedAt_;
@@ -305,10 +299,6 @@ private:
 
     static void OnStateChange(pa_stream*, void* self) {
         PulseConnection::Signal(static_cast<PulseStream*>(self)->connection_->loop());
-    }
-
-    static void OnSuccess(pa_stream*, int, void* loop) {
-        PulseConnection::Signal(static_cast<pa_threaded_mainloop*>(loop));
     }
 
     static void OnWrite(pa_stream* stream, size_t bytes, void* selfPointer) {
