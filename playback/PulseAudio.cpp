@@ -200,7 +200,8 @@ public:
         writeCursor_ = from_;
         end_ = track_->FrameCount();
         drained_ = from_ == end_;
-        pa_stream_set_state_callback(stream_, &PulseStream::OnStateChange, this);
+        // A state change only wakes the waiter, also once the run is gone.
+        pa_stream_set_state_callback(stream_, &PulseStream::OnStateChange, connection_->loop());
         pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
         // Every field (uint32_t) -1, the server's choice, but the target length.
         pa_buffer_attr attr;
@@ -289,7 +290,6 @@ private:
 
     // Lock held.
     void Release() {
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
         if (pa_stream_get_state(stream_) != PA_STREAM_UNCONNECTED)
             pa_stream_disconnect(stream_);
@@ -297,8 +297,8 @@ private:
         stream_ = nullptr;
     }
 
-    static void OnStateChange(pa_stream*, void* self) {
-        PulseConnection::Signal(static_cast<PulseStream*>(self)->connection_->loop());
+    static void OnStateChange(pa_stream*, void* loop) {
+        PulseConnection::Signal(static_cast<pa_threaded_mainloop*>(loop));
     }
 
     static void OnWrite(pa_stream* stream, size_t bytes, void* selfPointer) {
@@ -375,10 +375,6 @@ public:
         // made elsewhere go unheard.
         connection_.Wait(pa_context_subscribe(connection_.context(), mask, &PulseSinkVolume::OnContextSuccess,
                                               connection_.loop()));
-        if (const auto sink = QueryLocked()) {
-            lastVolume_ = sink->state.volume;
-            lastIndex_ = sink->index;
-        }
         return true;
     }
 
@@ -410,16 +406,14 @@ public:
         if (!Usable())
             return;
         LoopLock lock(connection_.loop());
-        connection_.Wait(pa_context_set_sink_mute_by_name(connection_.context(), "@DEFAULT_SINK@",
-                                                          mute ? 1 : 0, &PulseSinkVolume::OnContextSuccess,
+        connection_.Wait(pa_context_set_sink_mute_by_name(connection_.context(), "@DEFAULT_SINK@", mute,
+                                                          &PulseSinkVolume::OnContextSuccess,
                                                           connection_.loop()));
     }
 
     void SetOnChange(std::function<void(uint32_t)> callback) override {
-        if (connection_.OnLoopThread()) {
-            onChange_ = std::move(callback);
+        if (!Usable())
             return;
-        }
         LoopLock lock(connection_.loop());
         onChange_ = std::move(callback);
     }
@@ -473,7 +467,8 @@ private:
     }
 
     // Loop thread: tell the listener when the default sink's volume, or the
-    // default sink itself, differs from what was last seen.
+    // default sink itself, differs from what was last seen (the first event
+    // always does).
     static void OnEventSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* selfPointer) {
         auto* self = static_cast<PulseSinkVolume*>(selfPointer);
         if (eol != 0 || !info || info->volume.channels == 0)
