@@ -281,6 +281,7 @@ const char* SlowVersionResultText(SlowVersionResult result) {
 namespace {
 
 // Reads the whole segment for a copy at outputPath, or says why it cannot.
+// `input` stays open for its format until the caller lets go of it.
 SlowVersionResult ReadSegment(const std::string& segmentPath, const std::string& outputPath,
                               std::unique_ptr<WaveFile>& input, std::vector<int16_t>& samples,
                               const CancelCheck& cancelled) {
@@ -290,7 +291,6 @@ SlowVersionResult ReadSegment(const std::string& segmentPath, const std::string&
     if (SameFile(segmentPath, outputPath))
         return SlowVersionResult::OutputIsSegment;
     const bool complete = ReadAllMonoSamples(*input, samples, cancelled);
-    input->Close();
     if (cancelled && cancelled())
         return SlowVersionResult::Cancelled;
     return complete ? SlowVersionResult::Done : SlowVersionResult::SegmentTruncated;
