@@ -36,14 +36,11 @@ struct ProplistFree {
     void operator()(pa_proplist* props) const { pa_proplist_free(props); }
 };
 
-// The properties of the program's connections, and of its streams with their
-// media role.
-std::unique_ptr<pa_proplist, ProplistFree> Properties(const char* role = nullptr) {
+// A property list of one property. A connection's name is the application's
+// name, and its streams take on the connection's properties.
+std::unique_ptr<pa_proplist, ProplistFree> Property(const char* key, const char* value) {
     std::unique_ptr<pa_proplist, ProplistFree> props(pa_proplist_new());
-    pa_proplist_sets(props.get(), PA_PROP_APPLICATION_NAME, kApplicationName);
-    pa_proplist_sets(props.get(), PA_PROP_APPLICATION_ICON_NAME, kIconName);
-    if (role)
-        pa_proplist_sets(props.get(), PA_PROP_MEDIA_ROLE, role);
+    pa_proplist_sets(props.get(), key, value);
     return props;
 }
 
@@ -94,9 +91,10 @@ public:
     // thread.
     bool Connect() {
         loop_ = pa_threaded_mainloop_new();
-        context_ = loop_ ? pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), kApplicationName,
-                                                        Properties().get())
-                         : nullptr;
+        context_ =
+            loop_ ? pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), kApplicationName,
+                                                 Property(PA_PROP_APPLICATION_ICON_NAME, kIconName).get())
+                  : nullptr;
         if (!context_)
             return false;
         pa_context_set_state_callback(context_, &PulseConnection::OnStateChange, loop_);
@@ -194,7 +192,7 @@ public:
         if (!SampleSpec(spec, map))
             return MciError::OutputFailed;
         stream_ = pa_stream_new_with_proplist(connection_->context(), "Segment", &spec, &map,
-                                              Properties(kMediaRole).get());
+                                              Property(PA_PROP_MEDIA_ROLE, kMediaRole).get());
         if (!stream_)
             return MciError::OutputFailed;
         writeCursor_ = from_;
