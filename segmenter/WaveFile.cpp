@@ -426,11 +426,11 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
 bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
                         const std::function<bool()>& cancelled) {
     samples.assign(static_cast<size_t>(std::max<int64_t>(wave.frameCount, 0)), 0);
-    constexpr int64_t kBlock = 1 << 20;
+    // In pieces, so that a cancel is seen between them.
     int64_t got = 0;
     while (got < static_cast<int64_t>(samples.size()) && !(cancelled && cancelled())) {
-        const int64_t r = wave.ReadMonoSamples(samples.data() + got,
-                                               std::min(kBlock, static_cast<int64_t>(samples.size()) - got));
+        const int64_t r = wave.ReadMonoSamples(
+            samples.data() + got, std::min(kConversionBytes, static_cast<int64_t>(samples.size()) - got));
         if (r <= 0)
             break;
         got += r;
@@ -512,10 +512,10 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
         frames += std::max<int64_t>(piece.count, 0);
     const int64_t dataBytes = frames * blockAlign;
 
-    // Header and samples share one buffer; a part larger than the buffer goes
-    // out in several writes, its header still final.
-    constexpr int64_t kBufferBytes = 4 << 20;
-    const int64_t bufferBytes = std::min<int64_t>(44 + dataBytes, kBufferBytes);
+    // Header and samples share one buffer of the conversion size; a part
+    // larger than the buffer goes out in several writes, its header still
+    // final.
+    const int64_t bufferBytes = std::min<int64_t>(44 + dataBytes, kConversionBytes);
     std::vector<uint8_t> buffer(static_cast<size_t>(std::max<int64_t>(bufferBytes, 44 + blockAlign)));
     PutHeader(buffer.data(), format, byteRate, blockAlign, dataBytes);
 
