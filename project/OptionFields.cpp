@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionFields.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -99,10 +100,10 @@ double ReadFloatField(const std::string& text) {
 }
 
 std::string FormatFixed(double value, int decimals) {
-    char buffer[400];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return ec == std::errc() ? std::string(buffer, end) : std::string("0");
+    std::array<char, 400> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                         std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(buffer.data(), end) : std::string("0");
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -154,14 +155,14 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
     const int fd = OpenRegularForReading(path); // an empty path names no file
     if (fd < 0)
         return false;
-    char block[4096];
+    std::array<char, 4096> block;
     for (;;) {
-        const ssize_t got = ::read(fd, block, sizeof block);
+        const ssize_t got = ::read(fd, block.data(), block.size());
         if (got <= 0) {
             ::close(fd);
             return got == 0;
         }
-        text.append(block, static_cast<size_t>(got));
+        text.append(block.data(), static_cast<size_t>(got));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "SegmentWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace lectorio {
@@ -64,9 +65,9 @@ int32_t SegmentWriter::RaiseCount() {
 }
 
 std::string SegmentNumberText(int32_t n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%.5d", n);
-    return buffer;
+    std::array<char, 16> buffer;
+    std::snprintf(buffer.data(), buffer.size(), "%.5d", n);
+    return buffer.data();
 }
 
 std::string SegmentWriter::SegmentName(int32_t n) const {
@@ -84,14 +85,15 @@ void SegmentWriter::WriteLabelLine(double seconds, char kind, int32_t n) {
     // A position over the rate has at most 19 digits before the point ("inf"
     // without a rate), so with " 121 S-2147483648\n" a line takes at most
     // 44 bytes.
-    char line[96];
-    char* end = std::to_chars(line, line + sizeof line, seconds, std::chars_format::fixed, 6).ptr;
+    std::array<char, 96> line;
+    char* end =
+        std::to_chars(line.data(), line.data() + line.size(), seconds, std::chars_format::fixed, 6).ptr;
     end = std::copy_n(" 121 ", 5, end);
     *end++ = kind;
-    end = std::to_chars(end, line + sizeof line, n).ptr;
+    end = std::to_chars(end, line.data() + line.size(), n).ptr;
     *end++ = '\n';
     // A failed write is seen when the file is closed.
-    std::fwrite(line, 1, static_cast<size_t>(end - line), label_.get());
+    std::fwrite(line.data(), 1, static_cast<size_t>(end - line.data()), label_.get());
 }
 
 void SegmentWriter::SilenceEnds(const BlockView& blocks, int64_t from, int64_t to) {

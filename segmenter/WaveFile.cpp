@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -226,10 +227,10 @@ std::unique_ptr<WaveFile> OpenWaveStream(std::FILE* f) {
 }
 
 void WaveFile::ParseHeader() {
-    uint8_t head[8];
-    if (!ReadExact(stream, head, 8))
+    std::array<uint8_t, 8> head;
+    if (!ReadExact(stream, head.data(), head.size()))
         return Fail(WaveStatus::ReadError);
-    if (std::memcmp(head, "RIFF", 4) != 0)
+    if (std::memcmp(head.data(), "RIFF", 4) != 0)
         return Fail(WaveStatus::NotRiff);
 
     // The RIFF size field is often wrong: the file's real length counts.
@@ -242,8 +243,8 @@ void WaveFile::ParseHeader() {
         return Fail(WaveStatus::ReadError);
     int64_t remaining = length - 8;
 
-    uint8_t chunk[8];
-    if (remaining < 4 || !ReadExact(stream, chunk, 4) || std::memcmp(chunk, "WAVE", 4) != 0)
+    std::array<uint8_t, 8> chunk;
+    if (remaining < 4 || !ReadExact(stream, chunk.data(), 4) || std::memcmp(chunk.data(), "WAVE", 4) != 0)
         return Fail(WaveStatus::NotWave);
     remaining -= 4;
 
@@ -253,13 +254,13 @@ void WaveFile::ParseHeader() {
     for (;;) {
         if (remaining < 8)
             return Fail(WaveStatus::NoFormatChunk);
-        if (!ReadExact(stream, chunk, 8))
+        if (!ReadExact(stream, chunk.data(), chunk.size()))
             return Fail(WaveStatus::ReadError);
         remaining -= 8;
-        const int64_t size = Le32(chunk + 4);
+        const int64_t size = Le32(chunk.data() + 4);
         if (remaining < size)
             return Fail(WaveStatus::ChunkTooLong);
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+        if (std::memcmp(chunk.data(), "fmt ", 4) == 0) {
             fmtSize = static_cast<uint32_t>(size);
             break;
         }
@@ -314,11 +315,11 @@ void WaveFile::ParseHeader() {
 
     // Data search.
     while (remaining >= 8) {
-        if (!ReadExact(stream, chunk, 8))
+        if (!ReadExact(stream, chunk.data(), chunk.size()))
             return Fail(WaveStatus::ReadError);
         remaining -= 8;
-        int64_t size = Le32(chunk + 4);
-        if (std::memcmp(chunk, "data", 4) == 0) {
+        int64_t size = Le32(chunk.data() + 4);
+        if (std::memcmp(chunk.data(), "data", 4) == 0) {
             size = std::min(size, remaining);
             frameCount = size / blockAlign;
             dataStart = length - remaining; // every byte before it was read or skipped
@@ -470,9 +471,9 @@ std::unique_ptr<WaveFile> CreateWaveStream(std::FILE* stream, uint32_t sampleRat
         w->status = WaveStatus::OpenFailed;
         return w;
     }
-    uint8_t h[44]; // with no data yet: Close writes the sizes
-    PutHeader(h, {sampleRate, bitsPerSample, channels, formatTag}, w->byteRate, w->blockAlign, 0);
-    if (std::fwrite(h, 1, sizeof h, w->stream) != sizeof h) {
+    std::array<uint8_t, 44> h; // with no data yet: Close writes the sizes
+    PutHeader(h.data(), {sampleRate, bitsPerSample, channels, formatTag}, w->byteRate, w->blockAlign, 0);
+    if (std::fwrite(h.data(), 1, h.size(), w->stream) != h.size()) {
         w->Fail(WaveStatus::WriteError);
         return w;
     }
@@ -490,10 +491,10 @@ void WaveFile::Close() {
     if (status != WaveStatus::Writing)
         return;
     // The header again, now with the sizes of the data written.
-    uint8_t h[44];
-    PutHeader(h, {sampleRate, bitsPerSample, channels, formatTag}, byteRate, blockAlign,
+    std::array<uint8_t, 44> h;
+    PutHeader(h.data(), {sampleRate, bitsPerSample, channels, formatTag}, byteRate, blockAlign,
               frameCount * blockAlign);
-    bool ok = fseeko(stream, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, stream) == sizeof h;
+    bool ok = fseeko(stream, 0, SEEK_SET) == 0 && std::fwrite(h.data(), 1, h.size(), stream) == h.size();
     // A full disk shows up at the latest when the buffered data is flushed.
     ok = (std::fclose(stream) == 0) && ok;
     stream = nullptr;

@@ -3,6 +3,7 @@
 
 #include "SafeFile.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -42,11 +43,12 @@ TrackReadResult ReadPitchTrack(const std::string& path, PitchTrack& track) {
     std::FILE* f = file.get();
     if (!f)
         return TrackReadResult::Missing;
-    uint8_t header[16];
-    if (std::fread(header, 1, sizeof header, f) != sizeof header)
+    std::array<uint8_t, 16> header;
+    if (std::fread(header.data(), 1, header.size(), f) != header.size())
         return TrackReadResult::Truncated;
-    const auto n = HeaderInteger(GetFloat(header)), h = HeaderInteger(GetFloat(header + 4)),
-               fs = HeaderInteger(GetFloat(header + 8)), k = HeaderInteger(GetFloat(header + 12));
+    const uint8_t* p = header.data();
+    const auto n = HeaderInteger(GetFloat(p)), h = HeaderInteger(GetFloat(p + 4)),
+               fs = HeaderInteger(GetFloat(p + 8)), k = HeaderInteger(GetFloat(p + 12));
     if (!n || !h || !fs || !k)
         return TrackReadResult::Malformed;
     // The file's size must hold the K values before any memory is spent on
