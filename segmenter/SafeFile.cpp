@@ -125,17 +125,20 @@ bool ReplacementFile::Commit(Durability durability) {
     return true;
 }
 
-bool ReplacementFile::Write(std::string_view content) {
-    size_t done = 0;
-    while (fd_ >= 0 && done < content.size()) {
-        const ssize_t w = ::write(fd_, content.data() + done, content.size() - done);
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t w = ::write(fd, bytes.data(), bytes.size());
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0)
             return false;
-        done += static_cast<size_t>(w);
+        bytes.remove_prefix(static_cast<size_t>(w));
     }
-    return fd_ >= 0;
+    return true;
+}
+
+bool ReplacementFile::Write(std::string_view content) {
+    return fd_ >= 0 && WriteAll(fd_, content);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, const FileIdentity& keep,

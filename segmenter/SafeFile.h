@@ -8,6 +8,7 @@
 //   StreamOf               a stdio stream over such a descriptor, or none
 //   CreateFreshFile        a new file under a name: never through a link,
 //                          never into the inode of another name
+//   WriteAll               all bytes to a descriptor, through interruptions
 //   ReplacementFile        write a temporary beside the file, then rename it
 //                          over the file (fsync unless rebuilt, mode from
 //                          the umask)
@@ -62,6 +63,10 @@ bool ReadRegularFile(const std::string& path, std::string& text);
 // other names it has keep their content. A link, anything that is not a
 // regular file, and `keep` are refused. Returns -1 on failure.
 int CreateFreshFile(const std::string& path, const FileIdentity& keep = {});
+
+// Writes all of `bytes` to `fd`, again after an interrupted call; false when
+// a write fails or writes nothing.
+bool WriteAll(int fd, std::string_view bytes);
 
 // How a replacement reaches the disk. Flushed: the file and then its folder
 // are synced, for anything the user typed or asked to keep. Rebuilt: neither

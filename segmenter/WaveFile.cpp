@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -528,14 +527,7 @@ WaveStatus WriteWaveFile(const std::string& path, const WaveFormat& format,
     bool ok = true;
     size_t used = 44;
     auto flush = [&] {
-        size_t done = 0;
-        while (ok && done < used) {
-            const ssize_t n = ::write(fd, buffer.data() + done, used - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            ok = n > 0;
-            done += ok ? static_cast<size_t>(n) : 0;
-        }
+        ok = ok && WriteAll(fd, {reinterpret_cast<const char*>(buffer.data()), used});
         used = 0;
     };
     const size_t bytesPerSample = blockAlign / format.channels;
