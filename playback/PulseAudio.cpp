@@ -49,7 +49,7 @@ struct OperationUnref {
 };
 using Operation = std::unique_ptr<pa_operation, OperationUnref>;
 
-// Starts an operation whose end nobody waits for: its callback reports it.
+// Lets go of an operation whose end nobody waits for: its callback reports it.
 void Forget(pa_operation* op) {
     const Operation owned(op);
 }
@@ -71,8 +71,9 @@ public:
     PulseConnection() = default;
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
-    // The callbacks may run until the loop stops: a state change only wakes
-    // a waiter, and a volume event outlives nothing it uses.
+    // The callbacks may run until the loop stops, so nothing needs clearing
+    // first: a state change only wakes a waiter, and what a volume event uses
+    // is destroyed after its connection.
     ~PulseConnection() {
         if (context_) {
             LoopLock lock(loop_);
