@@ -130,12 +130,14 @@ void SegmentWriter::WritePart(int32_t n, const BlockView& blocks, int64_t from, 
         const int64_t first = std::max(from, blocks.base - kBlockSamples);
         const int64_t last = std::min(to, blocks.end - 1);
         SampleSpan older, newer;
-        if (first < blocks.base && first <= last)
-            older = {blocks.previous + (first - (blocks.base - kBlockSamples)),
-                     std::min(last, blocks.base - 1) - first + 1};
-        if (last >= blocks.base && first <= last) {
-            const int64_t begin = std::max(first, blocks.base);
-            newer = {blocks.current + (begin - blocks.base), last - begin + 1};
+        if (first <= last) {
+            if (first < blocks.base)
+                older = {blocks.previous + (first - (blocks.base - kBlockSamples)),
+                         std::min(last, blocks.base - 1) - first + 1};
+            if (last >= blocks.base) {
+                const int64_t begin = std::max(first, blocks.base);
+                newer = {blocks.current + (begin - blocks.base), last - begin + 1};
+            }
         }
         ok = WriteWaveFile(path, format_, {older, newer}, inputIdentity_) == WaveStatus::Closed;
         if (ok)
