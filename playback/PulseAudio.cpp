@@ -15,7 +15,6 @@
 #include "WaveFile.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -202,10 +201,9 @@ public:
         // A state change only wakes the waiter, also once the run is gone.
         pa_stream_set_state_callback(stream_, &PulseStream::OnStateChange, connection_->loop());
         pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
-        // Every field (uint32_t) -1, the server's choice, but the target length.
-        pa_buffer_attr attr;
-        std::memset(&attr, 0xff, sizeof attr);
-        attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec));
+        // The server's choice, (uint32_t) -1, for every field but the target length.
+        const pa_buffer_attr attr{UINT32_MAX, static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec)),
+                                  UINT32_MAX, UINT32_MAX, UINT32_MAX};
         const auto flags = static_cast<pa_stream_flags_t>(
             PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
         // A stream the server cannot take stays unconnected, or fails while
