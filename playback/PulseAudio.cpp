@@ -187,7 +187,7 @@ public:
         if (!connection_)
             return MciError::NoAudioOutput;
         LoopLock lock(connection_->loop());
-        pa_sample_spec spec{};
+        pa_sample_spec spec; // set whole by SampleSpec
         pa_channel_map map{};
         if (!SampleSpec(spec, map))
             return MciError::OutputFailed;
