@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace lectorio {
 
@@ -300,25 +301,24 @@ private:
 
     static void OnWrite(pa_stream* stream, size_t bytes, void* selfPointer) {
         auto* self = static_cast<PulseStream*>(selfPointer);
-        const int64_t remaining = self->end_ - self->writeCursor_;
         const size_t frameBytes = pa_frame_size(pa_stream_get_sample_spec(stream));
-        int64_t frames = std::min<int64_t>(static_cast<int64_t>(bytes / frameBytes), remaining);
-        void* data = nullptr;
-        size_t space = static_cast<size_t>(frames) * frameBytes;
-        if (frames <= 0 || pa_stream_begin_write(stream, &data, &space) < 0 || !data)
+        const int64_t frames =
+            std::min<int64_t>(static_cast<int64_t>(bytes / frameBytes), self->end_ - self->writeCursor_);
+        if (frames <= 0)
             return;
-        frames = std::min<int64_t>(frames, static_cast<int64_t>(space / frameBytes));
-        const int64_t got =
-            self->mono_
-                ? self->track_->ReadMonoFrames(self->writeCursor_, frames, static_cast<int16_t*>(data))
-                : self->track_->ReadFrames(self->writeCursor_, frames, static_cast<uint8_t*>(data));
+        // Copied by the server's library: a write is at most the target
+        // length, a tenth of a second.
+        std::vector<uint8_t>& data = self->data_;
+        data.resize(static_cast<size_t>(frames) * frameBytes);
+        const int64_t got = self->mono_
+                                ? self->track_->ReadMonoFrames(self->writeCursor_, frames,
+                                                               reinterpret_cast<int16_t*>(data.data()))
+                                : self->track_->ReadFrames(self->writeCursor_, frames, data.data());
         if (got < frames)
             self->end_ = self->writeCursor_ + got; // the file has become shorter: it ends here
-        if (got > 0)
-            pa_stream_write(stream, data, static_cast<size_t>(got) * frameBytes, nullptr, 0,
-                            PA_SEEK_RELATIVE);
-        else
-            pa_stream_cancel_write(stream);
+        // Nothing read (the file ended early) is a write of nothing.
+        pa_stream_write(stream, data.data(), static_cast<size_t>(got) * frameBytes, nullptr, 0,
+                        PA_SEEK_RELATIVE);
         self->writeCursor_ += got;
         // Draining also starts a stream whose whole data is shorter than the
         // server's start threshold.
@@ -342,6 +342,7 @@ private:
     int64_t writeCursor_{};
     int64_t end_{}; // the frame the run ends at
     bool drained_{};
+    std::vector<uint8_t> data_; // what a write sends
     // Owner's thread only:
     int64_t stoppedAt_ = 0;
 };
