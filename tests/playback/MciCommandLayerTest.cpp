@@ -197,8 +197,8 @@ TEST_F(MciLayerTest, AFailedOrLostOutputLeavesTheDeviceUsable) {
     output->SetLost(false);
     Run({{"", MciError::None, 0, "800", "paused"},
          {"resume d", MciError::None, 100, "900", "playing"},
-         {"stop d", MciError::None, 100, "900", "stopped"}});
-    // A restart that fails keeps the stopped position.
+         {"pause d", MciError::None, 100, "900", "paused"}});
+    // A restart that fails keeps the held position and stops.
     output->SetStartError(MciError::OutputFailed);
     Run({{"play d", MciError::OutputFailed, 100, "900", "stopped"}});
 }
