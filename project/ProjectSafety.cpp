@@ -82,10 +82,9 @@ bool ProjectNameClashes(const std::string& folder, const std::string& name) {
     const std::string base = folder + "/";
     if (IsFile(base + name + "_y.vprj"))
         return true;
-    const std::string suffix = "_y";
-    return name.size() > suffix.size() &&
-           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-           IsFile(base + name.substr(0, name.size() - suffix.size()) + ".vprj");
+    // Segments of "P_y" share the names of the slowed copies of P, also when P
+    // is the empty name (".vprj").
+    return name.ends_with("_y") && IsFile(base + name.substr(0, name.size() - 2) + ".vprj");
 }
 
 } // namespace lectorio

@@ -62,8 +62,8 @@ bool ProjectState::CreateEmptyTextFiles() {
         const int fd = CreateFreshFile(SegmentTextPath(n), recording);
         ok = ::close(fd) == 0 && ok; // close(-1) fails too: a file not created
     }
-    currentTextPath = outputFolder + "/00001_" + projectName + ".txt";
-    currentWavePath = outputFolder + "/00001_" + projectName + ".wav";
+    currentTextPath = SegmentTextPath(1);
+    currentWavePath = SegmentWavePath(1);
     return ok;
 }
 

@@ -127,8 +127,8 @@ TEST(ProjectFile, StaleFilesAndEmptyTranscripts) {
 
     EXPECT_FALSE(s.CreateEmptyTextFiles());
     EXPECT_EQ(Slurp(s.SegmentTextPath(3)) + "|" + Slurp(s.SegmentTextPath(40)) + "|" +
-                  Slurp(s.SegmentTextPath(2)),
-              "||RIFF");
+                  Slurp(s.SegmentTextPath(2)) + "|" + s.currentTextPath + s.currentWavePath,
+              "||RIFF|" + s.SegmentTextPath(1) + s.SegmentWavePath(1));
 }
 
 TEST(ProjectFile, RecordingThatIsOneOfTheProjectsSegments) {
