@@ -53,7 +53,7 @@ mode_t ProcessUmask() {
 int OpenRegularForReading(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return -1;
+        return fd;
     struct stat st {};
     const int flags = ::fcntl(fd, F_GETFL);
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||

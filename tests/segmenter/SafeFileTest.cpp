@@ -24,12 +24,12 @@ TEST(SafeFile, PlantedNamesAreRefusedAndNothingBehindThemChanges) {
     mkfifo(t.File("fifo").c_str(), 0600);
 
     for (const auto& [name, error] : {std::pair{"link", ELOOP}, {"second", EEXIST}, {"fifo", EEXIST}}) {
-        EXPECT_LT(CreateFreshFile(t.File(name), keep), 0) << name;
+        EXPECT_EQ(CreateFreshFile(t.File(name), keep), -1) << name;
         EXPECT_EQ(errno, error) << name;
     }
     for (const char* name : {"link", "second"})
         EXPECT_FALSE(WriteFileAtomically(t.File(name), "x", keep)) << name;
-    EXPECT_TRUE(OpenRegularForReading(t.File("fifo")) < 0 && OpenRegularForReading(t.Path()) < 0 &&
+    EXPECT_TRUE(OpenRegularForReading(t.File("fifo")) == -1 && OpenRegularForReading(t.Path()) == -1 &&
                 errno == EINVAL);
     DeleteFileQuietly(t.File("second"), keep);
     DeleteFileQuietly(t.File("link"), keep);
