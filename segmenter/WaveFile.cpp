@@ -426,9 +426,10 @@ int64_t WaveFile::WriteMonoSamples(const int16_t* buffer, int64_t count) {
 bool ReadAllMonoSamples(WaveFile& wave, std::vector<int16_t>& samples,
                         const std::function<bool()>& cancelled) {
     samples.assign(static_cast<size_t>(std::max<int64_t>(wave.frameCount, 0)), 0);
-    // In pieces, so that a cancel is seen between them.
+    // In pieces, so that a cancel is seen between them, until the reader
+    // gives nothing more: at the end it is asked for none.
     int64_t got = 0;
-    while (got < static_cast<int64_t>(samples.size()) && !(cancelled && cancelled())) {
+    while (!(cancelled && cancelled())) {
         const int64_t r = wave.ReadMonoSamples(
             samples.data() + got, std::min(kConversionBytes, static_cast<int64_t>(samples.size()) - got));
         if (r <= 0)
