@@ -3,7 +3,8 @@
 # Runs a command with a private PulseAudio daemon (null sink "lectorio_null" as
 # default sink, own runtime folder), stopped afterwards, also when the command
 # is interrupted. Without pulseaudio the command runs as it is, and the tests
-# that need a server skip.
+# that need a server skip. ctest runs each test of the playback test programs
+# through it, so that a plain ctest has a server for them too.
 set -uo pipefail
 if ! command -v pulseaudio >/dev/null; then
   exec "$@"
